@@ -21,6 +21,8 @@ struct TapeDeck {
     bool autoSpace = false;
     int counterResets = 0;
     int setPresses = 0;
+
+    friend bool operator==(const TapeDeck &, const TapeDeck &) = default;
 };
 
 struct RecordPlayer {
@@ -28,6 +30,8 @@ struct RecordPlayer {
     bool armLifted = false;
     int cueForward = 0;  // ">>" / "<<" presses while on phono
     int cueBack = 0;
+
+    friend bool operator==(const RecordPlayer &, const RecordPlayer &) = default;
 };
 
 struct CdPlayer {
@@ -38,6 +42,8 @@ struct CdPlayer {
     int abStage = 0;   // 0 off, 1 A set, 2 A-B repeat
     int programmed = 0;  // tracks entered with "set"
     int gotoPresses = 0;
+
+    friend bool operator==(const CdPlayer &, const CdPlayer &) = default;
 };
 
 inline constexpr int cdTracks = 12;
@@ -73,6 +79,8 @@ struct DeviceState {
     CdPlayer cd;
 
     const Station &tuned() const { return band == Band::Fm ? fm : am; }
+
+    friend bool operator==(const DeviceState &, const DeviceState &) = default;
 };
 
 }  // namespace sim
