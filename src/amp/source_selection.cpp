@@ -1,0 +1,2 @@
+#include "ui/form1.h"
+void Form1::Quelle_Click(int) {}

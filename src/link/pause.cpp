@@ -1,0 +1,24 @@
+// The one way of waiting: events go on being handled while it waits, so
+// other handlers run nested inside the caller.
+
+#include "ui/form1.h"
+
+void Form1::Pause(float seconds)
+{
+    const QDate startDay = plat.clock->date();
+    // Times of day as 32-bit floats, as the device timing has always used.
+    const float end = plat.clock->secondsSinceMidnight() + seconds;
+    const float wrappedEnd = end - 86400.0f;  // for a wait that runs past midnight
+    for (;;) {
+        const float now = plat.clock->secondsSinceMidnight();
+        const QDate today = plat.clock->date();
+        float remaining;
+        if (today == startDay && now < end)
+            remaining = end - now;
+        else if (today == startDay.addDays(1) && now < wrappedEnd)
+            remaining = wrappedEnd - now;
+        else
+            return;
+        plat.pump->processEvents(remaining);
+    }
+}

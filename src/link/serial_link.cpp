@@ -1,0 +1,47 @@
+// Start and close of the window, and the one way codes reach the line.
+
+#include "ui/form1.h"
+
+namespace {
+const QString kStartFailure = QStringLiteral(
+    "Fehler, Mögliche Ursachen:  Anderes Programm verwendet den COM-Port oder Fehler in der Datei SENDERNAME.TXT");
+}
+
+bool Form1::Form_Load()
+{
+    bool ok = GetConfiguration();
+    if (ok) {
+        MSComm1.setPortNumber(comPort);
+        ok = MSComm1.setSettings(QStringLiteral("300,N,8,1")) && MSComm1.open();
+        // The port raises one receive event per character (threshold 1).
+    }
+    if (ok) {
+        try {
+            refreshStationKeys();
+        } catch (const std::exception &) {
+            ok = false;
+        }
+    }
+    if (!ok) {
+        MSComm1.close();
+        unloaded_ = true;  // a failed start writes no file
+        plat.messages->showOk(kStartFailure);
+        return false;
+    }
+    runHandler([this] { requestStatus(); });
+    return true;
+}
+
+void Form1::Form_Unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    MSComm1.close();
+    saveConfiguration();
+}
+
+void Form1::writeCode(cmd::Code code)
+{
+    MSComm1.write(QByteArray(code.data(), qsizetype(code.size())));
+}

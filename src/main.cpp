@@ -1,0 +1,19 @@
+#include "platform/qt/qt_platform.h"
+#include "ui/form1.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("pelora"));
+    // The data files and the COM<n> link live beside the program.
+    platform::Platform platform = platform::makeQtPlatform(QCoreApplication::applicationDirPath());
+    Form1 form(platform);
+    if (!form.Form_Load())
+        return 1;
+    form.show();
+    const int rc = app.exec();
+    form.Form_Unload();  // also when the session ends without a close event
+    return rc;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Pieces both backends share.
+
+#include "platform/platform.h"
+
+#include <random>
+
+namespace platform {
+
+// Hands received characters on one at a time: each raises its own receive
+// event, in arrival order, also when a handler waits and more arrive.
+class BufferedSerialPort : public SerialPort {
+public:
+    int inBufferCount() const override { return int(rx_.size()); }
+    void discardInput() override { rx_.clear(); }
+    QByteArray input() override;
+
+protected:
+    // New characters from the line.
+    void deliver(const QByteArray &bytes);
+
+private:
+    QByteArray rx_;
+    quint64 taken_ = 0;
+};
+
+class MtRandom : public Random {
+public:
+    explicit MtRandom(std::function<std::uint32_t()> clockSeed) : clockSeed_(std::move(clockSeed)) {}
+    void seed(std::uint32_t s) override { gen_.seed(s); }
+    void seedFromClock() override { gen_.seed(clockSeed_()); }
+    double next() override;
+
+private:
+    std::mt19937_64 gen_{20261207};
+    std::function<std::uint32_t()> clockSeed_;
+};
+
+struct LineSettings {
+    int baud = 0;
+    char parity = 'N';
+    int dataBits = 8;
+    int stopBits = 1;
+};
+// Parses "300,N,8,1"; false when it is not of that form.
+bool parseLineSettings(const QString &text, LineSettings *out);
+
+}  // namespace platform

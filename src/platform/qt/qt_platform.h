@@ -1,0 +1,13 @@
+#pragma once
+// The real backends: system clock, QTimer, Qt's event loop, QSerialPort and
+// QMessageBox.
+
+#include "platform/platform.h"
+
+namespace platform {
+
+// Builds the platform the program runs on. `programDir` is where the data
+// files and the COM<n> links live.
+Platform makeQtPlatform(const QString &programDir);
+
+}  // namespace platform

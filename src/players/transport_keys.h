@@ -1,0 +1,56 @@
+#pragma once
+// The keys of the cassette, CD and record-player panels. One table drives
+// them all: the window builds the keys from it and their clicks look up
+// their code here.
+
+#include "link/command_codes.h"
+
+#include <array>
+
+namespace players {
+
+enum class Panel { Tape1, Tape2, Cd, Cd2, Phono };
+
+struct TransportKey {
+    Panel panel;
+    const char *control;  // the control's name in the window
+    const char *caption;
+    cmd::Code code;
+    int left, top;  // twips within the panel
+};
+
+// Keys on Tape2/Cd2 are white extra-function keys (flash silver); the others
+// are black transport keys (flash green).
+inline bool isExtraFunction(Panel p) { return p == Panel::Tape2 || p == Panel::Cd2; }
+
+inline constexpr std::array<TransportKey, 27> transportKeyTable = {{
+    {Panel::Tape1, "Label5", "start", cmd::Start, 120, 75},
+    {Panel::Tape1, "Label7", "stop", cmd::TapeStop, 1110, 75},
+    {Panel::Tape1, "Label6", "pause", cmd::PauseLift, 2100, 75},
+    {Panel::Tape1, "Label10", "rec", cmd::TapeRecord, 3090, 75},
+    {Panel::Tape1, "Label8", "<<", cmd::Rewind, 2100, 330},
+    {Panel::Tape1, "Label3", ">>", cmd::Forward, 3090, 330},
+    {Panel::Tape2, "Label13", "set", cmd::TapeSet, 225, 165},
+    {Panel::Tape2, "Label14", "reset", cmd::TapeReset, 870, 165},
+    {Panel::Tape2, "Label12", "memo", cmd::TapeMemo, 1530, 165},
+    {Panel::Tape2, "Label9", "a.spce", cmd::AutoSpaceRepeat, 870, 420},
+    {Panel::Cd, "Label4", "start", cmd::CdStart, 120, 75},
+    {Panel::Cd, "Label18", "stop", cmd::CdStop, 1110, 75},
+    {Panel::Cd, "Label20", "<<", cmd::CdSkipForward, 2100, 75},
+    {Panel::Cd, "Label25", ">>", cmd::CdForward, 3090, 75},
+    {Panel::Cd, "Label11", "pause", cmd::CdPause, 120, 330},
+    {Panel::Cd, "Label19", "<< skip", cmd::CdSkipBack, 2100, 330},
+    {Panel::Cd, "Label2", "skip >>", cmd::CdSkipForward, 3090, 330},
+    {Panel::Cd2, "Label30", "A-B", cmd::CdAB, 225, 165},
+    {Panel::Cd2, "Label31", "repeat", cmd::AutoSpaceRepeat, 870, 165},
+    {Panel::Cd2, "Label29", "time", cmd::CdTime, 1530, 165},
+    {Panel::Cd2, "Label32", "clear", cmd::CdClear, 225, 420},
+    {Panel::Cd2, "Label28", "set", cmd::CdSet, 870, 420},
+    {Panel::Cd2, "Label33", "goto", cmd::CdGoto, 1530, 420},
+    {Panel::Phono, "Label26", "start / stop", cmd::Start, 120, 75},
+    {Panel::Phono, "Label24", "lift", cmd::PauseLift, 1110, 75},
+    {Panel::Phono, "Label22", "<<", cmd::Rewind, 2100, 75},
+    {Panel::Phono, "Label27", ">>", cmd::Forward, 3090, 75},
+}};
+
+}  // namespace players

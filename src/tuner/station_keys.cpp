@@ -1,0 +1,2 @@
+#include "ui/form1.h"
+void Form1::stationT_Click(int) {}

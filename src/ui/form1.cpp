@@ -1,0 +1,546 @@
+#include "ui/form1.h"
+
+#include "players/transport_keys.h"
+#include "ui/layout.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPixmap>
+
+using ui::place;
+
+namespace {
+
+const QColor kWindowBack(40, 40, 40);
+
+QFrame *makePanel(QWidget *parent, const char *name, int left, int top, int width, int height)
+{
+    auto *f = new QFrame(parent);
+    f->setObjectName(QLatin1String(name));
+    f->setFrameShape(QFrame::NoFrame);
+    place(f, left, top, width, height);
+    return f;
+}
+
+QLabel *makeCaption(QWidget *parent, const QString &text, int left, int top, int width, int height,
+                    Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto *l = new QLabel(text, parent);
+    l->setAlignment(align);
+    l->setStyleSheet(QStringLiteral("QLabel { color: #ffffff; background: transparent; }"));
+    place(l, left, top, width, height);
+    return l;
+}
+
+KeyLabel *makeKey(QWidget *parent, const char *name, const QString &caption, int left, int top,
+                  int width, int height, QColor back = colours::black, QColor fore = colours::white)
+{
+    auto *k = new KeyLabel(caption, parent, back, fore);
+    k->setObjectName(QLatin1String(name));
+    place(k, left, top, width, height);
+    return k;
+}
+
+KeyLabel *makeWhiteKey(QWidget *parent, const char *name, const QString &caption, int left, int top,
+                       int width, int height)
+{
+    return makeKey(parent, name, caption, left, top, width, height, colours::white, colours::black);
+}
+
+QComboBox *makeList(QWidget *parent, const QStringList &entries, int left, int top, int width)
+{
+    auto *c = new QComboBox(parent);
+    c->addItems(entries);
+    c->setCurrentIndex(-1);
+    place(c, left, top, width, 300);
+    return c;
+}
+
+// A small picture for the amplifier panel: the maker's badge.
+QPixmap badge(int w, int h)
+{
+    QPixmap pm(w, h);
+    QPainter p(&pm);
+    QLinearGradient g(0, 0, 0, h);
+    g.setColorAt(0, QColor(90, 90, 90));
+    g.setColorAt(1, QColor(20, 20, 20));
+    p.fillRect(pm.rect(), g);
+    p.setPen(QColor(220, 200, 120));
+    QFont f = p.font();
+    f.setPixelSize(std::max(7, h - 4));
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(pm.rect(), Qt::AlignCenter, QStringLiteral("SONVERA"));
+    return pm;
+}
+
+}  // namespace
+
+namespace ui {
+
+QStringList weekdayEntries()
+{
+    return {QStringLiteral("NIE"),      QStringLiteral("TÄGLICH"),  QStringLiteral("Sonntag"),
+            QStringLiteral("Montag"),   QStringLiteral("Dienstag"), QStringLiteral("Mittwoch"),
+            QStringLiteral("Donnerstag"), QStringLiteral("Freitag"), QStringLiteral("Samstag")};
+}
+
+QStringList hourEntries()
+{
+    QStringList l;
+    for (int h = 0; h <= 23; ++h)
+        if (h != 22)  // the list has never had 22 o'clock
+            l << QStringLiteral("%1").arg(h, 2, 10, QLatin1Char(' '));
+    return l;
+}
+
+QStringList minuteEntries()
+{
+    QStringList l;
+    for (int m = 0; m <= 59; ++m) {
+        if (m == 22)
+            continue;
+        QString e = QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0'));
+        if (m == 25)
+            e += QLatin1Char(' ');  // the entry has always carried a trailing blank
+        l << e;
+    }
+    return l;
+}
+
+QStringList slotEntries()
+{
+    QStringList l;
+    for (int s = 1; s <= 30; ++s)
+        if (s != 22)
+            l << QStringLiteral("%1").arg(s, 2, 10, QLatin1Char(' '));
+    return l;
+}
+
+}  // namespace ui
+
+Form1::Form1(platform::Platform &platform, QWidget *parent)
+    : QWidget(parent), plat(platform), MSComm1(*platform.serial)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Ondal Pelora"));
+    buildWindow();
+    buildTimers();
+    connectHandlers();
+    qApp->installEventFilter(this);
+}
+
+Form1::~Form1()
+{
+    qApp->removeEventFilter(this);
+    MSComm1.onComm = nullptr;
+}
+
+void Form1::buildWindow()
+{
+    QFont f = font();
+    f.setFamily(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(9);
+    setFont(f);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kWindowBack);
+    pal.setColor(QPalette::WindowText, Qt::white);
+    setPalette(pal);
+
+    // Fixed height; the width is set by the size handlers.
+    setFixedSize(ui::px(ui::kClientWidth), ui::px(ui::kClientHeight));
+
+    static const char *const captions[9] = {"tv", "fm", "am", "tape 1", "tape 2", "phono", "cd", "config", "off"};
+    static const int tops[9] = {345, 690, 1050, 1395, 1740, 2085, 2430, 2940, 3270};
+    for (int i = 0; i < 9; ++i) {
+        Quelle[i] = makeKey(this, "Quelle", QString::fromLatin1(captions[i]), 225, tops[i], 840, 210);
+        Quelle[i]->setProperty("index", i);
+    }
+
+    warten = new QLabel(QStringLiteral("Daten- aus- tausch"), this);
+    warten->setObjectName(QStringLiteral("warten"));
+    warten->setWordWrap(true);
+    warten->setAlignment(Qt::AlignCenter);
+    warten->setStyleSheet(QStringLiteral("QLabel { color: #ff0000; background-color: #ffffff; }"));
+    place(warten, 225, 3885, 840, 555);
+    warten->hide();
+
+    // Arrow glyphs that every font has, pointing in opposite directions.
+    vergroessern = makeKey(this, "vergroessern", QStringLiteral("\u25B6"), 3375, 3450, 165, 300, kWindowBack);
+    verkleinern = makeKey(this, "verkleinern", QStringLiteral("\u25C0"), 3390, 3450, 165, 300, kWindowBack);
+
+    Label40 = new QLabel(this);
+    Label40->setObjectName(QStringLiteral("Label40"));
+    place(Label40, 4110, 180, 60, 30);
+
+    progressA = makeCaption(this, QString(), 3855, 60, 3915, 300, Qt::AlignCenter);
+    progressA->setObjectName(QStringLiteral("progressA"));
+    progressA->setStyleSheet(QStringLiteral("QLabel { color: #ffd060; background: transparent; }"));
+    progressA->hide();
+
+    buildAmplifierPanel();
+    buildDisplays();
+    buildTunerPanels();
+    buildConfigPanels();
+    buildPlayerPanels();
+    buildHiddenControls();
+
+    vergroessern->raise();
+    verkleinern->raise();
+    vergroessern_Click();
+}
+
+void Form1::buildAmplifierPanel()
+{
+    Frame3 = makePanel(this, "Frame3", 1170, -30, 2310, 3510);
+
+    Picture1 = new QLabel(Frame3);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    place(Picture1, 1080, 120, 1095, 210);
+    Picture1->setPixmap(badge(ui::px(1095), ui::px(210)));
+
+    struct Row {
+        const char *caption;
+        LevelSlider **slider;
+        TextBox **readOut;
+        QLabel **label;
+        int min, max, value;
+    };
+    const Row rows[4] = {
+        {"volume", &volR, &volA, &LabelVolume, 1, 81, 40},
+        {"balance", &balR, &balA, &LabelBalance, -80, 80, 5},
+        {"bass", &bassR, &bassA, &Label1, -5, 5, 0},
+        {"treble", &trebR, &trebA, &Label16, -5, 5, 0},
+    };
+    static const char *const sliderNames[4] = {"volR", "balR", "bassR", "trebR"};
+    static const char *const readOutNames[4] = {"volA", "balA", "bassA", "trebA"};
+    for (int r = 0; r < 4; ++r) {
+        const int top = 420 + r * 690;
+        *rows[r].label = makeCaption(Frame3, QString::fromLatin1(rows[r].caption), 120, top, 1200, 195);
+        auto *s = new LevelSlider(rows[r].min, rows[r].max, rows[r].value, Frame3);
+        s->setObjectName(QLatin1String(sliderNames[r]));
+        place(s, 90, top + 195, 1560, 315);
+        *rows[r].slider = s;
+        auto *t = new TextBox(QStringLiteral("0"), Frame3);
+        t->setObjectName(QLatin1String(readOutNames[r]));
+        t->setAlignment(Qt::AlignCenter);
+        place(t, 1710, top + 225, 495, 255);
+        *rows[r].readOut = t;
+    }
+
+    muteK = makeWhiteKey(Frame3, "muteK", QStringLiteral("mute"), 120, 3210, 600, 210);
+    loudnK = makeWhiteKey(Frame3, "loudnK", QStringLiteral("loudn."), 840, 3210, 600, 210);
+    eqK = makeWhiteKey(Frame3, "eqK", QStringLiteral("eq"), 1560, 3210, 600, 210);
+}
+
+void Form1::buildDisplays()
+{
+    const QColor displayGreen(0, 192, 0);
+    Frame2 = makePanel(this, "Frame2", 3855, 420, 1935, 675);
+    quelA = new TextBox(QString(), Frame2, colours::black, displayGreen);
+    quelA->setObjectName(QStringLiteral("quelA"));
+    quelA->setAlignment(Qt::AlignCenter);
+    QFont big = quelA->font();
+    big.setPixelSize(20);
+    big.setBold(true);
+    quelA->setFont(big);
+    place(quelA, 60, 75, 1815, 540);
+
+    Frame1 = makePanel(this, "Frame1", 5835, 420, 1935, 675);
+    nameA = new TextBox(QString(), Frame1, colours::black, displayGreen);
+    nameA->setObjectName(QStringLiteral("nameA"));
+    nameA->setAlignment(Qt::AlignCenter);
+    QFont name = nameA->font();
+    name.setPixelSize(13);
+    name.setBold(true);
+    nameA->setFont(name);
+    place(nameA, 60, 60, 1815, 330);
+    frequenzA = new TextBox(QString(), Frame1, colours::black, displayGreen);
+    frequenzA->setObjectName(QStringLiteral("frequenzA"));
+    frequenzA->setAlignment(Qt::AlignCenter);
+    place(frequenzA, 60, 390, 1815, 240);
+}
+
+void Form1::buildTunerPanels()
+{
+    tunerpanel1 = makePanel(this, "tunerpanel1", 3750, 1245, 4380, 2340);
+    for (int i = 1; i <= 30; ++i) {
+        int left, top;
+        if (i <= 2) {
+            left = i == 1 ? 105 : 1095;
+            top = 120;
+        } else {
+            static const int lefts[4] = {105, 1095, 2085, 3075};
+            left = lefts[(i - 3) % 4];
+            top = 390 + ((i - 3) / 4) * 270;
+        }
+        const QString caption = i == 1 ? QStringLiteral("Radio Köln") : i == 2 ? QStringLiteral("WDR 2") : QStringLiteral("1");
+        stationT[i] = makeKey(tunerpanel1, "stationT", caption, left, top, 945, 210);
+        stationT[i]->setProperty("index", i);
+    }
+
+    tunerpanel2 = makePanel(this, "tunerpanel2", 1170, 3735, 2250, 810);
+    hblendK = makeWhiteKey(tunerpanel2, "hblendK", QStringLiteral("hblend"), 90, 75, 600, 210);
+    Werbeauto = makeKey(tunerpanel2, "Werbeauto", QStringLiteral("Werbung"), 90, 330, 600, 210);
+    Label21 = makeCaption(tunerpanel2, QStringLiteral("auto tune"), 765, 75, 1260, 210, Qt::AlignCenter);
+    Label23 = makeCaption(tunerpanel2, QStringLiteral("programm"), 765, 330, 1260, 210, Qt::AlignCenter);
+    autominusK = makeWhiteKey(tunerpanel2, "autominusK", QStringLiteral("<<"), 810, 105, 165, 150);
+    autoplusK = makeWhiteKey(tunerpanel2, "autoplusK", QStringLiteral(">>"), 1770, 105, 165, 150);
+    progminusK = makeWhiteKey(tunerpanel2, "progminusK", QStringLiteral("<<"), 810, 360, 165, 150);
+    progplusK = makeWhiteKey(tunerpanel2, "progplusK", QStringLiteral(">>"), 1770, 360, 165, 150);
+    for (KeyLabel *k : {autominusK, autoplusK, progminusK, progplusK}) {
+        QFont f = k->font();
+        f.setPixelSize(8);
+        k->setFont(f);
+    }
+}
+
+void Form1::buildConfigPanels()
+{
+    configpanel1 = makePanel(this, "configpanel1", 3645, 1245, 4245, 2355);
+    copy = makeWhiteKey(configpanel1, "copy", QStringLiteral("copy"), 105, 120, 600, 210);
+    ls1K = makeWhiteKey(configpanel1, "ls1K", QStringLiteral("spk 1"), 765, 120, 600, 210);
+    ls2K = makeWhiteKey(configpanel1, "ls2K", QStringLiteral("spk 2"), 1425, 120, 600, 210);
+    herz = makeWhiteKey(configpanel1, "herz", QStringLiteral("20hz"), 2085, 120, 600, 210);
+    monoK = makeWhiteKey(configpanel1, "monoK", QStringLiteral("mono"), 2745, 120, 600, 210);
+    lbassK = makeCaption(configpanel1, QStringLiteral("low bass"), 3450, 60, 780, 195, Qt::AlignCenter);
+    lbassminus = makeWhiteKey(configpanel1, "lbassminus", QStringLiteral("<<"), 3450, 285, 375, 210);
+    lbassplus = makeWhiteKey(configpanel1, "lbassplus", QStringLiteral(">>"), 3855, 285, 375, 210);
+    TestMemory = makeWhiteKey(configpanel1, "TestMemory", QStringLiteral("Test Display"), 105, 450, 1260, 210);
+
+    Label37 = makeCaption(configpanel1, QStringLiteral("Ausweich- sender für Werbung"), 2085, 420, 1275, 420);
+    Label37->setWordWrap(true);
+    Ausweichsender = makeList(configpanel1, ui::slotEntries(), 3420, 480, 720);
+    Ausweichsender->setObjectName(QStringLiteral("Ausweichsender"));
+
+    LabelTimerCaption = makeCaption(configpanel1, QStringLiteral("Springt zeitabhängig auf Radiosender."), 105, 810, 4000, 210);
+    LabelTimerHeads = makeCaption(configpanel1,
+                                  QStringLiteral("Tag                      Stunde        Minute          Sender"),
+                                  105, 1065, 4000, 210);
+    static const int rowTops[3] = {1320, 1635, 1950};
+    for (int i = 0; i < 3; ++i) {
+        Woche[i] = makeList(configpanel1, ui::weekdayEntries(), 105, rowTops[i], 1470);
+        stunde[i] = makeList(configpanel1, ui::hourEntries(), 1665, rowTops[i], 690);
+        minuten[i] = makeList(configpanel1, ui::minuteEntries(), 2445, rowTops[i], 690);
+        sender[i] = makeList(configpanel1, ui::slotEntries(), 3225, rowTops[i], 690);
+        Woche[i]->setObjectName(QStringLiteral("Woche"));
+        stunde[i]->setObjectName(QStringLiteral("stunde"));
+        minuten[i]->setObjectName(QStringLiteral("minuten"));
+        sender[i]->setObjectName(QStringLiteral("sender"));
+    }
+
+    configpanel2 = makePanel(this, "configpanel2", 3780, 3840, 4245, 690);
+    LabelDemoHeading = makeCaption(configpanel2, QStringLiteral("M7      N5(3)      W2    XV6(3)"), 105, 30, 2400, 210);
+    static const int boxLefts[4] = {150, 735, 1365, 1800};
+    QCheckBox **boxes[4] = {&demoM7, &demoN5, &demoW2, &demoXV6};
+    static const char *const boxNames[4] = {"demoM7", "demoN5", "demoW2", "demoXV6"};
+    for (int i = 0; i < 4; ++i) {
+        auto *b = new QCheckBox(configpanel2);
+        b->setObjectName(QLatin1String(boxNames[i]));
+        b->setTristate(true);
+        place(b, boxLefts[i], 270, 255, 255);
+        *boxes[i] = b;
+    }
+    LabelDemoMark = makeCaption(configpanel2, QStringLiteral(">"), 2235, 270, 150, 210, Qt::AlignCenter);
+    Demo = makeKey(configpanel2, "Demo", QStringLiteral("Demo starten"), 2460, 270, 1170, 210);
+    StationenEinlesen = makeKey(configpanel2, "StationenEinlesen", QStringLiteral("Stationen einlesen"), 2460, 30, 1170, 210);
+
+    configpanel3 = makePanel(this, "configpanel3", 1170, 3735, 2250, 810);
+    LabelInfo = makeCaption(configpanel3, QStringLiteral("Ondal Pelora 1.0\nFernbedienung für die Sonvera Anlage"), 90, 120, 2100, 480);
+    LabelInfo->setWordWrap(true);
+}
+
+void Form1::buildPlayerPanels()
+{
+    tapepanel1 = makePanel(this, "tapepanel1", 3750, 3840, 4245, 600);
+    tapepanel2 = makePanel(this, "tapepanel2", 1170, 3735, 2250, 720);
+    cdpanel = makePanel(this, "cdpanel", 3750, 3840, 4245, 600);
+    cdpanel2 = makePanel(this, "cdpanel2", 1170, 3735, 2250, 720);
+    phonopanel = makePanel(this, "phonopanel", 3750, 3840, 4245, 600);
+
+    for (const players::TransportKey &t : players::transportKeyTable) {
+        QFrame *panel = nullptr;
+        switch (t.panel) {
+        case players::Panel::Tape1: panel = tapepanel1; break;
+        case players::Panel::Tape2: panel = tapepanel2; break;
+        case players::Panel::Cd: panel = cdpanel; break;
+        case players::Panel::Cd2: panel = cdpanel2; break;
+        case players::Panel::Phono: panel = phonopanel; break;
+        }
+        const bool extra = players::isExtraFunction(t.panel);
+        KeyLabel *k = extra ? makeWhiteKey(panel, t.control, QString::fromUtf8(t.caption), t.left, t.top, 600, 210)
+                            : makeKey(panel, t.control, QString::fromUtf8(t.caption), t.left, t.top, 945, 210);
+        k->setProperty("index", int(transportKeys.size()));
+        transportKeys.push_back(k);
+    }
+
+    // Every panel of the middle and lower rows starts hidden; the source
+    // selection shows what belongs to the source.
+    for (QFrame *p : {tunerpanel1, tunerpanel2, tapepanel1, tapepanel2, phonopanel, configpanel1,
+                      configpanel2, configpanel3, cdpanel, cdpanel2})
+        p->hide();
+}
+
+void Form1::buildHiddenControls()
+{
+    // Diagnostics: placed below the window's visible area.
+    Command1 = new QPushButton(QStringLiteral("Command1"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    place(Command1, 120, 6825, 1215, 375);
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setFont(QFont(QStringLiteral("Courier New")));
+    place(Text1, 1500, 6825, 4500, 2400);
+    Text2 = new QLineEdit(QStringLiteral("Text2"), this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    place(Text2, 120, 7380, 1215, 285);
+    LabelUnused = makeCaption(this, QStringLiteral("umschaltung am fm bei Stationswechsel"), 120, 9345, 3500, 210);
+}
+
+void Form1::buildTimers()
+{
+    auto make = [this](int interval, bool enabled) {
+        auto t = plat.makeTimer();
+        t->setInterval(interval);
+        t->setEnabled(enabled);
+        return t;
+    };
+    schalttimer = make(10000, false);
+    dauertimer = make(30000, false);
+    testtimer = make(2000, true);
+    Timer3 = make(200, false);
+    Timer1 = make(100, true);  // no handler
+    Timer2 = make(30000, false);
+}
+
+void Form1::connectHandlers()
+{
+    auto on = [](KeyLabel *k, auto handler) { QObject::connect(k, &KeyLabel::clicked, k, [handler] { runHandler(handler); }); };
+
+    for (int i = 0; i < 9; ++i)
+        on(Quelle[i], [this, i] { Quelle_Click(i); });
+    on(vergroessern, [this] { vergroessern_Click(); });
+    on(verkleinern, [this] { verkleinern_Click(); });
+
+    auto slider = [](LevelSlider *s, auto handler) {
+        QObject::connect(s, &LevelSlider::pointerActionDone, s, [handler] { runHandler(handler); });
+    };
+    slider(volR, [this] { volR_Scroll(); });
+    slider(balR, [this] { balR_Scroll(); });
+    slider(bassR, [this] { bassR_Scroll(); });
+    slider(trebR, [this] { trebR_Scroll(); });
+    auto box = [](TextBox *t, auto handler) {
+        QObject::connect(t, &TextBox::clicked, t, [handler] { runHandler(handler); });
+    };
+    box(bassA, [this] { bassA_Click(); });
+    box(balA, [this] { balA_Click(); });
+    box(trebA, [this] { trebA_Click(); });
+
+    on(muteK, [this] { muteK_Click(); });
+    on(loudnK, [this] { loudnK_Click(); });
+    on(eqK, [this] { eqK_Click(); });
+    on(ls1K, [this] { ls1K_Click(); });
+    on(ls2K, [this] { ls2K_Click(); });
+    on(monoK, [this] { monoK_Click(); });
+    on(hblendK, [this] { hblendK_Click(); });
+    on(herz, [this] { herz_Click(); });
+    on(copy, [this] { copy_Click(); });
+    on(lbassminus, [this] { lbassminus_Click(); });
+    on(lbassplus, [this] { lbassplus_Click(); });
+
+    for (int i = 1; i <= 30; ++i)
+        on(stationT[i], [this, i] { stationT_Click(i); });
+    on(autominusK, [this] { autominusK_Click(); });
+    on(autoplusK, [this] { autoplusK_Click(); });
+    on(progminusK, [this] { progminusK_Click(); });
+    on(progplusK, [this] { progplusK_Click(); });
+    on(TestMemory, [this] { TestMemory_Click(); });
+    on(StationenEinlesen, [this] { StationenEinlesen_Click(); });
+    on(Werbeauto, [this] { Werbeauto_Click(); });
+    on(Demo, [this] { Demo_Click(); });
+
+    for (int i = 0; i < int(transportKeys.size()); ++i)
+        on(transportKeys[i], [this, i] { transportKey_Click(i); });
+
+    QObject::connect(Command1, &QPushButton::clicked, this, [this] { runHandler([this] { Command1_Click(); }); });
+
+    testtimer->onTick = [this] { runHandler([this] { testtimer_Timer(); }); };
+    dauertimer->onTick = [this] { runHandler([this] { dauertimer_Timer(); }); };
+    Timer3->onTick = [this] { runHandler([this] { Timer3_Timer(); }); };
+    schalttimer->onTick = [this] { runHandler([this] { schalttimer_Timer(); }); };
+
+    MSComm1.onComm = [this](platform::SerialPort::EventKind kind) { runHandler([this, kind] { MSComm1_OnComm(kind); }); };
+}
+
+void Form1::setFormEnabled(bool on)
+{
+    formEnabled_ = on;
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        break;
+    default:
+        return false;
+    }
+    auto *w = qobject_cast<QWidget *>(watched);
+    if (!w || (w != this && !isAncestorOf(w)))
+        return false;
+    // A disabled window takes no input, but stays painted as it is.
+    if (!formEnabled_)
+        return true;
+    if (event->type() == QEvent::KeyPress) {
+        // The window sees typed characters before the focused control; the
+        // character then goes on to that control unchanged.
+        const QString text = static_cast<QKeyEvent *>(event)->text();
+        if (text.size() == 1 && text[0].unicode() < 256)
+            runHandler([this, &text] { Form_KeyPress(text[0].unicode()); });
+    }
+    return false;
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    runHandler([this] { Form_Unload(); });
+    event->accept();
+}
+
+int Form1::outerWidthTwips() const
+{
+    return width() * ui::kTwipsPerPixel + ui::kFrameTwips;
+}
+
+void Form1::vergroessern_Click()
+{
+    setFixedWidth(ui::px(ui::kLargeOuterWidth - ui::kFrameTwips));
+    verkleinern->setVisible(true);
+    vergroessern->setVisible(false);
+    largeWindow = 1;
+}
+
+void Form1::verkleinern_Click()
+{
+    setFixedWidth(ui::px(ui::kSmallOuterWidth - ui::kFrameTwips));
+    verkleinern->setVisible(false);
+    vergroessern->setVisible(true);
+    largeWindow = 0;
+}
+
+void Form1::showProgress(const QString &text)
+{
+    progressA->setText(text);
+    progressA->setVisible(!text.isEmpty());
+    setWindowTitle(text.isEmpty() ? QStringLiteral("Ondal Pelora") : QStringLiteral("Ondal Pelora – ") + text);
+}

@@ -1,0 +1,268 @@
+#pragma once
+// The main window. All window logic lives in its procedures; each is defined
+// in the folder of its subsystem (link/, store/, amp/, tuner/, players/,
+// automation/, ui/).
+
+#include "link/command_codes.h"
+#include "platform/platform.h"
+#include "store/station_arrays.h"
+#include "ui/widgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVariant>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(platform::Platform &platform, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    platform::Platform &plat;
+
+    // ---- Device link --------------------------------------------------
+    // Opens the files and the port, labels the keys, asks for status. False
+    // when the start failed (the message has been shown; the caller ends).
+    bool Form_Load();
+    void Form_Unload();
+    void writeCode(cmd::Code code);
+    void Pause(float seconds);
+
+    void requestStatus();
+    void MSComm1_OnComm(platform::SerialPort::EventKind kind);
+    void testtimer_Timer();
+    void dauertimer_Timer();
+    void Timer3_Timer();
+    void Command1_Click();
+    // Starts the code repeater: `code` goes out `limit` times, one per tick.
+    void startRepeat(cmd::Code code, int limit);
+    void decodeStatus();
+    void showStation(const QVariant &frequency);
+    // Window enabled flag: while false, input to the window is dropped but
+    // nothing is painted grey.
+    void setFormEnabled(bool on);
+    bool formEnabled() const { return formEnabled_; }
+
+    qint16 comPort = 0;
+    qint16 statusPending = 0;
+    std::array<QString, 101> rxBuffer;
+    qint16 rxCount = 0;
+    QString rxChunk;
+    QString repeatCode;
+    int repeatLimit = 0;
+    int repeatCount = 0;
+    QVariant volumeLevel;
+    QVariant balanceLevel;
+    QVariant currentSource;
+
+    // ---- Persistence and station list ----------------------------------
+    // Loads config.dat and the station files. All or nothing: on failure
+    // nothing in memory changes and the reason is returned in *error.
+    bool GetConfiguration(QString *error = nullptr);
+    // Writes Speicherplatz.txt and config.dat. On failure the old files stay
+    // and the user is told.
+    bool saveConfiguration();
+    bool saveStationMemory();
+    void refreshStationKeys();
+
+    QVariant stationKeyMode;
+    QVariant largeWindow;
+    TextArray slotFrequency;
+    TextArray keyFrequency;
+    TextArray keyName;
+    TextArray keyNote;
+    StationRecords stationNames;
+    int nameRecordEnd = 1;
+
+    // ---- Amplifier control ------------------------------------------------
+    void Quelle_Click(int index);
+    void volR_Scroll();
+    void balR_Scroll();
+    void bassR_Scroll();
+    void trebR_Scroll();
+    void bassA_Click();
+    void balA_Click();
+    void trebA_Click();
+    void muteK_Click();
+    void loudnK_Click();
+    void ls1K_Click();
+    void ls2K_Click();
+    void monoK_Click();
+    void hblendK_Click();
+    void herz_Click();
+    void eqK_Click();
+    void copy_Click();
+    void lbassminus_Click();
+    void lbassplus_Click();
+    void Form_KeyPress(int keyAscii);
+
+    QString tunerBand;
+
+    // ---- Tuner -----------------------------------------------------------
+    void stationT_Click(int index);
+    void autominusK_Click();
+    void autoplusK_Click();
+    void progminusK_Click();
+    void progplusK_Click();
+    void TestMemory_Click();
+    void StationenEinlesen_Click();
+    void Werbeauto_Click();
+
+    QVariant currentFrequency;
+    qint16 slotDirectMode = 0;
+    QVariant returnSlot;
+
+    // ---- Player panels ---------------------------------------------------
+    // Click of transport key `index` of the transport key table.
+    void transportKey_Click(int index);
+
+    // ---- Automation --------------------------------------------------------
+    void schalttimer_Timer();
+    void Demo_Click();
+
+    // ---- Main window -------------------------------------------------------
+    void vergroessern_Click();
+    void verkleinern_Click();
+    // Outer width of the window in design units (twips).
+    int outerWidthTwips() const;
+    // Shows the progress of a long run (import, demonstration) or, with an
+    // empty text, takes it away.
+    void showProgress(const QString &text);
+
+    // Controls, named as in the window.
+    std::array<KeyLabel *, 9> Quelle{};
+    QLabel *warten = nullptr;
+    KeyLabel *vergroessern = nullptr;
+    KeyLabel *verkleinern = nullptr;
+    QLabel *progressA = nullptr;
+
+    QFrame *Frame3 = nullptr;
+    LevelSlider *volR = nullptr;
+    LevelSlider *balR = nullptr;
+    LevelSlider *bassR = nullptr;
+    LevelSlider *trebR = nullptr;
+    TextBox *volA = nullptr;
+    TextBox *balA = nullptr;
+    TextBox *bassA = nullptr;
+    TextBox *trebA = nullptr;
+    QLabel *LabelVolume = nullptr;
+    QLabel *LabelBalance = nullptr;
+    QLabel *Label1 = nullptr;   // "bass"
+    QLabel *Label16 = nullptr;  // "treble"
+    KeyLabel *muteK = nullptr;
+    KeyLabel *loudnK = nullptr;
+    KeyLabel *eqK = nullptr;
+    QLabel *Picture1 = nullptr;
+
+    QFrame *Frame2 = nullptr;
+    TextBox *quelA = nullptr;
+    QFrame *Frame1 = nullptr;
+    TextBox *nameA = nullptr;
+    TextBox *frequenzA = nullptr;
+
+    QFrame *tunerpanel1 = nullptr;
+    std::array<KeyLabel *, 31> stationT{};  // 1..30
+
+    QFrame *configpanel1 = nullptr;
+    KeyLabel *copy = nullptr;
+    KeyLabel *ls1K = nullptr;
+    KeyLabel *ls2K = nullptr;
+    KeyLabel *herz = nullptr;
+    KeyLabel *monoK = nullptr;
+    QLabel *lbassK = nullptr;
+    KeyLabel *lbassminus = nullptr;
+    KeyLabel *lbassplus = nullptr;
+    KeyLabel *TestMemory = nullptr;
+    QLabel *LabelTimerCaption = nullptr;
+    QLabel *LabelTimerHeads = nullptr;
+    std::array<QComboBox *, 3> Woche{};
+    std::array<QComboBox *, 3> stunde{};
+    std::array<QComboBox *, 3> minuten{};
+    std::array<QComboBox *, 3> sender{};
+    QComboBox *Ausweichsender = nullptr;
+    QLabel *Label37 = nullptr;
+
+    QFrame *tunerpanel2 = nullptr;
+    KeyLabel *Werbeauto = nullptr;
+    KeyLabel *hblendK = nullptr;
+    QLabel *Label21 = nullptr;  // "auto tune"
+    KeyLabel *autominusK = nullptr;
+    KeyLabel *autoplusK = nullptr;
+    QLabel *Label23 = nullptr;  // "programm"
+    KeyLabel *progminusK = nullptr;
+    KeyLabel *progplusK = nullptr;
+
+    QFrame *tapepanel1 = nullptr;
+    QFrame *tapepanel2 = nullptr;
+    QFrame *cdpanel = nullptr;
+    QFrame *cdpanel2 = nullptr;
+    QFrame *phonopanel = nullptr;
+    // The transport keys, in the order of the transport key table.
+    std::vector<KeyLabel *> transportKeys;
+
+    QFrame *configpanel3 = nullptr;
+    QLabel *LabelInfo = nullptr;
+
+    QFrame *configpanel2 = nullptr;
+    QLabel *LabelDemoHeading = nullptr;
+    QCheckBox *demoM7 = nullptr;
+    QCheckBox *demoN5 = nullptr;
+    QCheckBox *demoW2 = nullptr;
+    QCheckBox *demoXV6 = nullptr;
+    QLabel *LabelDemoMark = nullptr;
+    KeyLabel *Demo = nullptr;
+    KeyLabel *StationenEinlesen = nullptr;
+
+    // Diagnostics, below the visible area.
+    QPushButton *Command1 = nullptr;
+    QPlainTextEdit *Text1 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QLabel *LabelUnused = nullptr;
+    QLabel *Label40 = nullptr;
+
+    std::unique_ptr<platform::Timer> schalttimer;
+    std::unique_ptr<platform::Timer> dauertimer;
+    std::unique_ptr<platform::Timer> testtimer;
+    std::unique_ptr<platform::Timer> Timer3;
+    std::unique_ptr<platform::Timer> Timer1;
+    std::unique_ptr<platform::Timer> Timer2;
+
+    platform::SerialPort &MSComm1;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildWindow();
+    void buildAmplifierPanel();
+    void buildDisplays();
+    void buildTunerPanels();
+    void buildConfigPanels();
+    void buildPlayerPanels();
+    void buildHiddenControls();
+    void buildTimers();
+    void connectHandlers();
+
+    bool formEnabled_ = true;
+    bool unloaded_ = false;
+};
+
+// Runs an event handler so that nothing it throws escapes into the event
+// loop: a value that does not convert ends the handler quietly.
+template <typename F>
+void runHandler(F &&f)
+{
+    try {
+        f();
+    } catch (const std::exception &) {
+    }
+}
