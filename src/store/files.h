@@ -1,0 +1,23 @@
+#pragma once
+// The data files beside the program. Their names compare without regard to
+// case, so "config.dat" and "config.DAT" are one file on every file system.
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace store {
+
+// The path of the entry in `dir` whose name equals `name` in any letter
+// case (an exact match first); `dir`/`name` when there is none.
+QString findFile(const QString &dir, const QString &name);
+
+// The whole file, or nothing when it is missing or cannot be read.
+std::optional<QByteArray> readWholeFile(const QString &path);
+
+// Replaces the file in one step: either the new contents are all there or
+// the old file is left as it was. On failure returns false and the reason.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error);
+
+}  // namespace store

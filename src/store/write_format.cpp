@@ -1,0 +1,203 @@
+#include "store/write_format.h"
+
+#include "store/frequency.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cmath>
+#include <limits>
+
+namespace store {
+
+namespace {
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+bool isLineEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
+
+}  // namespace
+
+QString decodeWindows1252(const QByteArray &bytes)
+{
+    QStringDecoder decoder("windows-1252");
+    return decoder.decode(bytes);
+}
+
+QByteArray encodeWindows1252(const QString &text)
+{
+    QStringEncoder encoder("windows-1252");
+    return encoder.encode(text);
+}
+
+FieldReader::FieldReader(QString text) : text_(std::move(text)) {}
+
+FieldReader FieldReader::fromBytes(const QByteArray &bytes)
+{
+    return FieldReader(decodeWindows1252(bytes));
+}
+
+bool FieldReader::atEnd() const
+{
+    if (fieldOwed_)
+        return false;
+    for (qsizetype i = pos_; i < text_.size(); ++i) {
+        if (!isBlank(text_[i]) && !isLineEnd(text_[i]))
+            return false;
+    }
+    return true;
+}
+
+Field FieldReader::read()
+{
+    const qsizetype n = text_.size();
+    while (pos_ < n && isBlank(text_[pos_]))
+        ++pos_;
+    if (pos_ >= n && !fieldOwed_)
+        throw FormatError("read past the end of the file");
+
+    Field field;
+    if (pos_ < n && text_[pos_] == u'"') {
+        const qsizetype start = ++pos_;
+        while (pos_ < n && text_[pos_] != u'"' && !isLineEnd(text_[pos_]))
+            ++pos_;
+        if (pos_ >= n || text_[pos_] != u'"')
+            throw FormatError("a quoted text is not closed");
+        field.text = text_.mid(start, pos_ - start);
+        field.quoted = true;
+        ++pos_;
+        // Anything between the closing quote and the separator is dropped.
+        while (pos_ < n && text_[pos_] != u',' && !isLineEnd(text_[pos_]))
+            ++pos_;
+    } else {
+        const qsizetype start = pos_;
+        while (pos_ < n && text_[pos_] != u',' && !isLineEnd(text_[pos_]))
+            ++pos_;
+        field.text = text_.mid(start, pos_ - start).trimmed();
+    }
+
+    fieldOwed_ = false;
+    if (pos_ < n) {
+        if (text_[pos_] == u',') {
+            ++pos_;
+            fieldOwed_ = true;
+        } else if (text_[pos_] == u'\r') {
+            ++pos_;
+            if (pos_ < n && text_[pos_] == u'\n')
+                ++pos_;
+        } else {
+            ++pos_;
+        }
+    }
+    return field;
+}
+
+namespace {
+
+// Empty (invalid) or the number; throws FormatError for anything else.
+QVariant numberOf(const Field &field)
+{
+    const QString t = field.text.trimmed();
+    if (t.isEmpty())
+        return {};
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        throw FormatError("not a number: \"" + t.toStdString() + '"');
+    if (v == std::floor(v) && std::fabs(v) < 9.0e15)
+        return QVariant::fromValue(static_cast<qlonglong>(v));
+    return v;
+}
+
+}  // namespace
+
+QVariant FieldReader::readNumberOrEmpty()
+{
+    return numberOf(read());
+}
+
+qint16 FieldReader::readInt16()
+{
+    return toInt16(read());
+}
+
+qint16 toInt16(const Field &field)
+{
+    const QVariant v = numberOf(field);
+    if (!v.isValid())
+        return 0;
+    const double d = v.toDouble();
+    if (d < -32768.5 || d > 32767.5)
+        throw FormatError("number out of range: " + field.text.toStdString());
+    const long long r = roundHalfEven(d);
+    if (r < std::numeric_limits<qint16>::min() || r > std::numeric_limits<qint16>::max())
+        throw FormatError("number out of range: " + field.text.toStdString());
+    return static_cast<qint16>(r);
+}
+
+void FieldWriter::separate()
+{
+    if (recordStarted_)
+        text_ += u',';
+    recordStarted_ = true;
+}
+
+void FieldWriter::writeNumber(long long n)
+{
+    separate();
+    text_ += QString::number(n);
+}
+
+void FieldWriter::writeText(const QString &text)
+{
+    separate();
+    QString t = text;
+    t.replace(u'"', u'\'');
+    text_ += u'"' + t + u'"';
+}
+
+void FieldWriter::writeEmpty()
+{
+    separate();
+}
+
+void FieldWriter::writeValue(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull()) {
+        writeEmpty();
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        writeText(value.toString());
+        return;
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = value.toDouble();
+        if (d == std::floor(d) && std::fabs(d) < 9.0e15) {
+            writeNumber(static_cast<long long>(d));
+        } else {
+            separate();
+            text_ += QString::number(d, 'g', 15);
+        }
+        return;
+    }
+    default:
+        writeNumber(value.toLongLong());
+        return;
+    }
+}
+
+void FieldWriter::endRecord()
+{
+    text_ += QStringLiteral("\r\n");
+    recordStarted_ = false;
+}
+
+}  // namespace store

@@ -1,0 +1,77 @@
+#pragma once
+// The comma-separated "write" format of the three data files: fields end at
+// a comma or a line end, texts stand in double quotes, numbers are bare, an
+// empty value is nothing at all. Files are windows-1252 text with CR LF.
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+#include <stdexcept>
+
+namespace store {
+
+// A file that does not hold the fields it must: too few of them, or a value
+// where a number is needed that is none or does not fit.
+struct FormatError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+QString decodeWindows1252(const QByteArray &bytes);
+QByteArray encodeWindows1252(const QString &text);
+
+// One field as read: quotes removed. `empty` is set for a field with nothing
+// in it (not even quotes), which reads as 0 where a number is needed.
+struct Field {
+    QString text;
+    bool quoted = false;
+    bool empty() const { return !quoted && text.isEmpty(); }
+};
+
+class FieldReader {
+public:
+    explicit FieldReader(QString text);
+    static FieldReader fromBytes(const QByteArray &bytes);
+
+    // True when nothing but blanks and line ends is left.
+    bool atEnd() const;
+    // Throws FormatError when there is no field left to read.
+    Field read();
+    QString readText() { return read().text; }
+    // Empty (an invalid QVariant) or the number the field holds; anything
+    // else throws FormatError.
+    QVariant readNumberOrEmpty();
+    qint16 readInt16();
+
+private:
+    QString text_;
+    qsizetype pos_ = 0;
+    bool fieldOwed_ = false;  // a comma was read: one more field follows
+};
+
+// A field's number as a 16-bit integer: empty gives 0, a fraction is rounded
+// half to even. Throws FormatError when it is no number or does not fit.
+qint16 toInt16(const Field &field);
+
+class FieldWriter {
+public:
+    void writeNumber(long long n);
+    // A double quote inside the text would end it early on reading, so it
+    // is written as an apostrophe.
+    void writeText(const QString &text);
+    void writeEmpty();
+    // Invalid: empty; a string: quoted text; otherwise a number.
+    void writeValue(const QVariant &value);
+    void endRecord();
+
+    const QString &text() const { return text_; }
+    QByteArray bytes() const { return encodeWindows1252(text_); }
+
+private:
+    void separate();
+
+    QString text_;
+    bool recordStarted_ = false;
+};
+
+}  // namespace store
