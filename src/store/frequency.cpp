@@ -14,7 +14,7 @@ bool isBlank(QChar c)
 
 [[noreturn]] void fail(const QString &text)
 {
-    throw ConversionError("not a number: \"" + text.toStdString() + '"');
+    throw ConversionError("keine Zahl: \"" + text.toStdString() + '"');
 }
 
 long long wholeNumber(double v, const QString &shown)
@@ -85,7 +85,7 @@ long long frequencyNumber(const QVariant &value)
     bool ok = false;
     const double v = value.toDouble(&ok);
     if (!ok)
-        throw ConversionError("not a number");
+        throw ConversionError("keine Zahl");
     return wholeNumber(std::floor(v), QString::number(v));
 }
 

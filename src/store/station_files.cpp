@@ -33,7 +33,7 @@ StationNameList parseStationNames(const QByteArray &bytes)
     int i = 1;
     while (!in.atEnd()) {
         if (i > kMaxStationRecords)
-            throw FormatError("more than 100 station records");
+            throw FormatError("mehr als 100 Sender");
         StationRecord &r = list.records[i];
         r.freq = in.readText();
         r.name = in.readText();
@@ -53,9 +53,22 @@ void buildKeyCaptions(const TextArray &keyFrequency, const StationRecords &recor
         keyNote[j] = keyFrequency[j];
         if (keyFrequency[j].isEmpty() || recordEnd <= 1)
             continue;
-        const long long key = frequencyNumber(keyFrequency[j]);
+        long long key = 0;
+        try {
+            key = frequencyNumber(keyFrequency[j]);
+        } catch (const ConversionError &) {
+            throw ConversionError(QStringLiteral("Speicherplatz.txt: Platz %1 hält keine Frequenz (\"%2\")")
+                                      .arg(j).arg(keyFrequency[j]).toStdString());
+        }
         for (int k = 1; k < recordEnd; ++k) {
-            if (frequencyNumber(records[k].freq) == key) {
+            long long record = 0;
+            try {
+                record = frequencyNumber(records[k].freq);
+            } catch (const ConversionError &) {
+                throw ConversionError(QStringLiteral("Sendername.txt: Eintrag %1 hält keine Frequenz (\"%2\")")
+                                          .arg(k).arg(records[k].freq).toStdString());
+            }
+            if (record == key) {
                 keyName[j] = records[k].name;
                 keyNote[j] = records[k].note;
             }

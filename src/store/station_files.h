@@ -29,8 +29,8 @@ StationNameList parseStationNames(const QByteArray &bytes);
 
 // keyName(j) and keyNote(j) of every key: the name and note of the last
 // record whose frequency number equals that of keyFrequency(j), else the
-// frequency text itself. A record whose frequency does not convert throws
-// ConversionError once it is compared.
+// frequency text itself. A frequency that does not convert throws
+// ConversionError, naming its file, once it is compared.
 void buildKeyCaptions(const TextArray &keyFrequency, const StationRecords &records, int recordEnd,
                       TextArray &keyName, TextArray &keyNote);
 

@@ -60,7 +60,7 @@ Field FieldReader::read()
     while (pos_ < n && isBlank(text_[pos_]))
         ++pos_;
     if (pos_ >= n && !fieldOwed_)
-        throw FormatError("read past the end of the file");
+        throw FormatError("Datei endet zu früh");
 
     Field field;
     if (pos_ < n && text_[pos_] == u'"') {
@@ -68,7 +68,7 @@ Field FieldReader::read()
         while (pos_ < n && text_[pos_] != u'"' && !isLineEnd(text_[pos_]))
             ++pos_;
         if (pos_ >= n || text_[pos_] != u'"')
-            throw FormatError("a quoted text is not closed");
+            throw FormatError("Anführungszeichen nicht geschlossen");
         field.text = text_.mid(start, pos_ - start);
         field.quoted = true;
         ++pos_;
@@ -109,7 +109,7 @@ QVariant numberOf(const Field &field)
     bool ok = false;
     const double v = t.toDouble(&ok);
     if (!ok || !std::isfinite(v))
-        throw FormatError("not a number: \"" + t.toStdString() + '"');
+        throw FormatError("keine Zahl: \"" + t.toStdString() + '"');
     if (v == std::floor(v) && std::fabs(v) < 9.0e15)
         return QVariant::fromValue(static_cast<qlonglong>(v));
     return v;
@@ -134,10 +134,10 @@ qint16 toInt16(const Field &field)
         return 0;
     const double d = v.toDouble();
     if (d < -32768.5 || d > 32767.5)
-        throw FormatError("number out of range: " + field.text.toStdString());
+        throw FormatError("Zahl außerhalb des Bereichs: " + field.text.toStdString());
     const long long r = roundHalfEven(d);
     if (r < std::numeric_limits<qint16>::min() || r > std::numeric_limits<qint16>::max())
-        throw FormatError("number out of range: " + field.text.toStdString());
+        throw FormatError("Zahl außerhalb des Bereichs: " + field.text.toStdString());
     return static_cast<qint16>(r);
 }
 

@@ -12,7 +12,8 @@
 namespace store {
 
 // A file that does not hold the fields it must: too few of them, or a value
-// where a number is needed that is none or does not fit.
+// where a number is needed that is none or does not fit. what() is German
+// UTF-8 text, fit for a message to the user.
 struct FormatError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };

@@ -1,0 +1,160 @@
+// Form1's load and save of config.dat, Speicherplatz.txt and Sendername.txt.
+
+#include "store/config_file.h"
+#include "store/files.h"
+#include "store/station_files.h"
+#include "store/write_format.h"
+#include "ui/form1.h"
+
+namespace {
+
+const QString kConfigFile = QStringLiteral("config.dat");
+const QString kMemoryFile = QStringLiteral("Speicherplatz.txt");
+const QString kNamesFile = QStringLiteral("Sendername.txt");
+
+// Everything a load reads, gathered before any of it is applied.
+struct Loaded {
+    store::Configuration config;
+    TextArray memory;
+    store::StationNameList names;
+    TextArray keyName;
+    TextArray keyNote;
+};
+
+// A load that cannot go on; the text names the file and the reason.
+struct LoadFailure {
+    QString text;
+};
+
+QByteArray readDataFile(const QString &dir, const QString &name)
+{
+    const std::optional<QByteArray> bytes = store::readWholeFile(store::findFile(dir, name));
+    if (!bytes)
+        throw LoadFailure{QStringLiteral("Die Datei %1 fehlt oder kann nicht gelesen werden.").arg(name)};
+    return *bytes;
+}
+
+template <typename F>
+auto parseDataFile(const QString &dir, const QString &name, F parse)
+{
+    const QByteArray bytes = readDataFile(dir, name);
+    try {
+        return parse(bytes);
+    } catch (const std::exception &e) {
+        throw LoadFailure{QStringLiteral("Die Datei %1 ist fehlerhaft: %2.").arg(name, QString::fromUtf8(e.what()))};
+    }
+}
+
+void checkListIndex(const QComboBox *box, qint16 index, const QString &what)
+{
+    if (index < -1 || index >= box->count())
+        throw LoadFailure{QStringLiteral("Die Datei %1 ist fehlerhaft: %2 %3 liegt außerhalb der Liste.")
+                              .arg(kConfigFile, what)
+                              .arg(index)};
+}
+
+bool isZeroOrEmpty(const QVariant &v)
+{
+    return !v.isValid() || v.isNull() || v.toDouble() == 0.0;
+}
+
+}  // namespace
+
+bool Form1::GetConfiguration(QString *error)
+{
+    const QString dir = plat.programDir;
+    Loaded in;
+    try {
+        in.config = parseDataFile(dir, kConfigFile, store::parseConfiguration);
+        checkListIndex(Ausweichsender, in.config.fallbackIndex, QStringLiteral("Ausweichsender"));
+        for (int i = 0; i < 3; ++i) {
+            const store::TimerRow &row = in.config.rows[i];
+            checkListIndex(Woche[i], row.weekday, QStringLiteral("Tag"));
+            checkListIndex(stunde[i], row.hour, QStringLiteral("Stunde"));
+            checkListIndex(minuten[i], row.minute, QStringLiteral("Minute"));
+            checkListIndex(sender[i], row.station, QStringLiteral("Sender"));
+        }
+        in.memory = parseDataFile(dir, kMemoryFile, store::parseStationMemory);
+        in.names = parseDataFile(dir, kNamesFile, store::parseStationNames);
+        try {
+            store::buildKeyCaptions(in.memory, in.names.records, in.names.end, in.keyName, in.keyNote);
+        } catch (const std::exception &e) {
+            throw LoadFailure{QString::fromUtf8(e.what()) + u'.'};
+        }
+    } catch (const LoadFailure &f) {
+        if (error)
+            *error = f.text;
+        return false;
+    }
+
+    // Nothing failed: now the window takes it all.
+    comPort = in.config.comPort;
+    stationKeyMode = in.config.stationKeyMode;
+    largeWindow = in.config.largeWindow;
+    Ausweichsender->setCurrentIndex(in.config.fallbackIndex);
+    for (int i = 0; i < 3; ++i) {
+        const store::TimerRow &row = in.config.rows[i];
+        Woche[i]->setCurrentIndex(row.weekday);
+        stunde[i]->setCurrentIndex(row.hour);
+        minuten[i]->setCurrentIndex(row.minute);
+        sender[i]->setCurrentIndex(row.station);
+    }
+    slotFrequency = in.memory;
+    keyFrequency = in.memory;
+    keyName = in.keyName;
+    keyNote = in.keyNote;
+    stationNames = in.names.records;
+    nameRecordEnd = in.names.end;
+
+    if (isZeroOrEmpty(largeWindow))
+        verkleinern_Click();
+    return true;
+}
+
+namespace {
+
+// The reason the file could not be written, or nothing.
+QString writeDataFile(const QString &dir, const QString &name, const QByteArray &bytes)
+{
+    QString reason;
+    if (store::writeFileAtomically(store::findFile(dir, name), bytes, &reason))
+        return {};
+    return QStringLiteral("Die Datei %1 konnte nicht gespeichert werden (%2). Die bisherige Datei bleibt erhalten.")
+        .arg(name, reason);
+}
+
+}  // namespace
+
+bool Form1::saveStationMemory()
+{
+    const QString failure = writeDataFile(plat.programDir, kMemoryFile, store::writeStationMemory(slotFrequency));
+    if (!failure.isEmpty())
+        plat.messages->showOk(failure);
+    return failure.isEmpty();
+}
+
+bool Form1::saveConfiguration()
+{
+    QStringList failures;
+    const QString memory = writeDataFile(plat.programDir, kMemoryFile, store::writeStationMemory(slotFrequency));
+    if (!memory.isEmpty())
+        failures << memory;
+
+    store::Configuration c;
+    c.comPort = comPort;
+    c.stationKeyMode = stationKeyMode;
+    c.largeWindow = largeWindow;
+    c.fallbackIndex = qint16(Ausweichsender->currentIndex());
+    for (int i = 0; i < 3; ++i) {
+        c.rows[i] = {qint16(Woche[i]->currentIndex()), qint16(stunde[i]->currentIndex()),
+                     qint16(minuten[i]->currentIndex()), qint16(sender[i]->currentIndex())};
+    }
+    const QString config = writeDataFile(plat.programDir, kConfigFile, store::writeConfiguration(c));
+    if (!config.isEmpty())
+        failures << config;
+
+    // One box for both files: a directory that cannot be written fails both.
+    if (!failures.isEmpty())
+        plat.messages->showOk(failures.join(u'\n'));
+    return failures.isEmpty();
+}

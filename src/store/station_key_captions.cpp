@@ -1,0 +1,56 @@
+// Form1's station key captions in their three display modes.
+
+#include "store/module1.h"
+#include "ui/form1.h"
+
+namespace {
+
+// 1, 2 or 3; 0 for an empty mode or any other value.
+int displayMode(const QVariant &mode)
+{
+    if (!mode.isValid() || mode.isNull())
+        return 0;
+    bool ok = false;
+    const double m = mode.toDouble(&ok);
+    if (!ok)
+        return 0;
+    return m == 1.0 ? 1 : m == 2.0 ? 2 : m == 3.0 ? 3 : 0;
+}
+
+}  // namespace
+
+void Form1::refreshStationKeys()
+{
+    const int mode = displayMode(stationKeyMode);
+    bool applied = false;
+    if (mode == 1) {
+        // A reload that fails leaves memory, captions and mode as they were:
+        // the keys still tune what they show.
+        QString error;
+        if (GetConfiguration(&error)) {
+            for (int i = 1; i <= 30; ++i)
+                stationT[i]->setText(slotFrequency[i]);
+            applied = true;
+        } else {
+            plat.messages->showOk(QStringLiteral("Die Senderliste konnte nicht neu geladen werden. %1 "
+                                                 "Die Stationstasten bleiben, wie sie waren.")
+                                      .arg(error));
+        }
+    } else if (mode == 2) {
+        sortKeyArrays(keyName, keyFrequency, keyNote, 1, 30, *plat.random);
+        for (int i = 1; i <= 30; ++i)
+            stationT[i]->setText(keyName[i]);
+        applied = true;
+    } else if (mode == 3) {
+        sortKeyArrays(keyNote, keyName, keyFrequency, 1, 30, *plat.random);
+        for (int i = 1; i <= 30; ++i)
+            stationT[i]->setText(keyNote[i]);
+        applied = true;
+    }
+
+    if (applied) {
+        showStation(QVariant(currentFrequency));
+        stationKeyMode = mode;
+    }
+    vergroessern_Click();
+}
