@@ -1,2 +1,21 @@
+// "+" and "-" typed anywhere in the window step the volume by one. The
+// window's event filter calls this before the focused control gets the
+// character, which then goes on unchanged.
+
 #include "ui/form1.h"
-void Form1::Form_KeyPress(int) {}
+
+void Form1::Form_KeyPress(int keyAscii)
+{
+    // One code per press, no burst. At the ends of the slider's range the
+    // code still goes out (the device may not be where the slider is) and
+    // the slider stays at its end. volumeLevel is left alone; the next
+    // status dump sets it from the device.
+    if (keyAscii == '+') {
+        writeCode(cmd::VolumeUp);
+        volR->setValue(std::min(volR->value() + 1, volR->maximum()));
+    } else if (keyAscii == '-') {
+        writeCode(cmd::VolumeDown);
+        volR->setValue(std::max(volR->value() - 1, volR->minimum()));
+    }
+    volA->setText(QString::number(volR->value()));
+}
