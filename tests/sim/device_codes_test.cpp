@@ -122,7 +122,7 @@ std::vector<CodeCase> codeCases()
 
 }  // namespace
 
-TEST(DeviceCodes, EachCodeChangesExactlyWhatItShould)
+TEST(SimDeviceCodes, EachCodeChangesExactlyWhatItShould)
 {
     for (const CodeCase &c : codeCases()) {
         SCOPED_TRACE(std::string(c.code));
@@ -140,7 +140,7 @@ TEST(DeviceCodes, EachCodeChangesExactlyWhatItShould)
     }
 }
 
-TEST(DeviceCodes, TableCoversEveryCodeButTheStatusRequest)
+TEST(SimDeviceCodes, TableCoversEveryCodeButTheStatusRequest)
 {
     std::set<cmd::Code> covered;
     for (const CodeCase &c : codeCases())
@@ -151,7 +151,7 @@ TEST(DeviceCodes, TableCoversEveryCodeButTheStatusRequest)
         EXPECT_TRUE(covered.count(code)) << code;
 }
 
-TEST(DeviceCodes, LevelsStopAtTheirEnds)
+TEST(SimDeviceCodes, LevelsStopAtTheirEnds)
 {
     DeviceModel m;
     LineFeeder line(m);
@@ -170,7 +170,7 @@ TEST(DeviceCodes, LevelsStopAtTheirEnds)
     EXPECT_EQ(m.state().balance, 80);
 }
 
-TEST(DeviceCodes, TrebleKeySequenceCentresFromAnywhere)
+TEST(SimDeviceCodes, TrebleKeySequenceCentresFromAnywhere)
 {
     // The window has no treble centre code: eleven downs then five ups.
     for (int start : {-10, -2, 0, 6, 10}) {
@@ -183,7 +183,7 @@ TEST(DeviceCodes, TrebleKeySequenceCentresFromAnywhere)
     }
 }
 
-TEST(DeviceCodes, EqualiserBypassesTheToneControls)
+TEST(SimDeviceCodes, EqualiserBypassesTheToneControls)
 {
     DeviceModel m;
     m.state().bass = 4;
@@ -199,7 +199,7 @@ TEST(DeviceCodes, EqualiserBypassesTheToneControls)
     EXPECT_EQ(m.state().bass, 6);
 }
 
-TEST(DeviceCodes, LowBassKeyStepsLowBassOnlyWithTheCodeRightAfterIt)
+TEST(SimDeviceCodes, LowBassKeyStepsLowBassOnlyWithTheCodeRightAfterIt)
 {
     DeviceModel m;
     LineFeeder line(m);
@@ -220,7 +220,7 @@ TEST(DeviceCodes, LowBassKeyStepsLowBassOnlyWithTheCodeRightAfterIt)
     EXPECT_EQ(m.state().bass, 2);
 }
 
-TEST(DeviceCodes, TunerKeyKeepsTheBandButChangesToAmWhenPressedOnTheTuner)
+TEST(SimDeviceCodes, TunerKeyKeepsTheBandButChangesToAmWhenPressedOnTheTuner)
 {
     DeviceModel m;
     m.state().source = Source::Cd;
@@ -242,7 +242,7 @@ TEST(DeviceCodes, TunerKeyKeepsTheBandButChangesToAmWhenPressedOnTheTuner)
     EXPECT_EQ(m.state().fm, fmBefore);  // the band remembers its station
 }
 
-TEST(DeviceCodes, TransportKeysGoToThePlayerOfTheSource)
+TEST(SimDeviceCodes, TransportKeysGoToThePlayerOfTheSource)
 {
     DeviceModel m;
     LineFeeder line(m);
@@ -270,7 +270,7 @@ TEST(DeviceCodes, TransportKeysGoToThePlayerOfTheSource)
     EXPECT_FALSE(m.state().tape2.autoSpace);
 }
 
-TEST(DeviceCodes, CdSkipStaysWithinTheDisc)
+TEST(SimDeviceCodes, CdSkipStaysWithinTheDisc)
 {
     DeviceModel m;
     LineFeeder line(m);
@@ -282,7 +282,7 @@ TEST(DeviceCodes, CdSkipStaysWithinTheDisc)
 
 // ---- cutting the byte stream ----
 
-TEST(CodeFraming, CodesBackToBackAreCutAtEveryThirdCharacter)
+TEST(SimCodeFraming, CodesBackToBackAreCutAtEveryThirdCharacter)
 {
     DeviceModel m;
     LineFeeder line(m);
@@ -294,7 +294,7 @@ TEST(CodeFraming, CodesBackToBackAreCutAtEveryThirdCharacter)
     EXPECT_NEAR(m.received()[1].time - m.received()[0].time, 0.1, 1e-9);
 }
 
-TEST(CodeFraming, StrayBytesAreDroppedAndAZeroStartsAFreshCode)
+TEST(SimCodeFraming, StrayBytesAreDroppedAndAZeroStartsAFreshCode)
 {
     DeviceModel m;
     LineFeeder line(m);
@@ -309,7 +309,7 @@ TEST(CodeFraming, StrayBytesAreDroppedAndAZeroStartsAFreshCode)
     EXPECT_GT(m.strayBytes(), 0u);
 }
 
-TEST(CodeFraming, APartialCodeExpiresAfterALongGap)
+TEST(SimCodeFraming, APartialCodeExpiresAfterALongGap)
 {
     DeviceModel m;
     LineFeeder line(m);
@@ -320,7 +320,7 @@ TEST(CodeFraming, APartialCodeExpiresAfterALongGap)
     EXPECT_EQ(m.state().volume, 30);
 }
 
-TEST(CodeFraming, WellFormedCodesOutsideTheTableAreLoggedAsUnknown)
+TEST(SimCodeFraming, WellFormedCodesOutsideTheTableAreLoggedAsUnknown)
 {
     DeviceModel m;
     LineFeeder line(m);

@@ -17,7 +17,7 @@ std::string at(const std::string &dump, DumpField f) { return dump.substr(f.pos,
 
 }  // namespace
 
-TEST(StatusDump, FieldsStandAtTheirPositions)
+TEST(SimStatusDump, FieldsStandAtTheirPositions)
 {
     DeviceState s;
     s.volume = 7;
@@ -47,7 +47,7 @@ TEST(StatusDump, FieldsStandAtTheirPositions)
     EXPECT_EQ(d.substr(72, 6), "102.70");
 }
 
-TEST(StatusDump, LabelsAroundTheFieldsNeverChange)
+TEST(SimStatusDump, LabelsAroundTheFieldsNeverChange)
 {
     DeviceState a, b;
     b.volume = 81;
@@ -72,7 +72,7 @@ TEST(StatusDump, LabelsAroundTheFieldsNeverChange)
     EXPECT_EQ(maskA, maskB);
 }
 
-TEST(StatusDump, FieldTexts)
+TEST(SimStatusDump, FieldTexts)
 {
     DeviceState s;
     struct {
@@ -109,7 +109,7 @@ TEST(StatusDump, FieldTexts)
     EXPECT_EQ(at(buildDump(s), dumppos::frequency), "   531");
 }
 
-TEST(StatusDump, OddFieldsAreCutOrPaddedToTheirWidth)
+TEST(SimStatusDump, OddFieldsAreCutOrPaddedToTheirWidth)
 {
     DumpFields f = dumpFields(DeviceState{});
     f.volume = "x";
@@ -123,7 +123,7 @@ TEST(StatusDump, OddFieldsAreCutOrPaddedToTheirWidth)
     EXPECT_EQ(at(d, dumppos::balanceAmount), "00");
 }
 
-TEST(StatusDump, AnswerFollowsTheRequestAfterTheReactionTime)
+TEST(SimStatusDump, AnswerFollowsTheRequestAfterTheReactionTime)
 {
     DeviceModel m;
     LineFeeder line(m);
@@ -139,7 +139,7 @@ TEST(StatusDump, AnswerFollowsTheRequestAfterTheReactionTime)
 
 // ---- frequency texts and the slot file ----
 
-TEST(Stations, ReadAndShown)
+TEST(SimStations, ReadAndShown)
 {
     struct {
         const char *text;
@@ -169,7 +169,7 @@ TEST(Stations, ReadAndShown)
     }
 }
 
-TEST(SlotFile, ThirtyQuotedLinesWithEmptySlots)
+TEST(SimSlotFile, ThirtyQuotedLinesWithEmptySlots)
 {
     std::string text;
     for (int i = 1; i <= 30; ++i)
@@ -187,7 +187,7 @@ TEST(SlotFile, ThirtyQuotedLinesWithEmptySlots)
 
 // ---- faults ----
 
-TEST(Faults, SilentDeviceHearsAndSaysNothing)
+TEST(SimFaults, SilentDeviceHearsAndSaysNothing)
 {
     DeviceModel m;
     m.setSilent(true);
@@ -202,7 +202,7 @@ TEST(Faults, SilentDeviceHearsAndSaysNothing)
     EXPECT_EQ(line.status().size(), 79u);
 }
 
-TEST(Faults, StopAfterCutsEveryAnswer)
+TEST(SimFaults, StopAfterCutsEveryAnswer)
 {
     DeviceModel m;
     LineFeeder line(m);
@@ -215,7 +215,7 @@ TEST(Faults, StopAfterCutsEveryAnswer)
     EXPECT_EQ(line.status().size(), 79u);
 }
 
-TEST(Faults, GarbageReplacesTheAnswerRepeatably)
+TEST(SimFaults, GarbageReplacesTheAnswerRepeatably)
 {
     DeviceModel m;
     m.setGarbage(Garbage::Replace);
@@ -233,7 +233,7 @@ TEST(Faults, GarbageReplacesTheAnswerRepeatably)
     EXPECT_EQ(line.status(), first);
 }
 
-TEST(Faults, NoiseSlipsBytesIntoTheAnswer)
+TEST(SimFaults, NoiseSlipsBytesIntoTheAnswer)
 {
     DeviceModel m;
     m.setGarbage(Garbage::Noise);
@@ -249,7 +249,7 @@ TEST(Faults, NoiseSlipsBytesIntoTheAnswer)
     EXPECT_EQ(k, dump.size());
 }
 
-TEST(Faults, DelayedAnswer)
+TEST(SimFaults, DelayedAnswer)
 {
     DeviceModel m;
     m.setExtraDelay(1.5);

@@ -18,7 +18,7 @@ using namespace sim;
 
 namespace {
 
-class PtyDevice : public ::testing::Test {
+class SimPty : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -82,7 +82,7 @@ protected:
 
 }  // namespace
 
-TEST_F(PtyDevice, StatusRequestGetsTheDumpAtLineSpeed)
+TEST_F(SimPty, StatusRequestGetsTheDumpAtLineSpeed)
 {
     QSerialPort port;
     ASSERT_TRUE(openPort(port)) << port.errorString().toStdString();
@@ -109,7 +109,7 @@ TEST_F(PtyDevice, StatusRequestGetsTheDumpAtLineSpeed)
     EXPECT_NEAR(model.received()[1].time - model.received()[0].time, 0.1, 0.01);
 }
 
-TEST_F(PtyDevice, PortCanBeClosedAndOpenedAgain)
+TEST_F(SimPty, PortCanBeClosedAndOpenedAgain)
 {
     {
         QSerialPort first;

@@ -35,7 +35,7 @@ cmd::Code codeFor(int slot) { return cmd::presetOfSlot[(slot - 1) % 10]; }
 
 }  // namespace
 
-TEST(Presets, EveryStationKeyReachesItsSlot)
+TEST(SimPresets, EveryStationKeyReachesItsSlot)
 {
     for (int slot = 1; slot <= 30; ++slot) {
         DeviceModel m(numberedSlots());
@@ -48,7 +48,7 @@ TEST(Presets, EveryStationKeyReachesItsSlot)
     }
 }
 
-TEST(Presets, TheTenthKeyNeedsTheLongHoldForSlotThirty)
+TEST(SimPresets, TheTenthKeyNeedsTheLongHoldForSlotThirty)
 {
     DeviceModel m(numberedSlots());
     LineFeeder line(m);
@@ -60,7 +60,7 @@ TEST(Presets, TheTenthKeyNeedsTheLongHoldForSlotThirty)
     EXPECT_EQ(tunedSlot(m), 29);
 }
 
-TEST(Presets, ASingleCodeTunesAtOnceAndSpacedCodesAreSeparatePresses)
+TEST(SimPresets, ASingleCodeTunesAtOnceAndSpacedCodesAreSeparatePresses)
 {
     DeviceModel m(numberedSlots());
     LineFeeder line(m);
@@ -73,7 +73,7 @@ TEST(Presets, ASingleCodeTunesAtOnceAndSpacedCodesAreSeparatePresses)
     EXPECT_EQ(tunedSlot(m), 2);
 }
 
-TEST(Presets, AnotherCodeInBetweenStartsANewHold)
+TEST(SimPresets, AnotherCodeInBetweenStartsANewHold)
 {
     DeviceModel m(numberedSlots());
     LineFeeder line(m);
@@ -83,7 +83,7 @@ TEST(Presets, AnotherCodeInBetweenStartsANewHold)
     EXPECT_EQ(tunedSlot(m), 1);
 }
 
-TEST(Presets, EmptySlotLeavesTheTunerWhereItWas)
+TEST(SimPresets, EmptySlotLeavesTheTunerWhereItWas)
 {
     SlotMemory slots = numberedSlots();
     slots[4] = std::nullopt;   // 5
@@ -109,7 +109,7 @@ TEST(Presets, EmptySlotLeavesTheTunerWhereItWas)
     EXPECT_EQ(tunedSlot(m), 7);
 }
 
-TEST(Presets, AmSlotsSwitchTheBand)
+TEST(SimPresets, AmSlotsSwitchTheBand)
 {
     SlotMemory slots = numberedSlots();
     slots[2] = Station{Band::Am, 1440};
@@ -123,7 +123,7 @@ TEST(Presets, AmSlotsSwitchTheBand)
     EXPECT_EQ(m.state().am.value, 1440);  // AM remembers its station
 }
 
-TEST(PresetStep, StepsThroughFilledSlotsAndWraps)
+TEST(SimPresetStep, StepsThroughFilledSlotsAndWraps)
 {
     SlotMemory slots{};
     slots[1] = Station{Band::Fm, 9000};
@@ -143,7 +143,7 @@ TEST(PresetStep, StepsThroughFilledSlotsAndWraps)
     EXPECT_EQ(m.state().fm.value, 10500);
 }
 
-TEST(PresetStep, EmptyMemoryChangesNothing)
+TEST(SimPresetStep, EmptyMemoryChangesNothing)
 {
     DeviceModel m(SlotMemory{});
     const DeviceState before = m.state();
@@ -152,7 +152,7 @@ TEST(PresetStep, EmptyMemoryChangesNothing)
     EXPECT_TRUE(m.state() == before);
 }
 
-TEST(AutoTune, SeeksThroughTheBandListAndWraps)
+TEST(SimAutoTune, SeeksThroughTheBandListAndWraps)
 {
     DeviceModel m(SlotMemory{});
     m.state().fm = Station{Band::Fm, 10000};
@@ -171,7 +171,7 @@ TEST(AutoTune, SeeksThroughTheBandListAndWraps)
     EXPECT_EQ(m.state().fm, fm.back());
 }
 
-TEST(AutoTune, FindsStoredStationsAndStaysInItsBand)
+TEST(SimAutoTune, FindsStoredStationsAndStaysInItsBand)
 {
     SlotMemory slots{};
     slots[0] = Station{Band::Fm, 8800};  // between 87.60 and 88.90
@@ -188,7 +188,7 @@ TEST(AutoTune, FindsStoredStationsAndStaysInItsBand)
     EXPECT_EQ(m.state().fm.value, 8800);
 }
 
-TEST(AutoTune, OnOtherSourcesTheKeysDriveThePlayers)
+TEST(SimAutoTune, OnOtherSourcesTheKeysDriveThePlayers)
 {
     DeviceModel m;
     m.state().source = Source::Tape1;
@@ -199,7 +199,7 @@ TEST(AutoTune, OnOtherSourcesTheKeysDriveThePlayers)
     EXPECT_EQ(m.state().tape1.transport, Transport::Forward);
 }
 
-TEST(Standby, IgnoresEverythingButASourceCode)
+TEST(SimStandby, IgnoresEverythingButASourceCode)
 {
     DeviceModel m;
     LineFeeder line(m);
@@ -219,7 +219,7 @@ TEST(Standby, IgnoresEverythingButASourceCode)
     EXPECT_EQ(dump.substr(52, 2), "CD");
 }
 
-TEST(Standby, TunerKeyWakesOnTheLastBand)
+TEST(SimStandby, TunerKeyWakesOnTheLastBand)
 {
     DeviceModel m;  // FM on the tuner
     LineFeeder line(m);
