@@ -33,18 +33,27 @@ std::optional<QByteArray> readWholeFile(const QString &path)
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
+    // Unbuffered: a buffered QSaveFile only meets a failing write (full disk)
+    // at the flush inside commit(), and then renames the cut-short file
+    // into place all the same.
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
+    auto fail = [&](const QString &reason) {
         if (error)
-            *error = f.errorString();
-        return false;
-    }
-    if (f.write(bytes) != bytes.size()) {
-        if (error)
-            *error = f.errorString();
+            *error = reason;
         f.cancelWriting();
         return false;
+    };
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(f.errorString());
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return fail(f.errorString());
+        done += n;
     }
+    if (f.error() != QFileDevice::NoError)
+        return fail(f.errorString());
     if (!f.commit()) {
         if (error)
             *error = f.errorString();
