@@ -349,8 +349,13 @@ int main(int argc, char **argv)
     }
 
     sim::PacedLine line(model, pty->master);
-    std::size_t logged = 0;
-    line.onByte = [&](char, double, const PeerReply &reply) {
+    std::size_t logged = 0, strays = 0;
+    line.onByte = [&](char c, double t, const PeerReply &reply) {
+        if (model.strayBytes() > strays) {
+            strays = model.strayBytes();
+            log.line(t, "dropped bytes that form no code (last \"" + printable(std::string(1, c)) + "\", " +
+                            std::to_string(strays) + " so far)");
+        }
         for (; logged < model.received().size(); ++logged) {
             const auto &r = model.received()[logged];
             log.line(r.time, "received " + printable(r.code) + receptionNote(r.reception));

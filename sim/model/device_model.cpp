@@ -131,10 +131,10 @@ PeerReply DeviceModel::act(const std::string &code, double t, bool backToBack)
     else if (code == cmd::SourcePhono) s.source = Source::Phono;
     else if (code == cmd::SourceCd) s.source = Source::Cd;
     else if (code == cmd::SourceTuner) {
-        // The tuner key pressed again while the tuner plays changes to AM.
-        if (!s.standby && s.source == Source::Tuner)
-            s.band = Band::Am;
+        // The tuner key lands on AM; FM has a key of its own, which the
+        // remote sends right after this one. Each band keeps its station.
         s.source = Source::Tuner;
+        s.band = Band::Am;
     } else if (code == cmd::TunerFm) {
         s.source = Source::Tuner;
         s.band = Band::Fm;

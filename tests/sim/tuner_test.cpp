@@ -143,15 +143,6 @@ TEST(SimPresetStep, StepsThroughFilledSlotsAndWraps)
     EXPECT_EQ(m.state().fm.value, 10500);
 }
 
-TEST(SimPresetStep, EmptyMemoryChangesNothing)
-{
-    DeviceModel m(SlotMemory{});
-    const DeviceState before = m.state();
-    LineFeeder line(m);
-    line.press(cmd::PresetStepForward);
-    EXPECT_TRUE(m.state() == before);
-}
-
 TEST(SimAutoTune, SeeksThroughTheBandListAndWraps)
 {
     DeviceModel m(SlotMemory{});
@@ -188,17 +179,6 @@ TEST(SimAutoTune, FindsStoredStationsAndStaysInItsBand)
     EXPECT_EQ(m.state().fm.value, 8800);
 }
 
-TEST(SimAutoTune, OnOtherSourcesTheKeysDriveThePlayers)
-{
-    DeviceModel m;
-    m.state().source = Source::Tape1;
-    const Station before = m.state().fm;
-    LineFeeder line(m);
-    line.press(cmd::Forward);
-    EXPECT_EQ(m.state().fm, before);
-    EXPECT_EQ(m.state().tape1.transport, Transport::Forward);
-}
-
 TEST(SimStandby, IgnoresEverythingButASourceCode)
 {
     DeviceModel m;
@@ -217,14 +197,4 @@ TEST(SimStandby, IgnoresEverythingButASourceCode)
     const std::string dump = line.status();
     ASSERT_EQ(dump.size(), dumpLength);
     EXPECT_EQ(dump.substr(52, 2), "CD");
-}
-
-TEST(SimStandby, TunerKeyWakesOnTheLastBand)
-{
-    DeviceModel m;  // FM on the tuner
-    LineFeeder line(m);
-    line.press(cmd::PowerOff);
-    line.press(cmd::SourceTuner);
-    EXPECT_FALSE(m.state().standby);
-    EXPECT_EQ(m.state().band, Band::Fm);
 }
