@@ -56,11 +56,12 @@ bool FieldReader::atEnd() const
 
 Field FieldReader::read()
 {
+    // Blank lines at the very end hold no field.
+    if (atEnd())
+        throw FormatError("Datei endet zu früh");
     const qsizetype n = text_.size();
     while (pos_ < n && isBlank(text_[pos_]))
         ++pos_;
-    if (pos_ >= n && !fieldOwed_)
-        throw FormatError("Datei endet zu früh");
 
     Field field;
     if (pos_ < n && text_[pos_] == u'"') {

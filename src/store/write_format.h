@@ -36,7 +36,8 @@ public:
 
     // True when nothing but blanks and line ends is left.
     bool atEnd() const;
-    // Throws FormatError when there is no field left to read.
+    // Throws FormatError when there is no field left to read (at the end,
+    // an empty line is no field; elsewhere it is an empty one).
     Field read();
     QString readText() { return read().text; }
     // Empty (an invalid QVariant) or the number the field holds; anything
