@@ -1,3 +1,157 @@
+// Bringing the window into line with the status dump, and the station
+// display.
+
+#include "link/dump_layout.h"
+#include "store/frequency.h"
 #include "ui/form1.h"
-void Form1::decodeStatus() {}
-void Form1::showStation(const QVariant &) {}
+
+namespace {
+
+// A value a slider does not take ends the decoding, as a field that does not
+// convert does.
+void setSlider(QSlider *s, double v)
+{
+    const long long n = store::roundHalfEven(v);
+    if (n < s->minimum() || n > s->maximum())
+        throw store::ConversionError("value outside the slider's range");
+    s->setValue(int(n));
+}
+
+void paintSwitch(KeyLabel *key, const QString &flag)
+{
+    if (flag == QLatin1String("Y"))
+        key->setBackColor(colours::green);
+    else if (flag == QLatin1String("N"))
+        key->setBackColor(colours::white);
+}
+
+// Plain decimal text of a number, as the device and the files write it.
+QString numberText(double v)
+{
+    if (v == double(qint64(v)))
+        return QString::number(qint64(v));
+    return QString::number(v, 'g', 15).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+QString frequencyText(const QVariant &f)
+{
+    if (f.typeId() == QMetaType::QString)
+        return f.toString();
+    if (f.canConvert<double>())
+        return numberText(f.toDouble());
+    return f.toString();
+}
+
+}  // namespace
+
+void Form1::decodeStatus()
+{
+    using namespace dump;
+    auto field = [this](Field f) {
+        QString s;
+        for (int k = f.first; k <= f.last; ++k)
+            s += rxBuffer[size_t(k)];
+        return s;
+    };
+
+    // 1. Volume: the text is kept before the slider is touched.
+    volumeLevel = field(volume);
+    volA->setText(volumeLevel.toString());
+    setSlider(volR, store::germanNumber(volumeLevel.toString()));
+
+    // 2. Balance: "L" gives a negative number, "R" keeps the two characters.
+    const QString side = field(balanceSide);
+    QVariant balance;
+    QString balanceText;
+    if (side == QLatin1String("L")) {
+        const double n = store::germanNumber(field(balanceAmount));
+        balance = n - 2 * n;
+        balanceText = numberText(balance.toDouble());
+    } else if (side == QLatin1String("R")) {
+        balance = field(balanceAmount);
+        balanceText = balance.toString();
+    } else if (side == QLatin1String(" ")) {
+        balance = 0;
+        balanceText = QStringLiteral("0");
+    }
+    balanceLevel = balance;
+    setSlider(balR, !balance.isValid() ? 0.0
+                    : balance.typeId() == QMetaType::QString ? store::germanNumber(balance.toString())
+                                                           : balance.toDouble());
+    balA->setText(balanceText);
+
+    // 3. and 4. Treble and bass: the slider works in steps of two.
+    auto tone = [&](Field f, QSlider *slider, TextBox *readOut) {
+        const QString t = field(f);
+        if (t != QLatin1String("OFF")) {
+            setSlider(slider, store::germanNumber(t) / 2);
+            readOut->setText(t);
+        } else {
+            slider->setValue(0);
+            readOut->setText(QStringLiteral("0"));
+        }
+    };
+    tone(treble, trebR, trebA);
+    tone(bass, bassR, bassA);
+
+    // 5. to 8. The switches the device reports.
+    paintSwitch(loudnK, field(loudness));
+    paintSwitch(muteK, field(mute));
+    paintSwitch(ls1K, field(speaker1));
+    paintSwitch(ls2K, field(speaker2));
+
+    // 9. Source: the window follows only a change, as the selection writes
+    // the source's code again.
+    const QString src = field(source);
+    if (src != currentSource.toString()) {
+        static const char *const names[7] = {"TV", "FM", "AM", "T1", "T2", "PH", "CD"};
+        for (int i = 0; i < 7; ++i) {
+            if (src == QLatin1String(names[i])) {
+                Quelle_Click(i);
+                break;
+            }
+        }
+        currentSource = src;
+    }
+
+    // 10. Frequency: AM as a number, FM as the six characters received.
+    const QString freq = field(frequency);
+    if (src == QLatin1String("AM"))
+        currentFrequency = store::frequencyNumber(freq);
+    else if (src == QLatin1String("FM"))
+        currentFrequency = freq;
+
+    showStation(currentFrequency);
+    statusPending = 0;
+    setFormEnabled(true);
+}
+
+void Form1::showStation(const QVariant &frequency)
+{
+    if (!frequency.isValid() || (frequency.typeId() == QMetaType::QString && frequency.toString().isEmpty()))
+        return;
+    const QString text = frequencyText(frequency);
+    nameA->setForeColor(colours::nameGreen);
+    nameA->setText(text);
+    frequenzA->clear();
+
+    const long long number = store::frequencyNumber(frequency);
+    for (int i = 1; i < nameRecordEnd; ++i) {
+        const StationRecord &r = stationNames[size_t(i)];
+        if (number == store::frequencyNumber(r.freq)) {
+            nameA->setText(r.name);
+            frequenzA->setText(text + QStringLiteral("  ") + r.note);
+            nameA->setForeColor(r.flag == 1 ? colours::nameGreen : colours::olive);
+            break;
+        }
+    }
+
+    for (int i = 1; i <= 30; ++i)
+        stationT[size_t(i)]->setBackColor(colours::black);
+    for (int i = 1; i <= 30; ++i) {
+        if (text == keyFrequency[size_t(i)]) {
+            stationT[size_t(i)]->setBackColor(colours::green);
+            break;
+        }
+    }
+}

@@ -1,8 +1,127 @@
+// Asking the device for its state, collecting the answer, watching for
+// silence, the periodic refresh and the code repeater.
+
 #include "ui/form1.h"
-void Form1::requestStatus() {}
-void Form1::MSComm1_OnComm(platform::SerialPort::EventKind) {}
-void Form1::testtimer_Timer() {}
-void Form1::dauertimer_Timer() {}
-void Form1::Timer3_Timer() {}
-void Form1::Command1_Click() {}
-void Form1::startRepeat(cmd::Code, int) {}
+
+#include <QTextCursor>
+
+void Form1::requestStatus()
+{
+    try {
+        dauertimer->setEnabled(false);
+        setFormEnabled(false);
+        warten->show();
+        statusPending = 1;
+        rxBuffer.fill(QString());
+        Text1->clear();
+        Text2->setText(QStringLiteral("off"));
+        rxCount = 0;
+        // A re-plugged adapter comes back under the same name: open it again.
+        if (!MSComm1.isOpen())
+            MSComm1.open();
+        MSComm1.discardInput();
+        writeCode(cmd::StatusRequest);
+        testtimer->setEnabled(true);
+        dumpWatch->setEnabled(false);
+        dumpWatch->setEnabled(true);
+    } catch (const std::exception &) {
+        dauertimer->setEnabled(true);
+        setFormEnabled(true);
+        warten->hide();
+        statusPending = 0;
+    }
+}
+
+void Form1::MSComm1_OnComm(platform::SerialPort::EventKind kind)
+{
+    Text2->setText(QString::number(MSComm1.inBufferCount()));
+    if (kind != platform::SerialPort::Received)
+        return;
+    rxChunk = QString::fromLatin1(MSComm1.input());
+
+    QTextCursor cursor = Text1->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QString::number(rxCount) + QStringLiteral(":   ") + rxChunk + QStringLiteral("\r\n"));
+    Text1->setTextCursor(cursor);  // keep the newest line in view
+
+    if (statusPending != 1 || rxCount > 100)
+        return;
+    rxBuffer[size_t(rxCount)] = rxChunk;
+    Text2->setText(QString::number(rxCount));
+    ++rxCount;
+    if (rxCount == 79) {
+        dumpWatch->setEnabled(false);
+        setFormEnabled(true);
+        warten->hide();
+        decodeStatus();
+    }
+}
+
+void Form1::testtimer_Timer()
+{
+    if (rxCount < 5) {
+        // No answer: the device is off or not connected.
+        statusPending = 0;
+        setFormEnabled(true);
+        warten->hide();
+        Frame3->hide();
+        for (KeyLabel *k : Quelle)
+            k->setBackColor(colours::black);
+        Quelle[8]->setBackColor(colours::green);
+        nameA->hide();
+        frequenzA->hide();
+        for (QFrame *p : {tunerpanel1, tunerpanel2, tapepanel1, tapepanel2, phonopanel, configpanel1,
+                          configpanel2, configpanel3, cdpanel, cdpanel2})
+            p->hide();
+        quelA->setText(QStringLiteral("off"));
+        currentSource = QStringLiteral("off");
+    }
+    testtimer->setEnabled(false);
+    dauertimer->setEnabled(true);
+}
+
+void Form1::dumpWatch_Timer()
+{
+    dumpWatch->setEnabled(false);
+    if (statusPending == 1 && rxCount >= 5 && rxCount < 79) {
+        statusPending = 0;
+        setFormEnabled(true);
+        warten->hide();
+    }
+}
+
+void Form1::dauertimer_Timer()
+{
+    bool switching = Werbeauto->backColor() == colours::red;
+    for (QComboBox *w : Woche)
+        switching = switching || w->currentIndex() != 0;
+    schalttimer->setEnabled(switching);
+    requestStatus();
+}
+
+void Form1::startRepeat(cmd::Code code, int limit)
+{
+    repeatCode = QString::fromLatin1(code.data(), qsizetype(code.size()));
+    repeatLimit = limit;
+    repeatCount = 0;
+    Timer3->setEnabled(true);
+}
+
+void Form1::Timer3_Timer()
+{
+    setFormEnabled(false);
+    warten->show();
+    MSComm1.write(repeatCode.toLatin1());
+    ++repeatCount;
+    if (repeatCount >= repeatLimit) {
+        Timer3->setEnabled(false);
+        setFormEnabled(true);
+        warten->hide();
+    }
+}
+
+void Form1::Command1_Click()
+{
+    requestStatus();
+    Pause(3.0f);
+}

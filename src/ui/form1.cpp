@@ -16,6 +16,9 @@ using ui::place;
 namespace {
 
 const QColor kWindowBack(40, 40, 40);
+// A whole dump takes about 2.7 s on the line; one still incomplete after
+// this long has stopped short.
+constexpr int kDumpWatchMs = 4000;
 
 QFrame *makePanel(QWidget *parent, const char *name, int left, int top, int width, int height)
 {
@@ -416,6 +419,7 @@ void Form1::buildTimers()
     Timer3 = make(200, false);
     Timer1 = make(100, true);  // no handler
     Timer2 = make(30000, false);
+    dumpWatch = make(kDumpWatchMs, false);
 }
 
 void Form1::connectHandlers()
@@ -473,6 +477,7 @@ void Form1::connectHandlers()
     dauertimer->onTick = [this] { runHandler([this] { dauertimer_Timer(); }); };
     Timer3->onTick = [this] { runHandler([this] { Timer3_Timer(); }); };
     schalttimer->onTick = [this] { runHandler([this] { schalttimer_Timer(); }); };
+    dumpWatch->onTick = [this] { runHandler([this] { dumpWatch_Timer(); }); };
 
     MSComm1.onComm = [this](platform::SerialPort::EventKind kind) { runHandler([this, kind] { MSComm1_OnComm(kind); }); };
 }

@@ -42,6 +42,9 @@ public:
     void dauertimer_Timer();
     void Timer3_Timer();
     void Command1_Click();
+    // Ends an exchange whose answer stopped short, so that a device that
+    // keeps answering short cannot lock the window.
+    void dumpWatch_Timer();
     // Starts the code repeater: `code` goes out `limit` times, one per tick.
     void startRepeat(cmd::Code code, int limit);
     void decodeStatus();
@@ -234,6 +237,7 @@ public:
     std::unique_ptr<platform::Timer> Timer3;
     std::unique_ptr<platform::Timer> Timer1;
     std::unique_ptr<platform::Timer> Timer2;
+    std::unique_ptr<platform::Timer> dumpWatch;
 
     platform::SerialPort &MSComm1;
 

@@ -131,13 +131,13 @@ Scheduler::Scheduler(const QDateTime &start) : start_(start)
 
 QDate Scheduler::date() const
 {
-    const double total = startSecondsOfDay_ + now_;
+    const double total = startSecondsOfDay_ + clockOffset_ + now_;
     return start_.date().addDays(qint64(std::floor(total / 86400.0)));
 }
 
 double Scheduler::secondsOfDay() const
 {
-    const double total = startSecondsOfDay_ + now_;
+    const double total = startSecondsOfDay_ + clockOffset_ + now_;
     return total - std::floor(total / 86400.0) * 86400.0;
 }
 

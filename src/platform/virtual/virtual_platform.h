@@ -40,6 +40,9 @@ public:
     // Runs events until `done` holds; fails the process if it does not
     // within `maxSeconds` of virtual time.
     void runUntil(const std::function<bool()> &done, double maxSeconds = 600.0);
+    // Sets the clock forward by `seconds` without running anything, as a
+    // change of the system time does.
+    void jumpClock(double seconds) { clockOffset_ += seconds; }
 
     // Safety caps: exceeding either is a test that waits for something that
     // never happens. The process stops with a clear message.
@@ -50,6 +53,7 @@ private:
     QDateTime start_;
     double startSecondsOfDay_ = 0;
     double now_ = 0;
+    double clockOffset_ = 0;
     std::uint64_t seq_ = 0;
     std::uint64_t eventsRun_ = 0;
     std::map<std::pair<double, std::uint64_t>, std::function<void()>> queue_;

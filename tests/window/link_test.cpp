@@ -1,0 +1,256 @@
+// The window's start and close, the code line, Pause, and the inventory of
+// the window.
+
+#include "ui/layout.h"
+#include "window_fixture.h"
+
+#include <QCryptographicHash>
+
+namespace {
+const QString kStartFailure = QStringLiteral(
+    "Fehler, Mögliche Ursachen:  Anderes Programm verwendet den COM-Port oder Fehler in der Datei SENDERNAME.TXT");
+}
+
+using LinkTest = WindowTest;
+
+TEST_F(LinkTest, StartOpensThePortThenAsksForStatus)
+{
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(world->serial->isOpen());
+    EXPECT_EQ(world->serial->settings(), QStringLiteral("300,N,8,1"));
+    run(0.2);
+    const auto bytes = world->serial->toDevice();
+    ASSERT_EQ(bytes.size(), 3u);  // nothing before or after the request
+    EXPECT_EQ(bytes[0].c, 0x30);
+    EXPECT_EQ(bytes[1].c, 0x3A);
+    EXPECT_EQ(bytes[2].c, 0x37);
+    EXPECT_NEAR(bytes[2].t - bytes[0].t, 2 * platform::virt::kCharTime, 1e-9);
+}
+
+TEST_F(LinkTest, CodesLeaveAsTheyStandAndBackToBack)
+{
+    startAndSettle();
+    clearLine();
+    const double t0 = now();
+    form->writeCode(cmd::LowBass);
+    form->writeCode(cmd::BassDown);
+    run(1);
+    const auto bytes = world->serial->toDevice();
+    ASSERT_EQ(bytes.size(), 6u);
+    QByteArray line;
+    for (const auto &b : bytes)
+        line += b.c;
+    EXPECT_EQ(line, "0:80;8");
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_NEAR(bytes[i].t, t0 + (i + 1) * platform::virt::kCharTime, 1e-9);
+}
+
+TEST_F(LinkTest, FailedStartShowsTheMessageAndWritesNoFile)
+{
+    create();
+    world->serial->setOpenFails(true);
+    const QByteArray config = readFile(QStringLiteral("config.dat"));
+    const QByteArray slots = readFile(QStringLiteral("Speicherplatz.txt"));
+    EXPECT_FALSE(form->Form_Load());
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, kStartFailure);
+    EXPECT_FALSE(messages()[0].withCancel);
+    form->close();
+    form->Form_Unload();
+    EXPECT_EQ(readFile(QStringLiteral("config.dat")), config);
+    EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), slots);
+    run(5);
+    EXPECT_TRUE(world->serial->toDevice().empty());
+}
+
+TEST_F(LinkTest, CloseClosesThePortOnce)
+{
+    startAndSettle();
+    form->close();
+    EXPECT_FALSE(world->serial->isOpen());
+    form->Form_Unload();  // a second close does nothing more
+    EXPECT_TRUE(messages().empty());
+}
+
+// ---- Pause ----------------------------------------------------------------
+
+TEST_F(LinkTest, PauseAcrossMidnightEndsOnTheNextDay)
+{
+    create(QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59, 900)));
+    const double t0 = now();
+    form->Pause(0.3f);
+    EXPECT_NEAR(now() - t0, 0.3, 0.02);
+    EXPECT_EQ(world->platform.clock->date(), QDate(2026, 12, 8));
+}
+
+TEST_F(LinkTest, PauseOfZeroOrAfterADateJumpReturnsAtOnce)
+{
+    create();
+    const double t0 = now();
+    form->Pause(0.0f);
+    EXPECT_EQ(now(), t0);
+    form->Pause(-1.0f);
+    EXPECT_EQ(now(), t0);
+
+    world->sched.schedule(t0 + 0.5, [this] { world->sched.jumpClock(2 * 86400.0); });
+    form->Pause(10.0f);
+    EXPECT_NEAR(now() - t0, 0.5, 0.01);
+}
+
+TEST_F(LinkTest, EventsAreHandledInsideAWait)
+{
+    startAndSettle();
+    const double t0 = now();
+    bool clickedInside = false;
+    world->sched.schedule(t0 + 1.0, [&] {
+        click(form->verkleinern);
+        clickedInside = form->largeWindow.toInt() == 0;
+    });
+    world->serial->injectFromDevice("Z", 1.5);
+    form->Pause(3.0f);
+    EXPECT_TRUE(clickedInside);
+    EXPECT_EQ(form->largeWindow.toInt(), 0);
+    EXPECT_EQ(form->rxChunk, QStringLiteral("Z"));
+    EXPECT_NEAR(now() - t0, 3.0, 0.01);
+}
+
+TEST_F(LinkTest, NestedPauseRunsToItsOwnEnd)
+{
+    create();
+    const double t0 = now();
+    double innerEnd = 0;
+    world->sched.schedule(t0 + 0.5, [&] {
+        form->Pause(2.0f);
+        innerEnd = now();
+    });
+    form->Pause(1.0f);
+    EXPECT_NEAR(innerEnd - t0, 2.5, 0.01);
+    EXPECT_GE(now(), innerEnd);
+}
+
+// ---- The window -------------------------------------------------------------
+
+TEST_F(LinkTest, SizeToggleBetweenTheTwoWidths)
+{
+    startAndSettle();
+    EXPECT_EQ(form->largeWindow.toInt(), 1);
+    EXPECT_NEAR(form->outerWidthTwips(), 8175, 15);
+    EXPECT_TRUE(form->verkleinern->isVisible());
+    EXPECT_FALSE(form->vergroessern->isVisible());
+    const int height = form->height();
+    click(form->verkleinern);
+    EXPECT_NEAR(form->outerWidthTwips(), 3615, 15);
+    EXPECT_EQ(form->largeWindow.toInt(), 0);
+    EXPECT_TRUE(form->vergroessern->isVisible());
+    EXPECT_FALSE(form->verkleinern->isVisible());
+    click(form->vergroessern);
+    EXPECT_NEAR(form->outerWidthTwips(), 8175, 15);
+    EXPECT_EQ(form->largeWindow.toInt(), 1);
+    EXPECT_EQ(form->height(), height);
+}
+
+TEST_F(LinkTest, InventoryOfTheWindow)
+{
+    create();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Ondal Pelora"));
+    const QStringList sources = {"tv", "fm", "am", "tape 1", "tape 2", "phono", "cd", "config", "off"};
+    const int tops[9] = {345, 690, 1050, 1395, 1740, 2085, 2430, 2940, 3270};
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(form->Quelle[i]->text(), sources[i]);
+        EXPECT_EQ(form->Quelle[i]->backColor(), colours::black);
+        EXPECT_EQ(form->Quelle[i]->foreColor(), colours::white);
+        EXPECT_EQ(form->Quelle[i]->geometry(), QRect(15, tops[i] / 15, 56, 14));
+    }
+    EXPECT_EQ(form->stationT[1]->text(), QStringLiteral("Radio Köln"));
+    EXPECT_EQ(form->stationT[2]->text(), QStringLiteral("WDR 2"));
+    EXPECT_EQ(form->stationT[30]->text(), QStringLiteral("1"));
+    EXPECT_EQ(form->stationT[14]->geometry(), QRect(3075 / 15, 930 / 15, 63, 14));
+    EXPECT_EQ(form->stationT[30]->geometry(), QRect(3075 / 15, 2010 / 15, 63, 14));
+    EXPECT_EQ(form->stationT[14]->parentWidget(), form->tunerpanel1);
+    EXPECT_EQ(form->warten->text(), QStringLiteral("Daten- aus- tausch"));
+    EXPECT_FALSE(form->warten->isVisibleTo(form.get()));
+
+    EXPECT_EQ(form->volR->minimum(), 1);
+    EXPECT_EQ(form->volR->maximum(), 81);
+    EXPECT_EQ(form->volR->value(), 40);
+    EXPECT_EQ(form->balR->minimum(), -80);
+    EXPECT_EQ(form->balR->value(), 5);
+    EXPECT_EQ(form->bassR->minimum(), -5);
+    EXPECT_EQ(form->trebR->maximum(), 5);
+    for (TextBox *t : {form->volA, form->balA, form->bassA, form->trebA})
+        EXPECT_EQ(t->text(), QStringLiteral("0"));
+    for (KeyLabel *k : {form->muteK, form->loudnK, form->eqK, form->copy, form->ls1K, form->ls2K,
+                        form->herz, form->monoK, form->hblendK, form->TestMemory})
+        EXPECT_EQ(k->backColor(), colours::white) << k->objectName().toStdString();
+    EXPECT_EQ(form->Werbeauto->text(), QStringLiteral("Werbung"));
+    EXPECT_EQ(form->Werbeauto->backColor(), colours::black);
+    EXPECT_EQ(form->Demo->text(), QStringLiteral("Demo starten"));
+    EXPECT_EQ(form->StationenEinlesen->text(), QStringLiteral("Stationen einlesen"));
+    EXPECT_EQ(form->LabelDemoHeading->text(), QStringLiteral("M7      N5(3)      W2    XV6(3)"));
+    EXPECT_TRUE(form->demoN5->isTristate());
+    ASSERT_EQ(form->transportKeys.size(), 27u);
+
+    for (QFrame *p : {form->tunerpanel1, form->tunerpanel2, form->tapepanel1, form->tapepanel2, form->phonopanel,
+                      form->configpanel1, form->configpanel2, form->configpanel3, form->cdpanel, form->cdpanel2})
+        EXPECT_FALSE(p->isVisibleTo(form.get())) << p->objectName().toStdString();
+
+    // The diagnostics lie below the visible part of the window.
+    for (QWidget *w : {static_cast<QWidget *>(form->Command1), static_cast<QWidget *>(form->Text1),
+                       static_cast<QWidget *>(form->Text2), static_cast<QWidget *>(form->LabelUnused)})
+        EXPECT_GE(w->y(), form->height());
+    EXPECT_EQ(form->Text2->text(), QStringLiteral("Text2"));
+    EXPECT_EQ(form->Command1->text(), QStringLiteral("Command1"));
+    EXPECT_EQ(form->height(), ui::px(4575));
+}
+
+TEST_F(LinkTest, ListsOfTheTimerRowsAndTheFallbackChoice)
+{
+    create();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(form->Woche[i]->count(), 9);
+        EXPECT_EQ(form->Woche[i]->itemText(1), QStringLiteral("TÄGLICH"));
+        EXPECT_EQ(form->Woche[i]->itemText(2), QStringLiteral("Sonntag"));
+        ASSERT_EQ(form->stunde[i]->count(), 23);
+        EXPECT_EQ(form->stunde[i]->itemText(0), QStringLiteral(" 0"));
+        EXPECT_EQ(form->stunde[i]->itemText(21), QStringLiteral("21"));
+        EXPECT_EQ(form->stunde[i]->itemText(22), QStringLiteral("23"));
+        ASSERT_EQ(form->minuten[i]->count(), 59);
+        EXPECT_EQ(form->minuten[i]->itemText(22), QStringLiteral("23"));
+        EXPECT_EQ(form->minuten[i]->itemText(24), QStringLiteral("25 "));
+        ASSERT_EQ(form->sender[i]->count(), 29);
+        EXPECT_EQ(form->sender[i]->itemText(0), QStringLiteral(" 1"));
+        EXPECT_EQ(form->sender[i]->itemText(21), QStringLiteral("23"));
+    }
+    ASSERT_EQ(form->Ausweichsender->count(), 29);
+    EXPECT_EQ(form->Ausweichsender->itemText(28), QStringLiteral("30"));
+}
+
+TEST_F(LinkTest, TimersOfTheWindow)
+{
+    create();
+    EXPECT_EQ(form->schalttimer->interval(), 10000);
+    EXPECT_FALSE(form->schalttimer->isEnabled());
+    EXPECT_EQ(form->dauertimer->interval(), 30000);
+    EXPECT_FALSE(form->dauertimer->isEnabled());
+    EXPECT_EQ(form->testtimer->interval(), 2000);
+    EXPECT_TRUE(form->testtimer->isEnabled());
+    EXPECT_EQ(form->Timer3->interval(), 200);
+    EXPECT_FALSE(form->Timer3->isEnabled());
+    EXPECT_EQ(form->Timer1->interval(), 100);
+    EXPECT_TRUE(form->Timer1->isEnabled());
+    EXPECT_EQ(form->Timer2->interval(), 30000);
+    EXPECT_FALSE(form->Timer2->isEnabled());
+}
+
+TEST_F(LinkTest, DisabledWindowTakesNoClickAndStaysUngrey)
+{
+    startAndSettle();
+    form->setFormEnabled(false);
+    click(form->verkleinern);
+    EXPECT_EQ(form->largeWindow.toInt(), 1);
+    EXPECT_TRUE(form->isEnabled());  // nothing is painted grey
+    EXPECT_EQ(form->Quelle[0]->backColor(), colours::black);
+    form->setFormEnabled(true);
+    click(form->verkleinern);
+    EXPECT_EQ(form->largeWindow.toInt(), 0);
+}

@@ -1,0 +1,405 @@
+// The status exchange against the device model, and the decoding of dumps
+// with odd fields.
+
+#include "model/dump.h"
+#include "window_fixture.h"
+
+namespace {
+
+class StatusTest : public WindowTest {
+protected:
+    sim::DumpFields fields;
+
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        sim::DeviceState s;
+        s.volume = 40;
+        fields = sim::dumpFields(s);
+    }
+
+    // Asks for status and lets a hand-made dump arrive instead of the
+    // device's own answer.
+    void answerWith(const std::string &dumpText, double seconds = 3.5)
+    {
+        device.setSilent(true);
+        form->requestStatus();
+        world->serial->injectFromDevice(QByteArray::fromStdString(dumpText), 0.05);
+        run(seconds);
+    }
+    void answerWith(const sim::DumpFields &f) { answerWith(sim::buildDump(f)); }
+
+    int count(const std::string &code, double from = 0) const
+    {
+        int n = 0;
+        for (const auto &c : codeTexts(from))
+            n += c == code;
+        return n;
+    }
+};
+
+std::vector<double> requestTimes(const std::vector<platform::virt::VirtualSerialPort::CodeAt> &codes)
+{
+    std::vector<double> t;
+    for (const auto &c : codes)
+        if (c.code == "0:7")
+            t.push_back(c.t);
+    return t;
+}
+
+}  // namespace
+
+TEST_F(StatusTest, WindowFollowsTheDeviceAfterStart)
+{
+    device.state().volume = 52;
+    device.state().balance = -7;
+    device.state().mute = true;
+    device.state().loudness = false;
+    ASSERT_TRUE(start());
+    run(1.0);
+    EXPECT_FALSE(form->formEnabled());  // waiting for the dump
+    EXPECT_TRUE(form->warten->isVisible());
+    run(2.5);
+    EXPECT_TRUE(form->formEnabled());
+    EXPECT_FALSE(form->warten->isVisible());
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_EQ(form->volR->value(), 52);
+    EXPECT_EQ(form->volA->text(), QStringLiteral("52"));
+    EXPECT_EQ(form->balR->value(), -7);
+    EXPECT_EQ(form->muteK->backColor(), colours::green);
+    EXPECT_EQ(form->loudnK->backColor(), colours::white);
+    EXPECT_EQ(form->currentSource.toString(), QStringLiteral("FM"));
+}
+
+TEST_F(StatusTest, DeviceOffShowsTheOffStateAndAsksAgainLater)
+{
+    device.setSilent(true);
+    ASSERT_TRUE(start());
+    run(2.1);
+    EXPECT_EQ(form->quelA->text(), QStringLiteral("off"));
+    EXPECT_EQ(form->currentSource.toString(), QStringLiteral("off"));
+    EXPECT_EQ(form->Quelle[8]->backColor(), colours::green);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(form->Quelle[i]->backColor(), colours::black);
+    EXPECT_FALSE(form->Frame3->isVisible());
+    EXPECT_FALSE(form->nameA->isVisible());
+    EXPECT_FALSE(form->frequenzA->isVisible());
+    for (QFrame *p : {form->tunerpanel1, form->tunerpanel2, form->tapepanel1, form->tapepanel2, form->phonopanel,
+                      form->configpanel1, form->configpanel2, form->configpanel3, form->cdpanel, form->cdpanel2})
+        EXPECT_FALSE(p->isVisible());
+    EXPECT_TRUE(form->formEnabled());
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_TRUE(form->dauertimer->isEnabled());
+
+    run(70);
+    const auto t = requestTimes(codes());
+    ASSERT_GE(t.size(), 3u);
+    EXPECT_NEAR(t[1] - t[0], 32.0, 0.2);  // 2 s watch + 30 s refresh
+    EXPECT_NEAR(t[2] - t[1], 32.0, 0.2);
+}
+
+TEST_F(StatusTest, FourCharactersCountAsNoAnswer)
+{
+    device.setStopAfter(4);
+    ASSERT_TRUE(start());
+    run(2.1);
+    EXPECT_EQ(form->quelA->text(), QStringLiteral("off"));
+    EXPECT_EQ(form->rxCount, 4);
+    // Characters after the watch are only logged.
+    world->serial->injectFromDevice("QQ");
+    run(1);
+    EXPECT_EQ(form->rxCount, 4);
+    EXPECT_TRUE(form->Text1->toPlainText().contains(QStringLiteral("4:   Q")));
+}
+
+TEST_F(StatusTest, DecodingWaitsForTheSeventyNinthCharacter)
+{
+    startAndSettle();
+    fields.volume = "33";
+    device.setSilent(true);
+    form->requestStatus();
+    const std::string d = sim::buildDump(fields);
+    world->serial->injectFromDevice(QByteArray::fromStdString(d.substr(0, 78)));
+    run(3.0);
+    EXPECT_EQ(form->rxCount, 78);
+    EXPECT_EQ(form->statusPending, 1);
+    EXPECT_NE(form->volA->text(), QStringLiteral("33"));
+    world->serial->injectFromDevice(QByteArray::fromStdString(d.substr(78)));
+    run(0.1);
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_EQ(form->volA->text(), QStringLiteral("33"));
+}
+
+TEST_F(StatusTest, ReceiveLogAndCounter)
+{
+    startAndSettle();
+    device.setSilent(true);
+    form->requestStatus();
+    EXPECT_EQ(form->Text2->text(), QStringLiteral("off"));
+    EXPECT_TRUE(form->Text1->toPlainText().isEmpty());
+    world->serial->injectFromDevice("xyA");
+    run(0.5);
+    EXPECT_EQ(form->rxBuffer[2], QStringLiteral("A"));
+    EXPECT_EQ(form->Text2->text(), QStringLiteral("2"));
+    // Each receive event adds one line, CR LF ending it.
+    EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("0:   x\n1:   y\n2:   A\n"));
+    EXPECT_EQ(form->Text1->textCursor().position(), form->Text1->toPlainText().size());
+}
+
+TEST_F(StatusTest, BalanceSides)
+{
+    startAndSettle();
+    fields.balanceSide = "L";
+    fields.balanceAmount = "05";
+    answerWith(fields);
+    EXPECT_EQ(form->balR->value(), -5);
+    EXPECT_EQ(form->balA->text(), QStringLiteral("-5"));
+    EXPECT_EQ(form->balanceLevel.toInt(), -5);
+
+    fields.balanceSide = "R";
+    answerWith(fields);
+    EXPECT_EQ(form->balR->value(), 5);
+    EXPECT_EQ(form->balA->text(), QStringLiteral("05"));
+    EXPECT_EQ(form->balanceLevel.toString(), QStringLiteral("05"));
+
+    fields.balanceSide = " ";
+    answerWith(fields);
+    EXPECT_EQ(form->balR->value(), 0);
+    EXPECT_EQ(form->balA->text(), QStringLiteral("0"));
+
+    fields.balanceSide = "x";
+    answerWith(fields);
+    EXPECT_EQ(form->balR->value(), 0);
+    EXPECT_EQ(form->balA->text(), QString());
+    EXPECT_FALSE(form->balanceLevel.isValid());
+    EXPECT_EQ(form->statusPending, 0);
+}
+
+TEST_F(StatusTest, TrebleAndBassInDoubleUnits)
+{
+    startAndSettle();
+    struct Case {
+        std::string field;
+        int slider;
+        QString readOut;
+    };
+    for (const Case &c : {Case{"OFF", 0, "0"}, Case{"+06", 3, "+06"}, Case{"003", 2, "003"},
+                          Case{"001", 0, "001"}, Case{"-10", -5, "-10"}}) {
+        fields.treble = c.field;
+        fields.bass = c.field;
+        answerWith(fields);
+        EXPECT_EQ(form->trebR->value(), c.slider) << c.field;
+        EXPECT_EQ(form->trebA->text(), c.readOut) << c.field;
+        EXPECT_EQ(form->bassR->value(), c.slider) << c.field;
+        EXPECT_EQ(form->bassA->text(), c.readOut) << c.field;
+    }
+}
+
+TEST_F(StatusTest, SwitchKeysFollowOnlyYesAndNo)
+{
+    startAndSettle();
+    fields.loudness = "Y";
+    fields.mute = "N";
+    answerWith(fields);
+    EXPECT_EQ(form->loudnK->backColor(), colours::green);
+    EXPECT_EQ(form->muteK->backColor(), colours::white);
+    fields.loudness = "?";
+    answerWith(fields);
+    EXPECT_EQ(form->loudnK->backColor(), colours::green);
+    fields.loudness = "N";
+    fields.speaker1 = "Y";
+    fields.speaker2 = "N";
+    answerWith(fields);
+    EXPECT_EQ(form->loudnK->backColor(), colours::white);
+    EXPECT_EQ(form->ls1K->backColor(), colours::green);
+    EXPECT_EQ(form->ls2K->backColor(), colours::white);
+}
+
+TEST_F(StatusTest, SourceSelectionRunsOnlyWhenTheSourceChanges)
+{
+    startAndSettle();
+    fields.source = "CD";
+    const double t0 = now();
+    answerWith(fields);
+    answerWith(fields);
+    EXPECT_EQ(count("0<>", t0), 1);
+    EXPECT_EQ(form->currentSource.toString(), QStringLiteral("CD"));
+    EXPECT_EQ(form->quelA->text(), QStringLiteral("CD"));
+
+    fields.source = "T1";
+    answerWith(fields);
+    EXPECT_EQ(count("09?", t0), 1);
+
+    fields.source = "XX";  // unknown: stored, no selection
+    answerWith(fields);
+    EXPECT_EQ(form->currentSource.toString(), QStringLiteral("XX"));
+    EXPECT_EQ(form->quelA->text(), QStringLiteral("Tape 1"));
+}
+
+TEST_F(StatusTest, AfterTheOffStateTheNextDumpRestoresThePanels)
+{
+    device.setSilent(true);
+    ASSERT_TRUE(start());
+    run(2.5);
+    ASSERT_EQ(form->quelA->text(), QStringLiteral("off"));
+    device.setSilent(false);
+    device.state().source = sim::Source::Cd;
+    run(33);
+    EXPECT_EQ(form->quelA->text(), QStringLiteral("CD"));
+    EXPECT_TRUE(form->cdpanel->isVisible());
+    EXPECT_TRUE(form->Frame3->isVisible());
+}
+
+TEST_F(StatusTest, FrequencyKeepsItsFormPerBand)
+{
+    startAndSettle();
+    fields.source = "FM";
+    fields.frequency = " 87.60";
+    answerWith(fields);
+    EXPECT_EQ(form->currentFrequency.typeId(), QMetaType::QString);
+    EXPECT_EQ(form->currentFrequency.toString(), QStringLiteral(" 87.60"));
+
+    // The change of band asks for status again inside the decoding; the
+    // next dump then gives the number.
+    fields.source = "AM";
+    fields.frequency = "  1440";
+    answerWith(fields);
+    answerWith(fields);
+    EXPECT_NE(form->currentFrequency.typeId(), QMetaType::QString);
+    EXPECT_EQ(form->currentFrequency.toLongLong(), 1440);
+
+    fields.source = "CD";
+    fields.frequency = "  9999";
+    answerWith(fields);
+    EXPECT_EQ(form->currentFrequency.toLongLong(), 1440);
+}
+
+TEST_F(StatusTest, StationDisplayUsesTheFirstRecordAndMarksTheFirstKey)
+{
+    startAndSettle();
+    for (int i = 1; i <= 30; ++i)
+        form->keyFrequency[i] = QStringLiteral("  1000");
+    form->keyFrequency[4] = QStringLiteral("100.10");
+    form->keyFrequency[9] = QStringLiteral("100.10");
+    form->stationNames[1] = {QStringLiteral("Erster"), QStringLiteral("100.10"), QStringLiteral("eins"), 1};
+    form->stationNames[2] = {QStringLiteral("Zweiter"), QStringLiteral("100.1"), QStringLiteral("zwei"), 0};
+    form->stationNames[3] = {QStringLiteral("Olive"), QStringLiteral("95.50"), QStringLiteral("drei"), 0};
+    form->nameRecordEnd = 4;
+
+    form->showStation(QStringLiteral("100.10"));
+    EXPECT_EQ(form->nameA->text(), QStringLiteral("Erster"));
+    EXPECT_EQ(form->frequenzA->text(), QStringLiteral("100.10  eins"));
+    EXPECT_EQ(form->nameA->foreColor(), colours::nameGreen);
+    for (int i = 1; i <= 30; ++i)
+        EXPECT_EQ(form->stationT[i]->backColor(), i == 4 ? colours::green : colours::black) << i;
+
+    form->showStation(QStringLiteral(" 95.50"));
+    EXPECT_EQ(form->nameA->text(), QStringLiteral("Olive"));
+    EXPECT_EQ(form->nameA->foreColor(), colours::olive);
+    for (int i = 1; i <= 30; ++i)
+        EXPECT_EQ(form->stationT[i]->backColor(), colours::black);
+
+    // No record: the bare frequency; an AM number is compared as plain text.
+    form->keyFrequency[7] = QStringLiteral("1440");
+    form->showStation(QVariant(qlonglong(1440)));
+    EXPECT_EQ(form->nameA->text(), QStringLiteral("1440"));
+    EXPECT_TRUE(form->frequenzA->text().isEmpty());
+    EXPECT_EQ(form->stationT[7]->backColor(), colours::green);
+
+    // Empty: nothing changes.
+    form->showStation(QString());
+    form->showStation(QVariant());
+    EXPECT_EQ(form->nameA->text(), QStringLiteral("1440"));
+    EXPECT_EQ(form->stationT[7]->backColor(), colours::green);
+}
+
+TEST_F(StatusTest, UnreadableVolumeStopsTheDecodingAfterTheReadOut)
+{
+    startAndSettle();
+    const int volBefore = form->volR->value();
+    fields.volume = "ab";
+    fields.mute = "Y";
+    answerWith(fields);
+    EXPECT_EQ(form->volA->text(), QStringLiteral("ab"));
+    EXPECT_EQ(form->volumeLevel.toString(), QStringLiteral("ab"));
+    EXPECT_EQ(form->volR->value(), volBefore);
+    EXPECT_EQ(form->muteK->backColor(), colours::white);
+    EXPECT_EQ(form->statusPending, 1);
+    EXPECT_TRUE(form->formEnabled());
+
+    // A volume the slider does not take stops it just the same.
+    fields.volume = "99";
+    answerWith(fields);
+    EXPECT_EQ(form->volR->value(), volBefore);
+    EXPECT_EQ(form->statusPending, 1);
+}
+
+TEST_F(StatusTest, GarbageNeverCrashesAndTheNextGoodDumpRecovers)
+{
+    startAndSettle();
+    device.setGarbage(sim::Garbage::Replace);
+    for (int i = 0; i < 5; ++i) {
+        form->requestStatus();
+        run(3.5);
+    }
+    device.setGarbage(sim::Garbage::None);
+    device.state().volume = 21;
+    form->requestStatus();
+    run(3.5);
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_EQ(form->volR->value(), 21);
+}
+
+TEST_F(StatusTest, ShortAnswerNoLongerLocksTheWindow)
+{
+    startAndSettle();
+    device.setStopAfter(40);
+    form->requestStatus();
+    run(3.0);
+    EXPECT_EQ(form->statusPending, 1);  // still collecting
+    EXPECT_FALSE(form->formEnabled());
+    run(1.5);
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_TRUE(form->formEnabled());
+    EXPECT_FALSE(form->warten->isVisible());
+    EXPECT_NE(form->quelA->text(), QStringLiteral("off"));
+}
+
+TEST_F(StatusTest, CodeRepeaterWritesItsCodeTheGivenNumberOfTimes)
+{
+    startAndSettle();
+    clearLine();
+    const double t0 = now();
+    form->startRepeat(cmd::VolumeUp, 3);
+    run(0.25);
+    EXPECT_FALSE(form->formEnabled());
+    EXPECT_TRUE(form->warten->isVisible());
+    run(1.0);
+    const auto c = codes();
+    ASSERT_EQ(c.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(c[i].code, "0<3");
+        // written at 0.2, 0.4, 0.6 s; the last character arrives 0.1 s later
+        EXPECT_NEAR(c[i].t - t0, 0.2 * (i + 1) + 0.1, 1e-6);
+    }
+    EXPECT_TRUE(form->formEnabled());
+    EXPECT_FALSE(form->warten->isVisible());
+    EXPECT_FALSE(form->Timer3->isEnabled());
+
+    // A limit of zero still writes once.
+    clearLine();
+    form->startRepeat(cmd::VolumeDown, 0);
+    run(1.0);
+    EXPECT_EQ(codeTexts(), std::vector<std::string>{"0<4"});
+}
+
+TEST_F(StatusTest, ManualRequestWaitsWhileTheAnswerIsDecoded)
+{
+    startAndSettle();
+    device.state().volume = 17;
+    const double t0 = now();
+    form->Command1_Click();
+    EXPECT_NEAR(now() - t0, 3.0, 0.02);
+    EXPECT_EQ(form->volR->value(), 17);
+    EXPECT_EQ(form->statusPending, 0);
+}
