@@ -1,2 +1,83 @@
+// The 30 station keys: tune the device to the slot that holds the key's
+// station. Presets exist for slots 1 to 10 only; slots 11 to 30 are reached
+// by holding a preset key, which the code repeater imitates.
+
+#include "store/frequency.h"
 #include "ui/form1.h"
-void Form1::stationT_Click(int) {}
+
+namespace {
+
+// How many times the preset code of slot 11..30 goes out: the device moves
+// on by ten slots after 10 codes in a row and by twenty after 20 (30 for
+// the tenth key).
+int repeatLimitOfSlot(int slot)
+{
+    if (slot <= 20)
+        return 15;
+    if (slot <= 29)
+        return 25;
+    return 35;
+}
+
+}  // namespace
+
+void Form1::stationT_Click(int index)
+{
+    int slot = 0;
+    if (slotDirectMode == 1) {
+        // The import and the demonstration address slots directly.
+        slot = index;
+    } else if (index > 10000) {
+        slot = index - 10000;
+        if (slot < 1 || slot > 30)
+            return;
+        currentFrequency = slotFrequency[slot];
+    } else {
+        if (index < 1 || index > 30)
+            return;
+        // Taken now: the band switch below waits, and the key arrays may
+        // be rebuilt meanwhile.
+        const QString frequency = keyFrequency[index];
+        if (frequency.isEmpty())
+            return;
+        const long long wanted = store::frequencyNumber(frequency);
+        const bool fm = wanted >= 2000;
+        if (fm && quelA->text() != QLatin1String("FM"))
+            Quelle_Click(1);
+        else if (!fm && quelA->text() != QLatin1String("AM"))
+            Quelle_Click(2);
+
+        for (int i = 1; i <= 30; ++i) {
+            if (slotFrequency[i].isEmpty())
+                slotFrequency[i] = kEmptySlotMarker;
+            if (store::frequencyNumber(slotFrequency[i]) == wanted) {
+                slot = i;
+                break;
+            }
+        }
+        currentFrequency = frequency;
+        if (slot == 0) {
+            // A station that no slot holds still gets its band and display.
+            showStation(currentFrequency);
+            return;
+        }
+    }
+
+    if (slot < 1 || slot > 30)
+        return;
+
+    const cmd::Code code = cmd::presetOfSlot[(slot - 1) % 10];
+    if (slot <= 10)
+        writeCode(code);
+    showStation(currentFrequency);
+    if (slot <= 10)
+        return;
+
+    const int limit = repeatLimitOfSlot(slot);
+    // At 40 ms the codes queue in the port and leave back to back, which
+    // the device takes for a held key.
+    Timer3->setInterval(40);
+    startRepeat(code, limit);
+    Pause(float(0.2 * limit + 0.6));
+    Timer3->setInterval(200);
+}

@@ -1,0 +1,126 @@
+// Reading the device's station memory back, slot by slot.
+
+#include "tuner_support.h"
+
+namespace {
+
+class ImportTest : public TunerTest {
+protected:
+    // What the import must record for the device's memory: the frequency
+    // as the status dump shows it, empty where the device stays on the
+    // previous slot's station.
+    std::vector<QString> expectedRecord(const sim::SlotMemory &slots) const
+    {
+        std::vector<QString> out(31);
+        std::optional<sim::Station> previous;
+        for (int s = 1; s <= 30; ++s) {
+            const auto &st = slots[s - 1];
+            const sim::Station now = st ? *st : *previous;
+            if (s > 1 && previous && now == *previous)
+                out[s] = QString();
+            else if (now.band == sim::Band::Am)
+                out[s] = QString::number(now.value);
+            else
+                out[s] = QString::fromStdString(sim::displayText(now));
+            previous = now;
+        }
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST_F(ImportTest, RecordsTheDeviceMemoryAndWritesTheFileAtOnce)
+{
+    sim::SlotMemory slots = device.state().slots;
+    slots[4].reset();        // slot 5 empty
+    slots[8] = slots[7];     // slots 8 and 9 hold the same station
+    slots[0] = sim::Station{sim::Band::Fm, 10430};  // something the file does not know
+    device.setSlots(slots);
+    startAndSettle();
+    const TextArray keysBefore = form->keyFrequency;
+
+    QString progressTitle;
+    bool progressShown = false;
+    at(20, [&] {
+        progressTitle = form->windowTitle();
+        progressShown = form->progressA->isVisible();
+    });
+    const double t0 = now();
+    click(form->StationenEinlesen);
+    const double took = now() - t0;
+    EXPECT_GT(took, 240);
+    EXPECT_LT(took, 280);  // a band change may cost one more request
+
+    const auto expected = expectedRecord(slots);
+    for (int s = 1; s <= 30; ++s) {
+        EXPECT_EQ(form->slotFrequency[s], expected[s]) << "slot " << s;
+        EXPECT_EQ(form->stationT[s]->text(), expected[s]) << "slot " << s;
+    }
+    EXPECT_EQ(form->slotFrequency[1], QStringLiteral("104.30"));
+    // Slots 24 and 28 change the band (FM to AM and back).
+    EXPECT_EQ(form->slotFrequency[24], QStringLiteral("1440"));
+    EXPECT_EQ(form->slotFrequency[28], QStringLiteral(" 92.80"));
+    EXPECT_TRUE(form->slotFrequency[5].isEmpty());
+    EXPECT_FALSE(form->slotFrequency[8].isEmpty());
+    EXPECT_TRUE(form->slotFrequency[9].isEmpty());
+
+    // Written before the closing message, not only at close.
+    const QStringList lines = QString::fromLatin1(readFile(QStringLiteral("Speicherplatz.txt"))).split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 30);
+    EXPECT_EQ(lines[0], QStringLiteral("\"104.30\""));
+    EXPECT_EQ(lines[4], QStringLiteral("\"\""));
+    EXPECT_EQ(lines[8], QStringLiteral("\"\""));
+
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[0].text, QStringLiteral("Vorgang dauert ca. 3 Minuten. Nach Abschluss erfolgt Hinweis."));
+    EXPECT_EQ(messages()[1].text,
+              QStringLiteral("Fertig. Bitte starten Sie das Programm neu, damit alle Sendernamen korrekt dargestellt werden"));
+    EXPECT_EQ(form->slotDirectMode, 0);
+    EXPECT_TRUE(form->dauertimer->isEnabled());
+
+    EXPECT_TRUE(progressShown);
+    EXPECT_TRUE(progressTitle.contains(QStringLiteral("Platz 4 von 30"))) << progressTitle.toStdString();
+    EXPECT_TRUE(progressTitle.contains(QStringLiteral("noch ca. 3:"))) << progressTitle.toStdString();
+    EXPECT_FALSE(form->progressA->isVisible());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Ondal Pelora"));
+
+    // The keys still tune by what was loaded at start.
+    EXPECT_EQ(form->keyFrequency, keysBefore);
+}
+
+TEST_F(ImportTest, DeviceOffAbortsWithItsMessage)
+{
+    device.setSilent(true);
+    startAndSettle();
+    ASSERT_EQ(form->quelA->text(), QStringLiteral("off"));
+    const QByteArray fileBefore = readFile(QStringLiteral("Speicherplatz.txt"));
+    const QString caption = form->stationT[3]->text();
+    const TextArray slotsBefore = form->slotFrequency;
+    clearLine();
+    click(form->StationenEinlesen);
+    run(1);
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[1].text, QStringLiteral("Gerät nicht angeschlossen oder eingeschaltet. Vorgang wird abgebrochen"));
+    EXPECT_EQ(form->slotDirectMode, 0);
+    EXPECT_EQ(form->stationT[3]->text(), caption);
+    EXPECT_EQ(form->slotFrequency, slotsBefore);
+    EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), fileBefore);
+    for (const auto &c : codeTexts())
+        EXPECT_EQ(c, "0:7");  // only the periodic refresh
+}
+
+TEST_F(ImportTest, SecondPressDuringARunIsIgnored)
+{
+    startAndSettle();
+    int notices = 0;
+    world->messages->onShow = [&](const QString &text) {
+        if (text.startsWith(QStringLiteral("Vorgang dauert")))
+            ++notices;
+    };
+    at(10, [&] { click(form->StationenEinlesen); });
+    at(60, [&] { click(form->StationenEinlesen); });
+    click(form->StationenEinlesen);
+    EXPECT_EQ(notices, 1);
+    EXPECT_EQ(form->slotDirectMode, 0);
+}
