@@ -7,8 +7,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pelora"));
-    // The data files and the COM<n> link live beside the program.
-    platform::Platform platform = platform::makeQtPlatform(QCoreApplication::applicationDirPath());
+    platform::Platform platform = platform::makeQtPlatform(platform::programDirectory());
     Form1 form(platform);
     if (!form.Form_Load())
         return 1;

@@ -10,4 +10,8 @@ namespace platform {
 // files and the COM<n> links live.
 Platform makeQtPlatform(const QString &programDir);
 
+// Where the data files and the COM<n> links live: beside the program, or for
+// a program installed system-wide, the user's own data directory.
+QString programDirectory();
+
 }  // namespace platform
