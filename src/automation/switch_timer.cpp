@@ -1,6 +1,7 @@
 // The switch timer's tick: ends an advertising break at the full or half
 // hour, and switches to the stations of the timetable rows.
 
+#include "automation/timetable.h"
 #include "tuner/advertising.h"
 #include "ui/form1.h"
 
@@ -16,5 +17,5 @@ void Form1::schalttimer_Timer()
         return;
     }
 
-    // Timetable rows Woche/stunde/minuten/sender 0..2: see below.
+    automation::switchDueRows(*this);
 }
