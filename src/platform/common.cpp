@@ -55,16 +55,21 @@ bool parseLineSettings(const QString &text, LineSettings *out)
     return true;
 }
 
-QString portDeviceName(int n, const QString &programDir)
+QString portDeviceName(int n, const QString &programDir, bool *viaLink)
 {
+    if (viaLink)
+        *viaLink = false;
 #ifdef Q_OS_WIN
     Q_UNUSED(programDir);
     return QStringLiteral("COM%1").arg(n);
 #else
     const QString link = QDir(programDir).filePath(QStringLiteral("COM%1").arg(n));
     const QFileInfo info(link);
-    if (info.exists() || info.isSymLink())
+    if (info.exists() || info.isSymLink()) {
+        if (viaLink)
+            *viaLink = true;
         return info.isSymLink() ? info.symLinkTarget() : link;
+    }
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
 #endif
 }

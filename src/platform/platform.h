@@ -107,6 +107,7 @@ struct Platform {
 // The serial device behind port number n: COM<n> on Windows; elsewhere an
 // entry COM<n> in the program directory if there is one (a link to a USB
 // adapter or to the simulator), else /dev/ttyS<n-1>.
-QString portDeviceName(int n, const QString &programDir);
+// *viaLink tells whether the name came from such a link.
+QString portDeviceName(int n, const QString &programDir, bool *viaLink = nullptr);
 
 }  // namespace platform

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QSerialPort>
@@ -72,72 +74,97 @@ public:
 
 class QtSerialPort : public BufferedSerialPort {
 public:
-    explicit QtSerialPort(QString programDir) : programDir_(std::move(programDir))
-    {
-        QObject::connect(&port_, &QSerialPort::readyRead, [this] { deliver(port_.readAll()); });
-        QObject::connect(&port_, &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
-            // A vanished device makes Qt report read errors without end;
-            // close at the first so that nothing spins. The modem-line calls
-            // on a pseudo-terminal fail harmlessly and are ignored.
-            if ((e == QSerialPort::ReadError || e == QSerialPort::ResourceError ||
-                 e == QSerialPort::WriteError) &&
-                port_.isOpen()) {
-                lastError_ = port_.errorString();
-                port_.close();
-            }
-        });
-    }
+    explicit QtSerialPort(QString programDir) : programDir_(std::move(programDir)) {}
+    ~QtSerialPort() override { drop(); }
+
     void setPortNumber(int n) override { number_ = n; }
     int portNumber() const override { return number_; }
     bool setSettings(const QString &text) override { return parseLineSettings(text, &settings_); }
     bool open() override
     {
-        if (port_.isOpen())
+        if (port_)
             return true;
-        port_.setPortName(portDeviceName(number_, programDir_));
-        if (!port_.open(QIODevice::ReadWrite)) {
-            lastError_ = port_.errorString();
+        // A fresh port object each time: one that has lost its device
+        // carries stale state.
+        auto port = std::make_unique<QSerialPort>();
+        port->setPortName(deviceName());
+        if (!port->open(QIODevice::ReadWrite)) {
+            lastError_ = port->errorString();
             return false;
         }
-        port_.setBaudRate(settings_.baud > 0 ? settings_.baud : 300);
-        port_.setDataBits(QSerialPort::DataBits(settings_.dataBits));
+        port->setBaudRate(settings_.baud > 0 ? settings_.baud : 300);
+        port->setDataBits(QSerialPort::DataBits(settings_.dataBits));
         switch (settings_.parity) {
-        case 'E': port_.setParity(QSerialPort::EvenParity); break;
-        case 'O': port_.setParity(QSerialPort::OddParity); break;
-        case 'M': port_.setParity(QSerialPort::MarkParity); break;
-        case 'S': port_.setParity(QSerialPort::SpaceParity); break;
-        default: port_.setParity(QSerialPort::NoParity); break;
+        case 'E': port->setParity(QSerialPort::EvenParity); break;
+        case 'O': port->setParity(QSerialPort::OddParity); break;
+        case 'M': port->setParity(QSerialPort::MarkParity); break;
+        case 'S': port->setParity(QSerialPort::SpaceParity); break;
+        default: port->setParity(QSerialPort::NoParity); break;
         }
-        port_.setStopBits(settings_.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
-        port_.setFlowControl(QSerialPort::NoFlowControl);
-        port_.clearError();
+        port->setStopBits(settings_.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+        port->setFlowControl(QSerialPort::NoFlowControl);
+        port->clearError();
+        QSerialPort *p = port.get();
+        QObject::connect(p, &QSerialPort::readyRead, p, [this, p] { deliver(p->readAll()); });
+        QObject::connect(p, &QSerialPort::errorOccurred, p, [this, p](QSerialPort::SerialPortError e) {
+            // A vanished device makes Qt report read errors without end;
+            // close at the first so that nothing spins. The modem-line calls
+            // on a pseudo-terminal fail harmlessly and are ignored.
+            if (e == QSerialPort::ReadError || e == QSerialPort::ResourceError || e == QSerialPort::WriteError) {
+                lastError_ = p->errorString();
+                drop();
+            }
+        });
+        port_ = std::move(port);
         return true;
     }
-    void close() override
-    {
-        if (port_.isOpen())
-            port_.close();
-    }
-    bool isOpen() const override { return port_.isOpen(); }
+    void close() override { drop(); }
+    bool isOpen() const override { return port_ != nullptr; }
     QString errorText() const override { return lastError_; }
     void write(const QByteArray &bytes) override
     {
-        if (port_.isOpen())
-            port_.write(bytes);
+        if (port_)
+            port_->write(bytes);
     }
     void discardInput() override
     {
-        if (port_.isOpen())
-            port_.readAll();
+        if (port_)
+            port_->readAll();
         BufferedSerialPort::discardInput();
     }
 
 private:
+    // The name chosen at the first open is kept for the whole run: a
+    // COM<n> link that disappears with its device is waited for, not
+    // replaced by another port.
+    QString deviceName()
+    {
+        if (chosen_.isEmpty())
+            chosen_ = portDeviceName(number_, programDir_, &viaLink_);
+        if (!viaLink_)
+            return chosen_;
+        const QFileInfo link(linkPath());
+        return link.isSymLink() ? link.symLinkTarget() : link.filePath();
+    }
+    QString linkPath() const { return QDir(programDir_).filePath(QStringLiteral("COM%1").arg(number_)); }
+
+    void drop()
+    {
+        if (!port_)
+            return;
+        QSerialPort *p = port_.release();
+        QObject::disconnect(p, nullptr, nullptr, nullptr);
+        p->close();
+        p->deleteLater();  // it may be inside one of its own signals
+    }
+
     QString programDir_;
-    QSerialPort port_;
+    std::unique_ptr<QSerialPort> port_;
     LineSettings settings_;
     int number_ = 1;
     QString lastError_;
+    QString chosen_;
+    bool viaLink_ = false;
 };
 
 class QtMessageBoxes : public MessageBoxes {

@@ -1,0 +1,40 @@
+// Any bytes as config.dat, Speicherplatz.txt or Sendername.txt: the readers
+// either take them or report a format error; nothing else may happen.
+
+#include "store/config_file.h"
+#include "store/frequency.h"
+#include "store/station_files.h"
+#include "store/write_format.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    try {
+        store::parseConfiguration(bytes);
+    } catch (const std::runtime_error &) {
+    }
+    try {
+        TextArray memory = store::parseStationMemory(bytes);
+        // What is read back is written and read again unchanged.
+        const QByteArray again = store::writeStationMemory(memory);
+        const TextArray reread = store::parseStationMemory(again);
+        for (int i = 1; i <= 30; ++i)
+            if (reread[size_t(i)] != memory[size_t(i)] && memory[size_t(i)] != kEmptySlotMarker)
+                __builtin_trap();
+    } catch (const std::runtime_error &) {
+    }
+    try {
+        store::parseStationNames(bytes);
+    } catch (const std::runtime_error &) {
+    }
+    store::FieldReader reader = store::FieldReader::fromBytes(bytes);
+    try {
+        for (int i = 0; i < 10000 && !reader.atEnd(); ++i)
+            reader.readNumberOrEmpty();
+    } catch (const std::runtime_error &) {
+    }
+    return 0;
+}

@@ -1,0 +1,81 @@
+#pragma once
+// The real stack: QSerialPort, the real clock and event loop, and
+// pelora-sim on a pseudo-terminal linked as COM1 in a temporary program
+// directory.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class RealStackTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QProcess sim;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        for (const char *name : {"config.dat", "Speicherplatz.txt", "Sendername.txt"})
+            ASSERT_TRUE(QFile::copy(QStringLiteral(PELORA_SOURCE_DIR "/data/") + QLatin1String(name), path(name)));
+        startSim();
+    }
+
+    void TearDown() override { stopSim(); }
+
+    QString path(const QString &name) const { return QDir(dir.path()).filePath(name); }
+    QByteArray readFile(const QString &name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    void startSim()
+    {
+        sim.setProgram(QStringLiteral(PELORA_BINARY_DIR "/pelora-sim"));
+        sim.setArguments({QStringLiteral("--dir"), dir.path(), QStringLiteral("--port"), QStringLiteral("1"),
+                          QStringLiteral("--log"), path(QStringLiteral("sim.log"))});
+        sim.start();
+        ASSERT_TRUE(sim.waitForStarted(5000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return QFileInfo(path(QStringLiteral("COM1"))).isSymLink(); }, 5000));
+    }
+
+    // SIGTERM: the simulator closes its side of the line and removes the link.
+    void stopSim()
+    {
+        if (sim.state() == QProcess::NotRunning)
+            return;
+        sim.terminate();
+        sim.waitForFinished(5000);
+    }
+
+    // The codes the device received, in order.
+    std::vector<std::string> simCodes() const
+    {
+        std::vector<std::string> codes;
+        const QList<QByteArray> lines = readFile(QStringLiteral("sim.log")).split('\n');
+        for (const QByteArray &l : lines) {
+            const QList<QByteArray> parts = l.simplified().split(' ');
+            if (parts.size() >= 4 && parts[2] == "received")
+                codes.push_back(parts[3].toStdString());
+        }
+        return codes;
+    }
+
+    bool waitForCode(const std::string &code, int ms = 3000) const
+    {
+        return QTest::qWaitFor(
+            [&] {
+                for (const auto &c : simCodes())
+                    if (c == code)
+                        return true;
+                return false;
+            },
+            ms);
+    }
+};
