@@ -105,6 +105,7 @@ void Form1::decodeStatus()
     const QString src = field(source);
     if (src != currentSource.toString()) {
         static const char *const names[7] = {"TV", "FM", "AM", "T1", "T2", "PH", "CD"};
+        const quint64 request = statusRequests_;
         for (int i = 0; i < 7; ++i) {
             if (src == QLatin1String(names[i])) {
                 Quelle_Click(i);
@@ -112,6 +113,10 @@ void Form1::decodeStatus()
             }
         }
         currentSource = src;
+        // A change of band asks for a new dump. The buffer now belongs to
+        // that exchange: leave it pending, its own dump finishes the job.
+        if (statusRequests_ != request)
+            return;
     }
 
     // 10. Frequency: AM as a number, FM as the six characters received.

@@ -12,6 +12,7 @@ void Form1::requestStatus()
         setFormEnabled(false);
         warten->show();
         statusPending = 1;
+        ++statusRequests_;
         rxBuffer.fill(QString());
         Text1->clear();
         Text2->setText(QStringLiteral("off"));

@@ -258,6 +258,9 @@ private:
 
     bool formEnabled_ = true;
     bool unloaded_ = false;
+    // Counts status requests, so that a decoding can tell when the source
+    // selection it ran has asked for a new dump.
+    quint64 statusRequests_ = 0;
 };
 
 // Runs an event handler so that nothing it throws escapes into the event

@@ -3,10 +3,17 @@
 #include <QMouseEvent>
 
 namespace {
-QString styleFor(const char *cls, const QColor &back, const QColor &fore)
+// Colours go into every colour group, so that a disabled window never paints
+// a control grey. A palette rather than a style sheet keeps the font alone.
+void setColours(QWidget *w, QPalette::ColorRole backRole, QPalette::ColorRole foreRole, const QColor &back,
+                const QColor &fore)
 {
-    return QStringLiteral("%1 { background-color: %2; color: %3; }")
-        .arg(QLatin1String(cls), back.name(), fore.name());
+    QPalette pal = w->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, backRole, back);
+        pal.setColor(group, foreRole, fore);
+    }
+    w->setPalette(pal);
 }
 }  // namespace
 
@@ -37,7 +44,7 @@ void KeyLabel::setForeColor(const QColor &c)
 
 void KeyLabel::applyColours()
 {
-    setStyleSheet(styleFor("QLabel", back_, fore_));
+    setColours(this, QPalette::Window, QPalette::WindowText, back_, fore_);
 }
 
 void KeyLabel::mousePressEvent(QMouseEvent *e)
@@ -73,7 +80,7 @@ void TextBox::setForeColor(const QColor &c)
 
 void TextBox::applyColours()
 {
-    setStyleSheet(styleFor("QLineEdit", back_, fore_));
+    setColours(this, QPalette::Base, QPalette::Text, back_, fore_);
 }
 
 void TextBox::mousePressEvent(QMouseEvent *e)

@@ -403,3 +403,18 @@ TEST_F(StatusTest, ManualRequestWaitsWhileTheAnswerIsDecoded)
     EXPECT_EQ(form->volR->value(), 17);
     EXPECT_EQ(form->statusPending, 0);
 }
+
+TEST_F(StatusTest, ChangeOfBandAtTheDeviceIsFollowedByTheNextDump)
+{
+    startAndSettle();
+    ASSERT_EQ(form->quelA->text(), QStringLiteral("FM"));
+    device.state().band = sim::Band::Am;  // changed at the device itself
+    form->requestStatus();
+    run(3.0);
+    // The dump's change of band asked for a fresh dump; that one is awaited.
+    EXPECT_EQ(form->statusPending, 1);
+    run(4.0);
+    EXPECT_EQ(form->quelA->text(), QStringLiteral("AM"));
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_EQ(form->currentFrequency.toLongLong(), device.state().am.value);
+}
