@@ -18,12 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     try {
         TextArray memory = store::parseStationMemory(bytes);
-        // What is read back is written and read again unchanged.
+        // What is read is written and read again unchanged, but for a double
+        // quote inside a text, which is written as an apostrophe.
+        TextArray expected = memory;
         const QByteArray again = store::writeStationMemory(memory);
         const TextArray reread = store::parseStationMemory(again);
-        for (int i = 1; i <= 30; ++i)
-            if (reread[size_t(i)] != memory[size_t(i)] && memory[size_t(i)] != kEmptySlotMarker)
+        for (int i = 1; i <= 30; ++i) {
+            QString e = expected[size_t(i)] == kEmptySlotMarker ? QString() : expected[size_t(i)];
+            e.replace(QLatin1Char('"'), QLatin1Char('\''));
+            if (reread[size_t(i)] != e)
                 __builtin_trap();
+        }
     } catch (const std::runtime_error &) {
     }
     try {
