@@ -399,6 +399,11 @@ void Form1::buildHiddenControls()
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setFont(QFont(QStringLiteral("Courier New")));
     place(Text1, 1500, 6825, 4500, 2400);
+    // Nobody can see it down there; hidden, it is spared the layout work
+    // of every received character.
+    Text1->hide();
+    Text1->setUndoRedoEnabled(false);
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text2 = new QLineEdit(QStringLiteral("Text2"), this);
     Text2->setObjectName(QStringLiteral("Text2"));
     place(Text2, 120, 7380, 1215, 285);

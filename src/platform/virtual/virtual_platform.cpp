@@ -161,9 +161,14 @@ void Scheduler::cancel(EventId id)
 
 void Scheduler::step(double deadline)
 {
-    // Clicks posted by tests and deferred work run between events.
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // Posted work (deferred deletes, repaints) runs between events, at most
+    // once per frame of virtual time: repainting after every character of a
+    // dump would cost more than all the rest.
+    if (now_ >= nextDrain_ || now_ == 0) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        nextDrain_ = now_ + kDrainPeriod;
+    }
     if (!queue_.empty() && queue_.begin()->first.first <= deadline) {
         auto node = queue_.extract(queue_.begin());
         due_.erase(node.key().second);

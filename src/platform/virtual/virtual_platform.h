@@ -54,6 +54,8 @@ private:
     double startSecondsOfDay_ = 0;
     double now_ = 0;
     double clockOffset_ = 0;
+    static constexpr double kDrainPeriod = 0.02;
+    double nextDrain_ = 0;
     std::uint64_t seq_ = 0;
     std::uint64_t eventsRun_ = 0;
     std::map<std::pair<double, std::uint64_t>, std::function<void()>> queue_;
