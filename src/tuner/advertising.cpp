@@ -1,6 +1,7 @@
 #include "tuner/advertising.h"
 
 #include "store/frequency.h"
+#include "tuner/slot_search.h"
 #include "ui/form1.h"
 
 #include <optional>
@@ -62,15 +63,8 @@ void Form1::Werbeauto_Click()
     // Remember the slot of the station now playing. Without a known
     // station (just after a band change) the last remembered slot stays.
     if (!isEmptyValue(currentFrequency)) {
-        const long long playing = store::frequencyNumber(currentFrequency);
-        for (int i = 1; i <= 30; ++i) {
-            if (slotFrequency[i].isEmpty())
-                slotFrequency[i] = kEmptySlotMarker;
-            if (store::frequencyNumber(slotFrequency[i]) == playing) {
-                returnSlot = i;
-                break;
-            }
-        }
+        if (const int slot = tuner::findSlot(slotFrequency, store::frequencyNumber(currentFrequency)))
+            returnSlot = slot;
     }
 
     Werbeauto->setBackColor(colours::red);

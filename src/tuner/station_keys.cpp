@@ -3,6 +3,7 @@
 // by holding a preset key, which the code repeater imitates.
 
 #include "store/frequency.h"
+#include "tuner/slot_search.h"
 #include "ui/form1.h"
 
 namespace {
@@ -47,14 +48,7 @@ void Form1::stationT_Click(int index)
         else if (!fm && quelA->text() != QLatin1String("AM"))
             Quelle_Click(2);
 
-        for (int i = 1; i <= 30; ++i) {
-            if (slotFrequency[i].isEmpty())
-                slotFrequency[i] = kEmptySlotMarker;
-            if (store::frequencyNumber(slotFrequency[i]) == wanted) {
-                slot = i;
-                break;
-            }
-        }
+        slot = tuner::findSlot(slotFrequency, wanted);
         currentFrequency = frequency;
         if (slot == 0) {
             // A station that no slot holds still gets its band and display.

@@ -350,8 +350,8 @@ void Form1::buildConfigPanels()
         *boxes[i] = b;
     }
     LabelDemoMark = makeCaption(configpanel2, QStringLiteral(">"), 2235, 270, 150, 210, Qt::AlignCenter);
-    Demo = makeKey(configpanel2, "Demo", QStringLiteral("Demo starten"), 2460, 270, 1170, 210);
-    StationenEinlesen = makeKey(configpanel2, "StationenEinlesen", QStringLiteral("Stationen einlesen"), 2460, 30, 1170, 210);
+    Demo = makeKey(configpanel2, "Demo", QStringLiteral("Demo starten"), 2460, 270, 1560, 210);
+    StationenEinlesen = makeKey(configpanel2, "StationenEinlesen", QStringLiteral("Stationen einlesen"), 2460, 30, 1560, 210);
 
     configpanel3 = makePanel(this, "configpanel3", 1170, 3735, 2250, 810);
     LabelInfo = makeCaption(configpanel3, QStringLiteral("Ondal Pelora 1.0\nFernbedienung für die Sonvera Anlage"), 90, 120, 2100, 480);
