@@ -10,6 +10,8 @@ void Form1::Pause(float seconds)
     const float end = plat.clock->secondsSinceMidnight() + seconds;
     const float wrappedEnd = end - 86400.0f;  // for a wait that runs past midnight
     for (;;) {
+        if (unloaded_)
+            throw WindowClosed();
         const float now = plat.clock->secondsSinceMidnight();
         const QDate today = plat.clock->date();
         float remaining;

@@ -7,6 +7,8 @@
 
 void Form1::requestStatus()
 {
+    if (unloaded_)
+        return;  // the port stays closed once the window has gone
     try {
         dauertimer->setEnabled(false);
         setFormEnabled(false);

@@ -18,6 +18,7 @@
 #include <QWidget>
 
 #include <array>
+#include <exception>
 #include <memory>
 
 class Form1 : public QWidget {
@@ -34,6 +35,7 @@ public:
     bool Form_Load();
     void Form_Unload();
     void writeCode(cmd::Code code);
+    // Waits while events go on; throws WindowClosed once the window is closed.
     void Pause(float seconds);
 
     void requestStatus();
@@ -261,6 +263,12 @@ private:
     // Counts status requests, so that a decoding can tell when the source
     // selection it ran has asked for a new dump.
     quint64 statusRequests_ = 0;
+};
+
+// Thrown by a wait once the window has closed: a long run (the import, the
+// demonstration) ends there instead of going on unseen.
+struct WindowClosed : std::exception {
+    const char *what() const noexcept override { return "window closed"; }
 };
 
 // Runs an event handler so that nothing it throws escapes into the event

@@ -254,3 +254,17 @@ TEST_F(LinkTest, DisabledWindowTakesNoClickAndStaysUngrey)
     click(form->verkleinern);
     EXPECT_EQ(form->largeWindow.toInt(), 0);
 }
+
+TEST_F(LinkTest, ClosingDuringALongRunEndsTheRunAndTheLine)
+{
+    startAndSettle();
+    const double t0 = now();
+    world->sched.schedule(t0 + 20.0, [this] { form->close(); });
+    click(form->StationenEinlesen);  // the import waits minutes in its handler
+    EXPECT_LT(now() - t0, 21.0);     // the run ended with the window
+    EXPECT_EQ(form->slotDirectMode, 0);
+    EXPECT_FALSE(world->serial->isOpen());
+    const size_t sent = world->serial->toDevice().size();
+    run(120);
+    EXPECT_EQ(world->serial->toDevice().size(), sent);  // nothing more goes out
+}
