@@ -429,26 +429,24 @@ void Form1::buildTimers()
 
 void Form1::connectHandlers()
 {
-    auto on = [](KeyLabel *k, auto handler) { QObject::connect(k, &KeyLabel::clicked, k, [handler] { runHandler(handler); }); };
+    // Every click and pointer action runs its handler through runHandler.
+    auto connectTo = [](auto *sender, auto signal, auto handler) {
+        QObject::connect(sender, signal, sender, [handler] { runHandler(handler); });
+    };
+    auto on = [&](KeyLabel *k, auto handler) { connectTo(k, &KeyLabel::clicked, handler); };
 
     for (int i = 0; i < 9; ++i)
         on(Quelle[i], [this, i] { Quelle_Click(i); });
     on(vergroessern, [this] { vergroessern_Click(); });
     on(verkleinern, [this] { verkleinern_Click(); });
 
-    auto slider = [](LevelSlider *s, auto handler) {
-        QObject::connect(s, &LevelSlider::pointerActionDone, s, [handler] { runHandler(handler); });
-    };
-    slider(volR, [this] { volR_Scroll(); });
-    slider(balR, [this] { balR_Scroll(); });
-    slider(bassR, [this] { bassR_Scroll(); });
-    slider(trebR, [this] { trebR_Scroll(); });
-    auto box = [](TextBox *t, auto handler) {
-        QObject::connect(t, &TextBox::clicked, t, [handler] { runHandler(handler); });
-    };
-    box(bassA, [this] { bassA_Click(); });
-    box(balA, [this] { balA_Click(); });
-    box(trebA, [this] { trebA_Click(); });
+    connectTo(volR, &LevelSlider::pointerActionDone, [this] { volR_Scroll(); });
+    connectTo(balR, &LevelSlider::pointerActionDone, [this] { balR_Scroll(); });
+    connectTo(bassR, &LevelSlider::pointerActionDone, [this] { bassR_Scroll(); });
+    connectTo(trebR, &LevelSlider::pointerActionDone, [this] { trebR_Scroll(); });
+    connectTo(bassA, &TextBox::clicked, [this] { bassA_Click(); });
+    connectTo(balA, &TextBox::clicked, [this] { balA_Click(); });
+    connectTo(trebA, &TextBox::clicked, [this] { trebA_Click(); });
 
     on(muteK, [this] { muteK_Click(); });
     on(loudnK, [this] { loudnK_Click(); });
@@ -476,7 +474,7 @@ void Form1::connectHandlers()
     for (int i = 0; i < int(transportKeys.size()); ++i)
         on(transportKeys[i], [this, i] { transportKey_Click(i); });
 
-    QObject::connect(Command1, &QPushButton::clicked, this, [this] { runHandler([this] { Command1_Click(); }); });
+    connectTo(Command1, &QPushButton::clicked, [this] { Command1_Click(); });
 
     testtimer->onTick = [this] { runHandler([this] { testtimer_Timer(); }); };
     dauertimer->onTick = [this] { runHandler([this] { dauertimer_Timer(); }); };

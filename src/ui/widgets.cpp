@@ -2,49 +2,46 @@
 
 #include <QMouseEvent>
 
-namespace {
-// Colours go into every colour group, so that a disabled window never paints
-// a control grey. A palette rather than a style sheet keeps the font alone.
-void setColours(QWidget *w, QPalette::ColorRole backRole, QPalette::ColorRole foreRole, const QColor &back,
-                const QColor &fore)
+ControlColours::ControlColours(QWidget *w, QPalette::ColorRole backRole, QPalette::ColorRole foreRole,
+                               QColor back, QColor fore)
+    : w_(w), backRole_(backRole), foreRole_(foreRole), back_(back), fore_(fore)
 {
-    QPalette pal = w->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        pal.setColor(group, backRole, back);
-        pal.setColor(group, foreRole, fore);
-    }
-    w->setPalette(pal);
+    apply();
 }
-}  // namespace
+
+void ControlColours::setBack(const QColor &c)
+{
+    if (c != back_) {
+        back_ = c;
+        apply();
+    }
+}
+
+void ControlColours::setFore(const QColor &c)
+{
+    if (c != fore_) {
+        fore_ = c;
+        apply();
+    }
+}
+
+void ControlColours::apply()
+{
+    // A palette rather than a style sheet keeps the font alone.
+    QPalette pal = w_->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, backRole_, back_);
+        pal.setColor(group, foreRole_, fore_);
+    }
+    w_->setPalette(pal);
+}
 
 KeyLabel::KeyLabel(const QString &caption, QWidget *parent, QColor back, QColor fore)
-    : QLabel(caption, parent), back_(back), fore_(fore)
+    : QLabel(caption, parent), colours_(this, QPalette::Window, QPalette::WindowText, back, fore)
 {
     setAlignment(Qt::AlignCenter);
     setAutoFillBackground(true);
     setCursor(Qt::PointingHandCursor);
-    applyColours();
-}
-
-void KeyLabel::setBackColor(const QColor &c)
-{
-    if (c == back_)
-        return;
-    back_ = c;
-    applyColours();
-}
-
-void KeyLabel::setForeColor(const QColor &c)
-{
-    if (c == fore_)
-        return;
-    fore_ = c;
-    applyColours();
-}
-
-void KeyLabel::applyColours()
-{
-    setColours(this, QPalette::Window, QPalette::WindowText, back_, fore_);
 }
 
 void KeyLabel::mousePressEvent(QMouseEvent *e)
@@ -64,23 +61,9 @@ void KeyLabel::mouseReleaseEvent(QMouseEvent *e)
 }
 
 TextBox::TextBox(const QString &text, QWidget *parent, QColor back, QColor fore)
-    : QLineEdit(text, parent), back_(back), fore_(fore)
+    : QLineEdit(text, parent), colours_(this, QPalette::Base, QPalette::Text, back, fore)
 {
     setFrame(false);
-    applyColours();
-}
-
-void TextBox::setForeColor(const QColor &c)
-{
-    if (c == fore_)
-        return;
-    fore_ = c;
-    applyColours();
-}
-
-void TextBox::applyColours()
-{
-    setColours(this, QPalette::Base, QPalette::Text, back_, fore_);
 }
 
 void TextBox::mousePressEvent(QMouseEvent *e)

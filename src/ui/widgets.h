@@ -18,19 +18,36 @@ inline const QColor nameGreen(0, 192, 0);
 inline const QColor olive(192, 192, 0);
 }  // namespace colours
 
-// A label used as a key. Its colours are kept explicitly so that a disabled
-// window never paints it grey, and so that the colour can be read back as
-// state.
+// The two colours of a control, kept so that they can be read back as state
+// and put into every colour group, so that a disabled window never paints
+// the control grey.
+class ControlColours {
+public:
+    ControlColours(QWidget *w, QPalette::ColorRole backRole, QPalette::ColorRole foreRole, QColor back,
+                   QColor fore);
+    QColor back() const { return back_; }
+    QColor fore() const { return fore_; }
+    void setBack(const QColor &c);
+    void setFore(const QColor &c);
+
+private:
+    void apply();
+    QWidget *w_;
+    QPalette::ColorRole backRole_, foreRole_;
+    QColor back_, fore_;
+};
+
+// A label used as a key; its background colour is also its state.
 class KeyLabel : public QLabel {
     Q_OBJECT
 public:
     KeyLabel(const QString &caption, QWidget *parent, QColor back = colours::black,
              QColor fore = colours::white);
 
-    QColor backColor() const { return back_; }
-    void setBackColor(const QColor &c);
-    QColor foreColor() const { return fore_; }
-    void setForeColor(const QColor &c);
+    QColor backColor() const { return colours_.back(); }
+    void setBackColor(const QColor &c) { colours_.setBack(c); }
+    QColor foreColor() const { return colours_.fore(); }
+    void setForeColor(const QColor &c) { colours_.setFore(c); }
 
 Q_SIGNALS:
     void clicked();
@@ -40,9 +57,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *e) override;
 
 private:
-    void applyColours();
-    QColor back_;
-    QColor fore_;
+    ControlColours colours_;
     bool pressed_ = false;
 };
 
@@ -53,8 +68,8 @@ public:
     TextBox(const QString &text, QWidget *parent, QColor back = colours::white,
             QColor fore = colours::black);
 
-    QColor foreColor() const { return fore_; }
-    void setForeColor(const QColor &c);
+    QColor foreColor() const { return colours_.fore(); }
+    void setForeColor(const QColor &c) { colours_.setFore(c); }
 
 Q_SIGNALS:
     void clicked();
@@ -63,9 +78,7 @@ protected:
     void mousePressEvent(QMouseEvent *e) override;
 
 private:
-    void applyColours();
-    QColor back_;
-    QColor fore_;
+    ControlColours colours_;
 };
 
 // A horizontal slider whose level handler runs once per completed pointer
