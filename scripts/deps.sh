@@ -1,6 +1,6 @@
 # Installs the Debian packages the build and the tests need, when missing.
 # Sourced by run.sh and test.sh.
-PELORA_PACKAGES="cmake g++ make clang libclang-rt-14-dev qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core"
+PELORA_PACKAGES="cmake g++ make clang libclang-rt-14-dev qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core dbus-daemon dbus-bin playerctl"
 
 pelora_install_deps() {
     missing=""
