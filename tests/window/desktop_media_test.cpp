@@ -2,6 +2,8 @@
 // calls run the same procedures as the keys, and obey the disabled window.
 
 #include "desktop/media_player.h"
+#include "desktop/port_choice.h"
+#include "desktop/settings.h"
 #include "players/transport_keys.h"
 #include "tuner_support.h"
 
@@ -231,4 +233,49 @@ TEST_F(MediaPlayerTest, ACallIsRefusedWhenTheWindowStaysBusy)
     EXPECT_NEAR(answeredAt - t0, desktop::CallGate::kMaxWaitSeconds, 0.2);
     run(2.0);
     EXPECT_EQ(count("024"), 0);  // refused means never run
+}
+
+TEST_F(MediaPlayerTest, APortChosenFromTheListIsOpenedAtOnceAndRemembered)
+{
+    create();
+    waits = desktop::WaitTracker::install(world->platform);
+    world->serial->setDevicePath(QStringLiteral("/dev/pts/77"));  // as --port gives it
+    ASSERT_TRUE(form->Form_Load());
+    form->show();
+    run(3.5);
+    player = std::make_unique<desktop::MediaPlayer>(*form, *waits);
+    desktop::Settings settings(dir.path());
+    desktop::PortChoice *choice = desktop::addPortChoice(*form, player->gate(), settings);
+    EXPECT_FALSE(choice->isVisible());
+    click(form->Quelle[7]);  // config
+    ASSERT_TRUE(choice->isVisible());
+    EXPECT_EQ(choice->currentText(), QStringLiteral("/dev/pts/77"));
+    EXPECT_TRUE(choice->itemText(0).startsWith(QStringLiteral("COM1")));
+
+    // Home on the focused list takes its first entry: the COM1 entry.
+    clearLine();
+    choice->setFocus();
+    QTest::keyClick(choice, Qt::Key_Home);
+    EXPECT_EQ(world->serial->devicePath(), QString());
+    EXPECT_TRUE(world->serial->isOpen());
+    run(3.5);
+    EXPECT_EQ(codeTexts(), std::vector<std::string>{"0:7"});  // the window asks the device now on the line
+    EXPECT_TRUE(form->formEnabled());
+    EXPECT_FALSE(QSettings(path(QStringLiteral("pelora.ini")), QSettings::IniFormat).contains(QStringLiteral("serial/device")));
+
+    // A device that does not open: the old line stays, and the user is told.
+    choice->addItem(QStringLiteral("/dev/ttyUSB7"), QStringLiteral("/dev/ttyUSB7"));
+    world->serial->setOpenFails(true);
+    QTest::keyClick(choice, Qt::Key_End);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_TRUE(messages()[0].text.startsWith(QStringLiteral("Der Port /dev/ttyUSB7 lässt sich nicht öffnen")));
+    EXPECT_EQ(world->serial->devicePath(), QString());
+    EXPECT_EQ(settings.device(), QString());
+    world->serial->setOpenFails(false);
+    choice->addItem(QStringLiteral("/dev/ttyUSB7"), QStringLiteral("/dev/ttyUSB7"));
+    run(3.5);
+    QTest::keyClick(choice, Qt::Key_End);
+    EXPECT_EQ(world->serial->devicePath(), QStringLiteral("/dev/ttyUSB7"));
+    EXPECT_EQ(QSettings(path(QStringLiteral("pelora.ini")), QSettings::IniFormat).value(QStringLiteral("serial/device")),
+              QStringLiteral("/dev/ttyUSB7"));
 }
