@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -64,6 +65,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return out;
     }
     out.port = parser.value(port);
+    // A path relative to where the program was started (a device name
+    // such as ttyUSB0 is left for the serial port to find in /dev).
+    if (QFileInfo::exists(out.port))
+        out.port = QFileInfo(out.port).absoluteFilePath();
     if (parser.isSet(port) && out.port.isEmpty()) {
         std::fprintf(stderr, "pelora: --port needs a device path\nTry 'pelora --help'.\n");
         out.exitStatus = 2;

@@ -139,16 +139,26 @@ void MediaPlayer::call(Call c, CallGate::Done done)
 
 void MediaPlayer::setVolume(double volume, CallGate::Done done)
 {
-    const int level = levelOfVolume(volume);
+    // A widget's volume slider sends many levels while it is dragged: only
+    // the last one still waiting is moved to, and every caller is answered.
+    volumeTarget_ = levelOfVolume(volume);
+    volumeWaiters_.push_back(std::move(done));
+    if (volumeQueued_)
+        return;
+    volumeQueued_ = true;
     gate_.submit(
-        [this, level] {
-            form_.volR->setValue(level);
+        [this] {
+            form_.volR->setValue(volumeTarget_);
             form_.volR_Scroll();
         },
-        [this, done](bool ran) {
+        [this](bool ran) {
+            volumeQueued_ = false;
+            const std::vector<CallGate::Done> waiters = std::move(volumeWaiters_);
+            volumeWaiters_.clear();
             watch();
-            if (done)
-                done(ran);
+            for (const CallGate::Done &d : waiters)
+                if (d)
+                    d(ran);
         });
 }
 

@@ -13,6 +13,7 @@
 #include <QVariantMap>
 
 #include <memory>
+#include <vector>
 
 class Form1;
 
@@ -71,6 +72,9 @@ private:
     CallGate gate_;
     std::unique_ptr<platform::Timer> watchTimer_;
     PlayerState reported_;
+    int volumeTarget_ = 1;
+    bool volumeQueued_ = false;
+    std::vector<CallGate::Done> volumeWaiters_;
 };
 
 }  // namespace desktop

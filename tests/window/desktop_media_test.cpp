@@ -157,6 +157,22 @@ TEST_F(MediaPlayerTest, VolumeMovesAsTheSliderDoes)
     ASSERT_EQ(up.size(), 12u);
     EXPECT_NEAR(up.back() - up.front(), 11 * 0.2, 0.01);
     EXPECT_DOUBLE_EQ(player->state().volume, 0.5);
+
+    // A drag in a desktop widget sends many levels while the window is
+    // busy: the last one counts, in one burst, and every caller hears back.
+    form->requestStatus();
+    int answered = 0;
+    for (double v : {0.55, 0.6, 0.75})
+        player->setVolume(v, [&](bool r) { answered += r; });
+    clearLine();
+    const double t1 = now();
+    const int reported = device.state().volume;  // what the dump will say
+    run(8.0);
+    EXPECT_EQ(answered, 3);
+    EXPECT_EQ(form->volA->text(), QStringLiteral("61"));
+    const auto second = timesOf("0<3", t1);
+    ASSERT_EQ(int(second.size()), 61 - reported + 1);
+    EXPECT_NEAR(second.back() - second.front(), (61 - reported) * 0.2, 0.01);
 }
 
 TEST_F(MediaPlayerTest, ACallWaitsForTheDisabledWindowAndRunsOnce)
