@@ -55,6 +55,9 @@ TEST_F(LinkTest, FailedStartShowsTheMessageAndWritesNoFile)
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, kStartFailure);
     EXPECT_FALSE(messages()[0].withCancel);
+    // Below it, the port tried and why it did not open.
+    EXPECT_TRUE(messages()[0].details.contains(QStringLiteral("COM1: Permission denied")))
+        << messages()[0].details.toStdString();
     form->close();
     form->Form_Unload();
     EXPECT_EQ(readFile(QStringLiteral("config.dat")), config);
