@@ -2,11 +2,13 @@
 #include "ui/form1.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pelora"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/pelora.svg")));
     platform::Platform platform = platform::makeQtPlatform(platform::programDirectory());
     Form1 form(platform);
     if (!form.Form_Load())
