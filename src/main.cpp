@@ -8,6 +8,7 @@
 #include "ui/form1.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 
 #include <memory>
@@ -47,6 +48,7 @@ int main(int argc, char **argv)
         return cmd.exitStatus;
 
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/pelora.svg")));
     // One program drives the device: a second start raises the first.
     const desktop::Instance instance = desktop::claimInstance();
     if (instance == desktop::Instance::Second)

@@ -108,3 +108,29 @@ void Form1::trebA_Click()
     trebA->setText(QStringLiteral("0"));
     trebR->setValue(0);
 }
+
+void Form1::sliderMovedByUser(int slider)
+{
+    sliderRestValue_[size_t(slider)] = levelSliders()[size_t(slider)]->value();
+    // Every further notch or key press starts the rest anew.
+    sliderRest[size_t(slider)]->setEnabled(false);
+    sliderRest[size_t(slider)]->setEnabled(true);
+}
+
+void Form1::sliderRest_Timer(int slider)
+{
+    // While the window is busy the action waits, as a click would.
+    if (!formEnabled_)
+        return;
+    sliderRest[size_t(slider)]->setEnabled(false);
+    // A status dump has set the slider since: the device's value stands.
+    if (levelSliders()[size_t(slider)]->value() != sliderRestValue_[size_t(slider)])
+        return;
+    switch (slider) {
+    case 0: volR_Scroll(); break;
+    case 1: balR_Scroll(); break;
+    case 2: bassR_Scroll(); break;
+    case 3: trebR_Scroll(); break;
+    default: break;
+    }
+}

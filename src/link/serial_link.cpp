@@ -2,6 +2,8 @@
 
 #include "ui/form1.h"
 
+#include <cstdio>
+
 namespace {
 const QString kStartFailure = QStringLiteral(
     "Fehler, Mögliche Ursachen:  Anderes Programm verwendet den COM-Port oder Fehler in der Datei SENDERNAME.TXT");
@@ -9,23 +11,29 @@ const QString kStartFailure = QStringLiteral(
 
 bool Form1::Form_Load()
 {
-    bool ok = GetConfiguration();
+    // The message names the two usual causes; the reason says which it was.
+    QString reason;
+    bool ok = GetConfiguration(&reason);
     if (ok) {
         MSComm1.setPortNumber(comPort);
         ok = MSComm1.setSettings(QStringLiteral("300,N,8,1")) && MSComm1.open();
         // The port raises one receive event per character (threshold 1).
+        if (!ok)
+            reason = MSComm1.errorText();
     }
     if (ok) {
         try {
             refreshStationKeys();
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
             ok = false;
+            reason = QString::fromUtf8(e.what());
         }
     }
     if (!ok) {
         MSComm1.close();
         unloaded_ = true;  // a failed start writes no file
-        plat.messages->showOk(kStartFailure);
+        std::fprintf(stderr, "pelora: %s\n%s\n", qUtf8Printable(kStartFailure), qUtf8Printable(reason));
+        plat.messages->showOk(kStartFailure, reason);
         return false;
     }
     runHandler([this] { requestStatus(); });

@@ -61,7 +61,9 @@ public:
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
-    virtual void showOk(const QString &text) = 0;
+    // `details` (may be empty) goes below the text, as the reason of a
+    // failure the text names.
+    virtual void showOk(const QString &text, const QString &details = QString()) = 0;
     // True when the user answered OK.
     virtual bool showOkCancel(const QString &text) = 0;
 };
@@ -85,6 +87,8 @@ public:
     virtual bool open() = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // Why the last open failed: the device tried and the system's reason,
+    // in words for the user.
     virtual QString errorText() const = 0;
     // Hands the bytes to the line at once; never waits.
     virtual void write(const QByteArray &bytes) = 0;

@@ -14,6 +14,7 @@ struct StationRecord {
     QString freq;
     QString note;
     qint16 flag = 0;
+    int line = 0;  // where the record begins in its file, for messages
 };
 
 // Records 1..100; index 0 holds nothing.

@@ -36,6 +36,7 @@ StationNameList parseStationNames(const QByteArray &bytes)
             throw FormatError("mehr als 100 Sender");
         StationRecord &r = list.records[i];
         r.freq = in.readText();
+        r.line = in.lastFieldLine();
         r.name = in.readText();
         r.note = in.readText();
         r.flag = in.readInt16();
@@ -65,8 +66,8 @@ void buildKeyCaptions(const TextArray &keyFrequency, const StationRecords &recor
             try {
                 record = frequencyNumber(records[k].freq);
             } catch (const ConversionError &) {
-                throw ConversionError(QStringLiteral("Sendername.txt: Eintrag %1 hält keine Frequenz (\"%2\")")
-                                          .arg(k).arg(records[k].freq).toStdString());
+                throw ConversionError(QStringLiteral("Sendername.txt: Zeile %1 (Eintrag %2) hält keine Frequenz (\"%3\")")
+                                          .arg(records[k].line).arg(k).arg(records[k].freq).toStdString());
             }
             if (record == key) {
                 keyName[j] = records[k].name;

@@ -54,14 +54,30 @@ bool FieldReader::atEnd() const
     return true;
 }
 
+int FieldReader::lineAt(qsizetype pos) const
+{
+    int line = 1;
+    for (qsizetype i = 0; i < pos && i < text_.size(); ++i) {
+        if (text_[i] == u'\n' || (text_[i] == u'\r' && (i + 1 >= text_.size() || text_[i + 1] != u'\n')))
+            ++line;
+    }
+    return line;
+}
+
+void FieldReader::fail(const std::string &what, qsizetype pos) const
+{
+    throw FormatError("Zeile " + std::to_string(lineAt(pos)) + ": " + what);
+}
+
 Field FieldReader::read()
 {
     // Blank lines at the very end hold no field.
     if (atEnd())
-        throw FormatError("Datei endet zu früh");
+        fail("Datei endet zu früh", text_.size());
     const qsizetype n = text_.size();
     while (pos_ < n && isBlank(text_[pos_]))
         ++pos_;
+    fieldStart_ = pos_;
 
     Field field;
     if (pos_ < n && text_[pos_] == u'"') {
@@ -69,7 +85,7 @@ Field FieldReader::read()
         while (pos_ < n && text_[pos_] != u'"' && !isLineEnd(text_[pos_]))
             ++pos_;
         if (pos_ >= n || text_[pos_] != u'"')
-            throw FormatError("Anführungszeichen nicht geschlossen");
+            fail("Anführungszeichen nicht geschlossen", fieldStart_);
         field.text = text_.mid(start, pos_ - start);
         field.quoted = true;
         ++pos_;
@@ -120,12 +136,22 @@ QVariant numberOf(const Field &field)
 
 QVariant FieldReader::readNumberOrEmpty()
 {
-    return numberOf(read());
+    const Field f = read();
+    try {
+        return numberOf(f);
+    } catch (const FormatError &e) {
+        fail(e.what(), fieldStart_);
+    }
 }
 
 qint16 FieldReader::readInt16()
 {
-    return toInt16(read());
+    const Field f = read();
+    try {
+        return toInt16(f);
+    } catch (const FormatError &e) {
+        fail(e.what(), fieldStart_);
+    }
 }
 
 qint16 toInt16(const Field &field)

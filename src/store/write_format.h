@@ -8,6 +8,7 @@
 #include <QVariant>
 
 #include <stdexcept>
+#include <string>
 
 namespace store {
 
@@ -45,9 +46,17 @@ public:
     QVariant readNumberOrEmpty();
     qint16 readInt16();
 
+    // The line (from 1) where the last field read begins.
+    int lastFieldLine() const { return lineAt(fieldStart_); }
+
 private:
+    int lineAt(qsizetype pos) const;
+    // Throws FormatError naming the line of `pos`.
+    [[noreturn]] void fail(const std::string &what, qsizetype pos) const;
+
     QString text_;
     qsizetype pos_ = 0;
+    qsizetype fieldStart_ = 0;
     bool fieldOwed_ = false;  // a comma was read: one more field follows
 };
 

@@ -19,6 +19,8 @@ const QColor kWindowBack(40, 40, 40);
 // A whole dump takes about 2.7 s on the line; one still incomplete after
 // this long has stopped short.
 constexpr int kDumpWatchMs = 4000;
+// A slider moved by wheel or keyboard counts as set once it rests this long.
+constexpr int kSliderRestMs = 300;
 
 QFrame *makePanel(QWidget *parent, const char *name, int left, int top, int width, int height)
 {
@@ -52,6 +54,18 @@ KeyLabel *makeWhiteKey(QWidget *parent, const char *name, const QString &caption
                        int width, int height)
 {
     return makeKey(parent, name, caption, left, top, width, height, colours::white, colours::black);
+}
+
+// Lets a small key take clicks over a larger area (twips, in its parent)
+// while its face stays where the design draws it.
+void widenHitArea(KeyLabel *k, int left, int top, int right, int bottom)
+{
+    const QRect face = k->geometry();
+    const QRect area = QRect(QPoint(left / ui::kTwipsPerPixel, top / ui::kTwipsPerPixel),
+                             QPoint(right / ui::kTwipsPerPixel - 1, bottom / ui::kTwipsPerPixel - 1))
+                           .united(face);
+    k->setGeometry(area);
+    k->setFace(face.translated(-area.topLeft()));
 }
 
 QComboBox *makeList(QWidget *parent, const QStringList &entries, int left, int top, int width)
@@ -176,6 +190,14 @@ void Form1::buildWindow()
     // Arrow glyphs that every font has, pointing in opposite directions.
     vergroessern = makeKey(this, "vergroessern", QStringLiteral("\u25B6"), 3375, 3450, 165, 300, kWindowBack);
     verkleinern = makeKey(this, "verkleinern", QStringLiteral("\u25C0"), 3390, 3450, 165, 300, kWindowBack);
+    // Drawn at their design place, as large as it allows, and easy to hit
+    // in the free corner around it.
+    for (KeyLabel *k : {vergroessern, verkleinern}) {
+        QFont f = k->font();
+        f.setPixelSize(14);
+        k->setFont(f);
+        widenHitArea(k, 3330, 3300, 3525, 3720);
+    }
 
     Label40 = new QLabel(this);
     Label40->setObjectName(QStringLiteral("Label40"));
@@ -235,6 +257,9 @@ void Form1::buildAmplifierPanel()
         place(t, 1710, top + 225, 495, 255);
         *rows[r].readOut = t;
     }
+    // Three read-outs are centre keys as well.
+    for (TextBox *t : {balA, bassA, trebA})
+        t->setCursor(Qt::PointingHandCursor);
 
     muteK = makeWhiteKey(Frame3, "muteK", QStringLiteral("mute"), 120, 3210, 600, 210);
     loudnK = makeWhiteKey(Frame3, "loudnK", QStringLiteral("loudn."), 840, 3210, 600, 210);
@@ -285,6 +310,7 @@ void Form1::buildTunerPanels()
         const QString caption = i == 1 ? QStringLiteral("Radio Köln") : i == 2 ? QStringLiteral("WDR 2") : QStringLiteral("1");
         stationT[i] = makeKey(tunerpanel1, "stationT", caption, left, top, 945, 210);
         stationT[i]->setProperty("index", i);
+        stationT[i]->setAlwaysTipCaption(true);
     }
 
     tunerpanel2 = makePanel(this, "tunerpanel2", 1170, 3735, 2250, 810);
@@ -292,13 +318,22 @@ void Form1::buildTunerPanels()
     Werbeauto = makeKey(tunerpanel2, "Werbeauto", QStringLiteral("Werbung"), 90, 330, 600, 210);
     Label21 = makeCaption(tunerpanel2, QStringLiteral("auto tune"), 765, 75, 1260, 210, Qt::AlignCenter);
     Label23 = makeCaption(tunerpanel2, QStringLiteral("programm"), 765, 330, 1260, 210, Qt::AlignCenter);
-    autominusK = makeWhiteKey(tunerpanel2, "autominusK", QStringLiteral("<<"), 810, 105, 165, 150);
-    autoplusK = makeWhiteKey(tunerpanel2, "autoplusK", QStringLiteral(">>"), 1770, 105, 165, 150);
-    progminusK = makeWhiteKey(tunerpanel2, "progminusK", QStringLiteral("<<"), 810, 360, 165, 150);
-    progplusK = makeWhiteKey(tunerpanel2, "progplusK", QStringLiteral(">>"), 1770, 360, 165, 150);
+    // The step keys sit at their places in the row captions, grown from
+    // 11 x 10 pixels into the free space of their row so that "<<" and
+    // ">>" can be read, and taking clicks over the whole height of the row
+    // out to its caption.
+    autominusK = makeWhiteKey(tunerpanel2, "autominusK", QStringLiteral("<<"), 810, 90, 240, 180);
+    autoplusK = makeWhiteKey(tunerpanel2, "autoplusK", QStringLiteral(">>"), 1770, 90, 240, 180);
+    progminusK = makeWhiteKey(tunerpanel2, "progminusK", QStringLiteral("<<"), 810, 345, 240, 180);
+    progplusK = makeWhiteKey(tunerpanel2, "progplusK", QStringLiteral(">>"), 1770, 345, 240, 180);
+    widenHitArea(autominusK, 765, 75, 1065, 285);
+    widenHitArea(autoplusK, 1725, 75, 2025, 285);
+    widenHitArea(progminusK, 765, 330, 1065, 540);
+    widenHitArea(progplusK, 1725, 330, 2025, 540);
     for (KeyLabel *k : {autominusK, autoplusK, progminusK, progplusK}) {
         QFont f = k->font();
-        f.setPixelSize(8);
+        f.setPixelSize(9);
+        f.setBold(true);
         k->setFont(f);
     }
 }
@@ -345,7 +380,8 @@ void Form1::buildConfigPanels()
     for (int i = 0; i < 4; ++i) {
         auto *b = new QCheckBox(configpanel2);
         b->setObjectName(QLatin1String(boxNames[i]));
-        b->setTristate(true);
+        // A click ticks, a second click clears; the grey state is never a click away.
+        b->setTristate(false);
         place(b, boxLefts[i], 270, 255, 255);
         *boxes[i] = b;
     }
@@ -394,6 +430,8 @@ void Form1::buildHiddenControls()
     // Diagnostics: placed below the window's visible area.
     Command1 = new QPushButton(QStringLiteral("Command1"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
+    // None of them can be seen, so none may take the focus.
+    Command1->setFocusPolicy(Qt::NoFocus);
     place(Command1, 120, 6825, 1215, 375);
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -404,8 +442,10 @@ void Form1::buildHiddenControls()
     Text1->hide();
     Text1->setUndoRedoEnabled(false);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setFocusPolicy(Qt::NoFocus);
     Text2 = new QLineEdit(QStringLiteral("Text2"), this);
     Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setFocusPolicy(Qt::NoFocus);
     place(Text2, 120, 7380, 1215, 285);
     LabelUnused = makeCaption(this, QStringLiteral("umschaltung am fm bei Stationswechsel"), 120, 9345, 3500, 210);
 }
@@ -425,6 +465,8 @@ void Form1::buildTimers()
     Timer1 = make(100, true);  // no handler
     Timer2 = make(30000, false);
     dumpWatch = make(kDumpWatchMs, false);
+    for (auto &t : sliderRest)
+        t = make(kSliderRestMs, false);
 }
 
 void Form1::connectHandlers()
@@ -444,6 +486,10 @@ void Form1::connectHandlers()
     connectTo(balR, &LevelSlider::pointerActionDone, [this] { balR_Scroll(); });
     connectTo(bassR, &LevelSlider::pointerActionDone, [this] { bassR_Scroll(); });
     connectTo(trebR, &LevelSlider::pointerActionDone, [this] { trebR_Scroll(); });
+    for (int i = 0; i < 4; ++i) {
+        connectTo(levelSliders()[i], &LevelSlider::movedByUser, [this, i] { sliderMovedByUser(i); });
+        sliderRest[i]->onTick = [this, i] { runHandler([this, i] { sliderRest_Timer(i); }); };
+    }
     connectTo(bassA, &TextBox::clicked, [this] { bassA_Click(); });
     connectTo(balA, &TextBox::clicked, [this] { balA_Click(); });
     connectTo(trebA, &TextBox::clicked, [this] { trebA_Click(); });
@@ -507,9 +553,19 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     if (!w || (w != this && !isAncestorOf(w)))
         return false;
     // A disabled window takes no input, but stays painted as it is.
-    if (!formEnabled_)
+    if (!formEnabled_) {
+        // A drag whose button comes up now sent nothing: the slider must
+        // not stay on a value no code went out for.
+        if (auto *s = qobject_cast<LevelSlider *>(w); s && event->type() == QEvent::MouseButtonRelease &&
+                                                       s->pointerDown()) {
+            s->abandonPointerAction();
+            return false;
+        }
         return true;
-    if (event->type() == QEvent::KeyPress) {
+    }
+    // A press that the focused control ignores travels on to its parents,
+    // and this filter sees it at each of them: it counts where it starts.
+    if (event->type() == QEvent::KeyPress && w == firstKeyReceiver()) {
         // The window sees typed characters before the focused control; the
         // character then goes on to that control unchanged.
         const QString text = static_cast<QKeyEvent *>(event)->text();
@@ -517,6 +573,14 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             runHandler([this, &text] { Form_KeyPress(text[0].unicode()); });
     }
     return false;
+}
+
+QWidget *Form1::firstKeyReceiver()
+{
+    if (QWidget *grabber = QWidget::keyboardGrabber())
+        return grabber;
+    QWidget *f = focusWidget();
+    return f ? f : this;
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -108,6 +108,12 @@ public:
     void lbassminus_Click();
     void lbassplus_Click();
     void Form_KeyPress(int keyAscii);
+    // A slider moved by the wheel or the keyboard: its level handler runs
+    // once the slider has rested (sliderRest_Timer), as after a release.
+    void sliderMovedByUser(int slider);
+    void sliderRest_Timer(int slider);
+    // The four level sliders in the order volume, balance, bass, treble.
+    std::array<LevelSlider *, 4> levelSliders() const { return {volR, balR, bassR, trebR}; }
 
     QString tunerBand;
 
@@ -240,6 +246,7 @@ public:
     std::unique_ptr<platform::Timer> Timer1;
     std::unique_ptr<platform::Timer> Timer2;
     std::unique_ptr<platform::Timer> dumpWatch;
+    std::array<std::unique_ptr<platform::Timer>, 4> sliderRest;
 
     platform::SerialPort &MSComm1;
 
@@ -258,7 +265,12 @@ private:
     void buildTimers();
     void connectHandlers();
 
+    // The widget a key press reaches first; it goes on to the parents
+    // from there, and must count once.
+    QWidget *firstKeyReceiver();
+
     bool formEnabled_ = true;
+    std::array<int, 4> sliderRestValue_{};
     bool unloaded_ = false;
     // Counts status requests, so that a decoding can tell when the source
     // selection it ran has asked for a new dump.

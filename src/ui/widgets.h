@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QSlider>
 
+class QPainter;
+
 namespace colours {
 inline const QColor black(0, 0, 0);
 inline const QColor white(255, 255, 255);
@@ -37,6 +39,11 @@ private:
     QColor back_, fore_;
 };
 
+// Draws a caption into a box: a caption that does not fit takes a smaller
+// font, down to a size still readable, and is then cut at its end with "…".
+// Returns false when the caption had to be changed to fit.
+bool drawFittedText(QPainter &p, const QRect &box, const QString &text, QFont font, Qt::Alignment align);
+
 // A label used as a key; its background colour is also its state.
 class KeyLabel : public QLabel {
     Q_OBJECT
@@ -49,19 +56,32 @@ public:
     QColor foreColor() const { return colours_.fore(); }
     void setForeColor(const QColor &c) { colours_.setFore(c); }
 
+    // Widens the area that takes clicks beyond the key's painted face, for
+    // keys too small to hit. `face` is the painted key within the widget.
+    void setFace(const QRect &face);
+    QRect face() const { return face_.isNull() ? rect() : face_; }
+    // Keys whose caption is data (station names) always carry it in full
+    // in their tooltip.
+    void setAlwaysTipCaption(bool on);
+
 Q_SIGNALS:
     void clicked();
 
 protected:
+    void paintEvent(QPaintEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
 
 private:
     ControlColours colours_;
+    QRect face_;
     bool pressed_ = false;
+    bool alwaysTip_ = false;
 };
 
-// A text box (read-outs, displays). Clicking it raises clicked().
+// A read-only text box (read-outs, displays). It shows its text fitted to
+// the box, takes no text cursor, and a click on it raises clicked().
 class TextBox : public QLineEdit {
     Q_OBJECT
 public:
@@ -75,27 +95,42 @@ Q_SIGNALS:
     void clicked();
 
 protected:
+    void paintEvent(QPaintEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
 
 private:
     ControlColours colours_;
 };
 
-// A horizontal slider whose level handler runs once per completed pointer
-// action (the release of the mouse button), never when a value is set by
-// code or by the keyboard.
+// A horizontal slider whose level handler runs once per completed user
+// action: the release of the mouse button, or a wheel or keyboard move that
+// has come to rest. A value set by code sends nothing.
 class LevelSlider : public QSlider {
     Q_OBJECT
 public:
     LevelSlider(int min, int max, int value, QWidget *parent);
 
+    // A pointer action that must not count (the window was busy when the
+    // button came up): the slider goes back to where the press found it.
+    void abandonPointerAction();
+    bool pointerDown() const { return pointerDown_; }
+
 Q_SIGNALS:
     void pointerActionDone();
+    // The wheel or a key moved the value; the action completes once the
+    // slider has rested.
+    void movedByUser();
 
 protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void wheelEvent(QWheelEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     bool pointerDown_ = false;
+    bool abandoned_ = false;
+    int valueAtPress_ = 0;
 };

@@ -6,6 +6,7 @@
 #include "model/device_model.h"
 #include "platform/virtual/virtual_platform.h"
 #include "ui/form1.h"
+#include "user_input.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,7 @@ protected:
     std::unique_ptr<platform::virt::VirtualWorld> world;
     sim::DeviceModel device;
     std::unique_ptr<Form1> form;
+    std::unique_ptr<UserInput> input;
 
     void SetUp() override
     {
@@ -33,6 +35,7 @@ protected:
 
     void TearDown() override
     {
+        input.reset();
         form.reset();
         world.reset();
     }
@@ -56,6 +59,7 @@ protected:
         world = std::make_unique<platform::virt::VirtualWorld>(at, dir.path());
         world->serial->setPeer(&device);
         form = std::make_unique<Form1>(world->platform);
+        input = std::make_unique<UserInput>(form.get());
     }
 
     // Builds and starts the window, as the program does; shows it so that
@@ -64,8 +68,10 @@ protected:
     {
         create(at);
         const bool ok = form->Form_Load();
-        if (ok)
+        if (ok) {
             form->show();
+            input->activate();
+        }
         return ok;
     }
 
@@ -95,8 +101,10 @@ protected:
     }
     void clearLine() { world->serial->clearLog(); }
 
-    void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton); }
-    void type(char c) { QTest::keyClick(form.get(), c); }
+    // A click where `w` is in the window, and a character typed with the
+    // focus wherever it is: the way the window system delivers them.
+    void click(QWidget *w) { input->click(w); }
+    void type(char c) { input->type(c); }
 
     const std::vector<platform::virt::VirtualMessageBoxes::Shown> &messages() const
     {

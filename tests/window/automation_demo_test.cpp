@@ -63,7 +63,22 @@ protected:
         world->platform.random = std::move(r);
         return raw;
     }
-    void tick(QCheckBox *box, Qt::CheckState state) { box->setCheckState(state); }
+    void showConfig()
+    {
+        if (!form->Demo->isVisible())
+            click(form->Quelle[7]);  // "config" sends nothing
+    }
+    // Ticks and clears by clicking; the grey state no click reaches is set
+    // as a program would.
+    void tick(QCheckBox *box, Qt::CheckState state)
+    {
+        showConfig();
+        if (state == Qt::PartiallyChecked)
+            box->setCheckState(state);
+        else if (box->checkState() != state)
+            input->clickCheckBox(box);
+        ASSERT_EQ(box->checkState(), state);
+    }
     void tickDevices(Qt::CheckState n5, Qt::CheckState w2, Qt::CheckState xv6)
     {
         tick(form->demoN5, n5);
@@ -72,6 +87,7 @@ protected:
     }
     void runDemo()
     {
+        showConfig();
         clearLine();
         clickedAt = now();
         click(form->Demo);

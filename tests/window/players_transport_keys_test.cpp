@@ -11,8 +11,25 @@ protected:
     {
         TunerTest::SetUp();
         startQuiet();
-        for (QFrame *p : {form->tapepanel1, form->tapepanel2, form->cdpanel, form->cdpanel2, form->phonopanel})
-            p->show();
+    }
+    // Shows the key's panel the way a user does: with its source key.
+    void showPanelOf(KeyLabel *k)
+    {
+        int source = 6;
+        for (std::size_t i = 0; i < form->transportKeys.size(); ++i) {
+            if (form->transportKeys[i] != k)
+                continue;
+            switch (players::transportKeyTable[i].panel) {
+            case players::Panel::Tape1:
+            case players::Panel::Tape2: source = 3; break;
+            case players::Panel::Phono: source = 5; break;
+            default: source = 6; break;
+            }
+        }
+        if (!k->isVisible()) {
+            click(form->Quelle[source]);
+            run(0.2);
+        }
     }
     KeyLabel *key(const char *control) const
     {
@@ -28,7 +45,6 @@ protected:
 TEST_F(TransportKeyTest, EveryKeyWritesItsCodeOnceAndFlashes)
 {
     ASSERT_EQ(form->transportKeys.size(), players::transportKeyTable.size());
-    const QString name = form->nameA->text();
     for (std::size_t i = 0; i < players::transportKeyTable.size(); ++i) {
         const players::TransportKey &t = players::transportKeyTable[i];
         SCOPED_TRACE(t.control);
@@ -36,6 +52,8 @@ TEST_F(TransportKeyTest, EveryKeyWritesItsCodeOnceAndFlashes)
         const bool extra = players::isExtraFunction(t.panel);
         const QColor rest = extra ? colours::white : colours::black;
         ASSERT_EQ(k->backColor(), rest);
+        showPanelOf(k);
+        const QString name = form->nameA->text();
         clearLine();
         QColor flash;
         at(0.25, [&] { flash = k->backColor(); });
@@ -46,8 +64,8 @@ TEST_F(TransportKeyTest, EveryKeyWritesItsCodeOnceAndFlashes)
         EXPECT_EQ(k->backColor(), rest);
         run(0.3);
         EXPECT_EQ(codeTexts(), std::vector<std::string>{std::string(t.code)});
+        EXPECT_EQ(form->nameA->text(), name);  // no station display, no status request
     }
-    EXPECT_EQ(form->nameA->text(), name);  // no station display, no status request
 }
 
 TEST_F(TransportKeyTest, SharedCodesAcrossPanels)
@@ -58,20 +76,26 @@ TEST_F(TransportKeyTest, SharedCodesAcrossPanels)
         {"Label9", "Label31"},   // "a.spce" and "repeat"
     };
     for (const auto &[a, b] : same) {
+        showPanelOf(key(a));
         clearLine();
         click(key(a));
+        const auto first = codeTexts();
+        showPanelOf(key(b));
+        clearLine();
         click(key(b));
         run(0.3);
-        const auto sent = codeTexts();
-        ASSERT_EQ(sent.size(), 2u) << a;
-        EXPECT_EQ(sent[0], sent[1]) << a;
+        const auto second = codeTexts();
+        ASSERT_EQ(first.size(), 1u) << a;
+        ASSERT_EQ(second.size(), 1u) << b;
+        EXPECT_EQ(first[0], second[0]) << a;
     }
 }
 
 TEST_F(TransportKeyTest, TwoKeysWithinTheFlashBothSendAndBothRest)
 {
     KeyLabel *rec = key("Label10");
-    KeyLabel *gotoKey = key("Label33");
+    KeyLabel *gotoKey = key("Label13");  // "set" of the second tape panel
+    showPanelOf(rec);
     clearLine();
     QColor recDuring, gotoDuring;
     at(0.1, [&] { click(gotoKey); });
@@ -85,5 +109,5 @@ TEST_F(TransportKeyTest, TwoKeysWithinTheFlashBothSendAndBothRest)
     EXPECT_EQ(rec->backColor(), colours::black);
     EXPECT_EQ(gotoKey->backColor(), colours::white);
     run(0.5);
-    EXPECT_EQ(codeTexts(), (std::vector<std::string>{"0:>", "02<"}));
+    EXPECT_EQ(codeTexts(), (std::vector<std::string>{"0:>", "0:;"}));
 }

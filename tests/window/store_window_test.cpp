@@ -193,6 +193,7 @@ TEST_F(StoreTest, StartFailsOnMissingOrDamagedFilesAndWritesNothing)
         QString error;
         EXPECT_FALSE(form->GetConfiguration(&error));
         EXPECT_TRUE(error.contains(QLatin1String(d.file))) << error.toStdString();
+        EXPECT_EQ(messages()[0].details, error);  // the message tells which file and why
         form->close();
         EXPECT_EQ(readFile("config.dat"), config);
         EXPECT_EQ(readFile("Speicherplatz.txt"), memory);

@@ -46,6 +46,7 @@ TEST_F(ImportTest, RecordsTheDeviceMemoryAndWritesTheFileAtOnce)
         progressTitle = form->windowTitle();
         progressShown = form->progressA->isVisible();
     });
+    click(form->Quelle[7]);  // the key lives on the configuration panel
     const double t0 = now();
     click(form->StationenEinlesen);
     const double took = now() - t0;
@@ -97,6 +98,7 @@ TEST_F(ImportTest, DeviceOffAbortsWithItsMessage)
     const QByteArray fileBefore = readFile(QStringLiteral("Speicherplatz.txt"));
     const QString caption = form->stationT[3]->text();
     const TextArray slotsBefore = form->slotFrequency;
+    click(form->Quelle[7]);
     clearLine();
     click(form->StationenEinlesen);
     run(1);
@@ -118,8 +120,16 @@ TEST_F(ImportTest, SecondPressDuringARunIsIgnored)
         if (text.startsWith(QStringLiteral("Vorgang dauert")))
             ++notices;
     };
-    at(10, [&] { click(form->StationenEinlesen); });
-    at(60, [&] { click(form->StationenEinlesen); });
+    // The run shows the tuner; a user brings the key back with "config".
+    auto pressAgain = [&] {
+        if (!form->formEnabled())
+            return;
+        click(form->Quelle[7]);
+        click(form->StationenEinlesen);
+    };
+    at(7.5, pressAgain);
+    at(60, pressAgain);
+    click(form->Quelle[7]);
     click(form->StationenEinlesen);
     EXPECT_EQ(notices, 1);
     EXPECT_EQ(form->slotDirectMode, 0);

@@ -72,6 +72,26 @@ public:
     }
 };
 
+// Why a port did not open, with what the user can do about it.
+QString openFailure(const QString &device, const QSerialPort &port)
+{
+    const QString head = QStringLiteral("Der serielle Port %1 lässt sich nicht öffnen: ").arg(device);
+    const QFileInfo file(device);
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return head + QStringLiteral("No such file or directory (das Gerät gibt es nicht; ist der Adapter "
+                                     "eingesteckt, stimmt die Portnummer?).");
+    case QSerialPort::PermissionError:
+        // Qt reports a port that another program holds as a failed lock.
+        if (file.exists() && file.isReadable() && file.isWritable())
+            return head + QStringLiteral("in use (ein anderes Programm verwendet ihn: %1).").arg(port.errorString());
+        return head + QStringLiteral("Permission denied. Ihr Benutzer muss zur Gruppe \u201Edialout\u201C "
+                                     "gehören (sudo adduser $USER dialout, danach neu anmelden).");
+    default:
+        return head + port.errorString() + u'.';
+    }
+}
+
 class QtSerialPort : public BufferedSerialPort {
 public:
     explicit QtSerialPort(QString programDir) : programDir_(std::move(programDir)) {}
@@ -93,9 +113,10 @@ public:
         // A fresh port object each time: one that has lost its device
         // carries stale state.
         auto port = std::make_unique<QSerialPort>();
-        port->setPortName(deviceName());
+        const QString device = deviceName();
+        port->setPortName(device);
         if (!port->open(QIODevice::ReadWrite)) {
-            lastError_ = port->errorString();
+            lastError_ = openFailure(device, *port);
             return false;
         }
         port->setBaudRate(settings_.baud > 0 ? settings_.baud : 300);
@@ -178,17 +199,18 @@ private:
 
 class QtMessageBoxes : public MessageBoxes {
 public:
-    void showOk(const QString &text) override { ask(text, QMessageBox::Ok); }
+    void showOk(const QString &text, const QString &details) override { ask(text, QMessageBox::Ok, details); }
     bool showOkCancel(const QString &text) override
     {
         return ask(text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
     }
 
 private:
-    static int ask(const QString &text, QMessageBox::StandardButtons buttons)
+    static int ask(const QString &text, QMessageBox::StandardButtons buttons, const QString &details = QString())
     {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ondal Pelora"), text, buttons,
                         QApplication::activeWindow());
+        box.setInformativeText(details);
         return box.exec();
     }
 };

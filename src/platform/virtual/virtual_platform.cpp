@@ -214,7 +214,7 @@ bool VirtualSerialPort::setSettings(const QString &text)
 bool VirtualSerialPort::open()
 {
     if (openFails_) {
-        error_ = QStringLiteral("Permission denied");
+        error_ = QStringLiteral("COM%1: Permission denied").arg(number_);
         return false;
     }
     open_ = true;
@@ -267,16 +267,16 @@ std::vector<VirtualSerialPort::CodeAt> VirtualSerialPort::codesToDevice() const
     return out;
 }
 
-void VirtualMessageBoxes::showOk(const QString &text)
+void VirtualMessageBoxes::showOk(const QString &text, const QString &details)
 {
-    shown.push_back({text, false, sched_.now()});
+    shown.push_back({text, false, sched_.now(), details});
     if (onShow)
         onShow(text);
 }
 
 bool VirtualMessageBoxes::showOkCancel(const QString &text)
 {
-    shown.push_back({text, true, sched_.now()});
+    shown.push_back({text, true, sched_.now(), QString()});
     if (onShow)
         onShow(text);
     if (script.empty())

@@ -125,9 +125,10 @@ public:
         QString text;
         bool withCancel;
         double t;
+        QString details;
     };
     explicit VirtualMessageBoxes(Scheduler &s) : sched_(s) {}
-    void showOk(const QString &text) override;
+    void showOk(const QString &text, const QString &details) override;
     bool showOkCancel(const QString &text) override;
 
     // Answers for the next OK/Cancel boxes, in order (true = OK); when none
