@@ -42,7 +42,7 @@ private:
 
 }  // namespace
 
-QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QString &current,
+QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QStringList &used,
                              const QString &byIdDir)
 {
     QList<PortEntry> out;
@@ -72,12 +72,12 @@ QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QS
             label += QStringLiteral(" – ") + p.description();
         out.append({device, label});
     }
-    if (!current.isEmpty()) {
-        bool listed = false;
+    for (const QString &device : used) {
+        bool listed = device.isEmpty();
         for (const PortEntry &e : out)
-            listed = listed || e.device == current;
+            listed = listed || e.device == device;
         if (!listed)
-            out.append({current, current});
+            out.append({device, device});
     }
     return out;
 }
@@ -94,7 +94,9 @@ PortChoice::PortChoice(Form1 &form, CallGate &gate, Settings &settings, QWidget 
 void PortChoice::refresh()
 {
     const QString current = form_.MSComm1.devicePath();
-    const QList<PortEntry> entries = portEntries(form_.comPort, form_.plat.programDir, current);
+    if (!current.isEmpty() && !used_.contains(current))
+        used_.append(current);
+    const QList<PortEntry> entries = portEntries(form_.comPort, form_.plat.programDir, used_);
     clear();
     int selected = 0;
     for (const PortEntry &e : entries) {

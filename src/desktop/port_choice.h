@@ -23,8 +23,10 @@ struct PortEntry {
 };
 
 // The entries to choose from. `byIdDir` holds the stable names (links to
-// the devices); `current` is listed too if no other entry names it.
-QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QString &current,
+// the devices); `used` (the devices used in this run, such as a
+// pseudo-terminal given with --port) are listed too if no other entry
+// names them.
+QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QStringList &used,
                              const QString &byIdDir = QStringLiteral("/dev/serial/by-id"));
 
 class PortChoice : public QComboBox {
@@ -45,6 +47,7 @@ private:
     Form1 &form_;
     CallGate &gate_;
     Settings &settings_;
+    QStringList used_;
 };
 
 // Builds the port choice and its caption on the window, beside the source

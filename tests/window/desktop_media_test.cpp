@@ -278,6 +278,8 @@ TEST_F(MediaPlayerTest, APortChosenFromTheListIsOpenedAtOnceAndRemembered)
     EXPECT_EQ(codeTexts(), std::vector<std::string>{"0:7"});  // the window asks the device now on the line
     EXPECT_TRUE(form->formEnabled());
     EXPECT_FALSE(QSettings(path(QStringLiteral("pelora.ini")), QSettings::IniFormat).contains(QStringLiteral("serial/device")));
+    // The device given at start stays in the list, to go back to.
+    EXPECT_EQ(choice->itemText(choice->count() - 1), QStringLiteral("/dev/pts/77"));
 
     // A device that does not open: the old line stays, and the user is told.
     choice->addItem(QStringLiteral("/dev/ttyUSB7"), QStringLiteral("/dev/ttyUSB7"));
