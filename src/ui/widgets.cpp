@@ -184,7 +184,7 @@ KeyLabel::KeyLabel(const QString &caption, QWidget *parent, QColor back, QColor 
         return true;
     }();
     Q_UNUSED(factoryInstalled);
-    QAbstractButton::setText(caption);
+    setText(caption);
     // The face is painted here; around it the parent shows through.
     setAutoFillBackground(false);
     setCursor(Qt::PointingHandCursor);
@@ -216,6 +216,8 @@ void KeyLabel::syncChecked()
 void KeyLabel::setText(const QString &caption)
 {
     QAbstractButton::setText(caption);
+    // A station called "R&B" must not make Alt+B tune it.
+    setShortcut(QKeySequence());
     setAccessibleName(caption.isEmpty() ? emptyName_ : QString());
     update();
 }
