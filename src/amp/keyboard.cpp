@@ -2,6 +2,7 @@
 // window's event filter calls this before the focused control gets the
 // character, which then goes on unchanged.
 
+#include "desktop/media_keys.h"
 #include "ui/form1.h"
 
 void Form1::Form_KeyPress(int keyAscii)
@@ -22,11 +23,23 @@ void Form1::Form_KeyPress(int keyAscii)
 
 bool Form1::mediaKey_Press(int key)
 {
-    // The keyboard's own volume keys do what "+", "-" and "mute" do.
+    // The keyboard's own volume keys do what "+", "-" and "mute" do; its
+    // media keys drive the player that is the source, as the desktop's
+    // media-player interface does.
+    desktop::Call call;
     switch (key) {
     case Qt::Key_VolumeUp: Form_KeyPress('+'); return true;
     case Qt::Key_VolumeDown: Form_KeyPress('-'); return true;
     case Qt::Key_VolumeMute: muteK_Click(); return true;
+    case Qt::Key_MediaPlay: call = desktop::Call::Play; break;
+    case Qt::Key_MediaPause: call = desktop::Call::Pause; break;
+    case Qt::Key_MediaTogglePlayPause: call = desktop::Call::PlayPause; break;
+    case Qt::Key_MediaStop: call = desktop::Call::Stop; break;
+    case Qt::Key_MediaNext: call = desktop::Call::Next; break;
+    case Qt::Key_MediaPrevious: call = desktop::Call::Previous; break;
     default: return false;
     }
+    const desktop::Source source = desktop::sourceOfWindow(quelA->text(), currentSource.toString());
+    desktop::runHandler(*this, desktop::handlerFor(source, call));
+    return true;
 }

@@ -1,6 +1,7 @@
 #include "desktop/media_keys.h"
 
 #include "players/transport_keys.h"
+#include "ui/form1.h"
 
 #include <cstring>
 
@@ -26,6 +27,16 @@ Handler key(players::Panel panel, const char *caption)
 }
 
 }  // namespace
+
+void runHandler(Form1 &form, const Handler &h)
+{
+    switch (h.kind) {
+    case Handler::TransportKey: form.transportKey_Click(h.index); break;
+    case Handler::ProgramPlus: form.progplusK_Click(); break;
+    case Handler::ProgramMinus: form.progminusK_Click(); break;
+    case Handler::None: break;
+    }
+}
 
 Handler handlerFor(Source source, Call call)
 {

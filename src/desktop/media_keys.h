@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class Form1;
+
 namespace desktop {
 
 enum class Source { Off, Tv, Fm, Am, Tape1, Tape2, Phono, Cd };
@@ -18,6 +20,8 @@ struct Handler {
 };
 
 Handler handlerFor(Source source, Call call);
+// Runs the window procedure `h` names: the same one its key's click runs.
+void runHandler(Form1 &form, const Handler &h);
 
 // What the source offers; the media interface's Can* properties. CanPlay
 // holds for every source while the device is on (something plays).

@@ -122,13 +122,7 @@ void MediaPlayer::call(Call c, CallGate::Done done)
     // first may have changed it.
     gate_.submit(
         [this, c] {
-            const Handler h = handlerFor(state().source, c);
-            switch (h.kind) {
-            case Handler::TransportKey: form_.transportKey_Click(h.index); break;
-            case Handler::ProgramPlus: form_.progplusK_Click(); break;
-            case Handler::ProgramMinus: form_.progminusK_Click(); break;
-            case Handler::None: break;
-            }
+            runHandler(form_, handlerFor(state().source, c));
         },
         [this, done](bool ran) {
             watch();

@@ -2,8 +2,10 @@
 # The real program as a screen reader sees it, over the accessibility bus:
 # every key a named push button that takes the focus, the station keys
 # named by their stations, and a key pressed through AT-SPI's action
-# interface reaching the device once. Run under a display and a private
-# session bus: xvfb-run -a dbus-run-session -- atspi_keys_test.py BUILD SOURCE
+# interface reaching the device once. Run on a private session bus:
+# dbus-run-session -- atspi_keys_test.py BUILD SOURCE (it starts its own X
+# server, on a display number the server picks itself, so that parallel
+# runs never race for one).
 import os
 import shutil
 import subprocess
@@ -81,6 +83,20 @@ def received(log, code):
         return sum(1 for line in f if line.split()[2:4] == ["received", code])
 
 
+def start_x_server():
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24",
+                               "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as f:
+        number = f.readline().strip()
+    if not number:
+        print("FAIL: Xvfb did not start")
+        sys.exit(1)
+    return server, ":" + number
+
+
+xserver, display = start_x_server()
 tmp = tempfile.mkdtemp()
 for name in ("config.dat", "Speicherplatz.txt", "Sendername.txt"):
     shutil.copy(os.path.join(source, "data", name), tmp)
@@ -89,7 +105,7 @@ log = os.path.join(tmp, "sim.log")
 sim = subprocess.Popen([os.path.join(build, "pelora-sim"), "--dir", tmp, "--log", log])
 wait_for(lambda: os.path.islink(os.path.join(tmp, "COM1")), 10, "the simulator's link")
 
-env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", DISPLAY=display)
 program = subprocess.Popen([os.path.join(tmp, "pelora")], env=env)
 try:
     app = wait_for(find_app, 20, "pelora on the accessibility bus")
@@ -126,6 +142,8 @@ finally:
     program.wait(10)
     sim.terminate()
     sim.wait(10)
+    xserver.terminate()
+    xserver.wait(10)
     shutil.rmtree(tmp, ignore_errors=True)
 
 if failures:

@@ -378,6 +378,16 @@ TEST_F(RealInput, MediaKeysAndControlQ)
     EXPECT_EQ(sentFrom(t0), (std::vector<std::string>{"0<3", "0<4", "0<5"}));
     EXPECT_EQ(form->muteK->backColor(), colours::green);
 
+    // The media keys drive the player that is the source.
+    click(form->Quelle[6]);
+    run(0.5);
+    const double t1 = now();
+    input->key(Qt::Key_MediaPlay);
+    input->key(Qt::Key_MediaNext);
+    input->key(Qt::Key_MediaStop);
+    run(0.5);
+    EXPECT_EQ(sentFrom(t1), (std::vector<std::string>{"026", "02:", "024"}));
+
     // Ctrl+Q closes the window as the close box does: the files are saved.
     click(form->verkleinern);
     input->key(Qt::Key_Q, Qt::ControlModifier);
