@@ -101,14 +101,18 @@ void Form1::decodeStatus()
     paintSwitch(ls2K, field(speaker2));
 
     // 9. Source: the window follows only a change, as the selection writes
-    // the source's code again.
+    // the source's code again. A source the window already shows was
+    // chosen here since the last dump: selecting it again would take "fm"
+    // for a second press and step the station key mode.
     const QString src = field(source);
     if (src != currentSource.toString()) {
         static const char *const names[7] = {"TV", "FM", "AM", "T1", "T2", "PH", "CD"};
+        static const char *const shown[7] = {"TV", "FM", "AM", "Tape 1", "Tape 2", "Phono", "CD"};
         const quint64 request = statusRequests_;
         for (int i = 0; i < 7; ++i) {
             if (src == QLatin1String(names[i])) {
-                Quelle_Click(i);
+                if (quelA->text() != QLatin1String(shown[i]))
+                    Quelle_Click(i);
                 break;
             }
         }
