@@ -251,24 +251,42 @@ TEST_F(StoreTest, UmlautCaptionsSortAfterZ)
     EXPECT_EQ(form->keyFrequency[28], " 91.50");
 }
 
-TEST_F(StoreTest, ModeOneReloadsTheSavedState)
+TEST_F(StoreTest, ModeOneReloadsTheStationsButKeepsTheUsersChoices)
 {
     writeFile("config.dat", "1,2,,,,,,,,,,0,10\r\n0,0,0,0\r\n1,7,0,15\r\n7,18,29,3\r\n");
-    ASSERT_TRUE(start());
+    startAndSettle();
     EXPECT_NE(captions()[0], " 87.90");
-    form->Woche[1]->setCurrentIndex(5);
     form->slotFrequency[2] = "99.99";  // an import not yet saved
-    form->stationKeyMode = 1;
-    form->refreshStationKeys();
 
+    // The user sets a timer row and the fallback station, then steps the
+    // keys 2 -> 3 -> 1 with "fm".
+    click(form->Quelle[7]);
+    input->focus(form->Woche[1]);
+    input->key(Qt::Key_Down);
+    input->focus(form->Ausweichsender);
+    input->key(Qt::Key_Down);
+    ASSERT_EQ(form->Woche[1]->currentIndex(), 2);
+    ASSERT_EQ(form->Ausweichsender->currentIndex(), 11);
+    for (int i = 0; i < 3; ++i) {
+        click(form->Quelle[1]);
+        run(0.5);
+    }
+
+    ASSERT_EQ(form->stationKeyMode, QVariant(1));
     EXPECT_EQ(captions()[0], " 87.90");
     EXPECT_EQ(captions()[1], " 88.40");
     EXPECT_EQ(form->keyName[1], "Bayern 1");
-    EXPECT_EQ(form->Woche[1]->currentIndex(), 1);
-    EXPECT_EQ(form->stationKeyMode, QVariant(1));
+    EXPECT_EQ(form->slotFrequency[2], " 88.40");  // the station files come from disk
+    EXPECT_EQ(form->Woche[1]->currentIndex(), 2);
+    EXPECT_EQ(form->stunde[1]->currentIndex(), 7);
+    EXPECT_EQ(form->sender[2]->currentIndex(), 3);
+    EXPECT_EQ(form->Ausweichsender->currentIndex(), 11);
     // The file's small window was applied, and the refresh enlarged it again.
     EXPECT_EQ(form->largeWindow.toInt(), 1);
     EXPECT_TRUE(form->verkleinern->isVisibleTo(form.get()));
+
+    form->close();
+    EXPECT_TRUE(readFile("config.dat").startsWith("1,1,,,,,,,,,,1,11\r\n0,0,0,0\r\n2,7,0,15\r\n7,18,29,3\r\n"));
 }
 
 TEST_F(StoreTest, FailedReloadChangesNothingAndSaysWhy)
