@@ -122,6 +122,8 @@ public:
 
     // ---- Tuner -----------------------------------------------------------
     void stationT_Click(int index);
+    // Asks for status once the exchange under way, if any, has ended.
+    void requestStatusAfterExchange();
     void autominusK_Click();
     void autoplusK_Click();
     void progminusK_Click();
