@@ -1,11 +1,8 @@
 // Loading and saving the three data files through the window, and the
 // station key captions in their display modes.
 
+#include "file_faults.h"
 #include "window_fixture.h"
-
-#include <sys/resource.h>
-
-#include <csignal>
 
 namespace {
 
@@ -18,28 +15,6 @@ QByteArray memoryFile(const std::map<int, const char *> &filled)
     }
     return out;
 }
-
-// Writes fail past `bytes` for as long as it lives, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
 
 class StoreTest : public WindowTest {
 protected:
