@@ -5,6 +5,8 @@
 #include "store/frequency.h"
 #include "ui/form1.h"
 
+#include <optional>
+
 namespace {
 
 // A value a slider does not take ends the decoding, as a field that does not
@@ -144,10 +146,14 @@ void Form1::showStation(const QVariant &frequency)
     nameA->setText(text);
     frequenzA->clear();
 
-    const long long number = store::frequencyNumber(frequency);
+    // Converted only to compare with a record: without records a frequency
+    // that is no number (dashes while the tuner searches) is just shown.
+    std::optional<long long> number;
     for (int i = 1; i < nameRecordEnd; ++i) {
         const StationRecord &r = stationNames[size_t(i)];
-        if (number == store::frequencyNumber(r.freq)) {
+        if (!number)
+            number = store::frequencyNumber(frequency);
+        if (*number == store::frequencyNumber(r.freq)) {
             nameA->setText(r.name);
             frequenzA->setText(text + QStringLiteral("  ") + r.note);
             nameA->setForeColor(r.flag == 1 ? colours::nameGreen : colours::olive);

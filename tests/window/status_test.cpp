@@ -313,6 +313,19 @@ TEST_F(StatusTest, StationDisplayUsesTheFirstRecordAndMarksTheFirstKey)
     EXPECT_EQ(form->stationT[7]->backColor(), colours::green);
 }
 
+TEST_F(StatusTest, FrequencyOfDashesWithoutNameRecordsIsShownAsItStands)
+{
+    writeFile(QStringLiteral("Sendername.txt"), QByteArray());
+    startAndSettle();
+    fields.source = "FM";
+    fields.frequency = "------";  // the tuner searching
+    answerWith(fields);
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_EQ(form->nameA->text(), QStringLiteral("------"));
+    for (int i = 1; i <= 30; ++i)
+        EXPECT_EQ(form->stationT[i]->backColor(), colours::black) << i;
+}
+
 TEST_F(StatusTest, UnreadableVolumeStopsTheDecodingAfterTheReadOut)
 {
     startAndSettle();

@@ -297,6 +297,19 @@ TEST_F(StoreTest, FailedReloadChangesNothingAndSaysWhy)
     EXPECT_EQ(form->stationKeyMode, QVariant(2));
 }
 
+TEST_F(StoreTest, ModeOfTextStartsLikeAnEmptyOneAndIsSavedBack)
+{
+    writeFile("config.dat", "1,zwei,,,,,,,,,,1,10\r\n0,0,0,0\r\n0,0,0,0\r\n0,0,0,0\r\n");
+    create();
+    const QStringList design = captions();
+    ASSERT_TRUE(form->Form_Load());
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(captions(), design);
+    EXPECT_EQ(form->stationKeyMode, QVariant(QStringLiteral("zwei")));
+    form->close();
+    EXPECT_TRUE(readFile("config.dat").startsWith("1,\"zwei\",,,,,,,,,,1,10\r\n"));
+}
+
 TEST_F(StoreTest, EmptyModeChangesNoCaptionButEnlarges)
 {
     writeFile("config.dat", "1,,,,,,,,,,,,10\r\n0,0,0,0\r\n0,0,0,0\r\n0,0,0,0\r\n");
