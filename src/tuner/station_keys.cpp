@@ -69,25 +69,37 @@ void Form1::stationT_Click(int index)
     if (slot <= 10) {
         writeCode(code);
         showStation(currentFrequency);
-    } else {
-        showStation(currentFrequency);
-        const int limit = repeatLimitOfSlot(slot);
-        // At 40 ms the codes queue in the port and leave back to back, which
-        // the device takes for a held key.
-        Timer3->setInterval(40);
-        startRepeat(code, limit);
-        Pause(float(0.2 * limit + 0.6));
-        Timer3->setInterval(200);
+        if (askAgain)
+            requestStatusAfterExchange();
+        return;
     }
-    if (askAgain)
-        requestStatusAfterExchange();
+
+    showStation(currentFrequency);
+    const int limit = repeatLimitOfSlot(slot);
+    // At 40 ms the codes queue in the port and leave back to back, which
+    // the device takes for a held key.
+    Timer3->setInterval(40);
+    startRepeat(code, limit);
+    const float wait = float(0.2 * limit + 0.6);
+    float waited = 0.0f;
+    if (askAgain) {
+        // Asked as soon as the last code is out, within the wait.
+        for (; Timer3->isEnabled() && waited < wait; waited += 0.1f)
+            Pause(0.1f);
+        waited += requestStatusAfterExchange();
+    }
+    if (waited < wait)
+        Pause(wait - waited);
+    Timer3->setInterval(200);
 }
 
-void Form1::requestStatusAfterExchange()
+float Form1::requestStatusAfterExchange()
 {
     // A request now would cut into the answer still arriving. An exchange
     // ends within a few seconds; one that has not by then is given up.
-    for (int i = 0; i < 100 && statusPending == 1 && rxCount < 79; ++i)
+    float waited = 0.0f;
+    for (; statusPending == 1 && rxCount < 79 && waited < 10.0f; waited += 0.1f)
         Pause(0.1f);
     requestStatus();
+    return waited;
 }

@@ -123,7 +123,8 @@ public:
     // ---- Tuner -----------------------------------------------------------
     void stationT_Click(int index);
     // Asks for status once the exchange under way, if any, has ended.
-    void requestStatusAfterExchange();
+    // Returns the seconds it waited for that.
+    float requestStatusAfterExchange();
     void autominusK_Click();
     void autoplusK_Click();
     void progminusK_Click();

@@ -60,8 +60,10 @@ TEST_F(StationKeyTest, KeyThatChangesTheBandEndsShowingItsOwnStation)
     startQuiet();
     ASSERT_EQ(form->quelA->text(), QStringLiteral("FM"));
     clearLine();
+    const double t0 = now();
     click(form->stationT[24]);  // "1440", slot 24: 25 times the preset of slot 4
-    run(3.0);  // the last request's dump takes 2.8 s
+    EXPECT_NEAR(now() - t0, 0.5 + 5.6, 0.05);  // the key still waits as long
+    run(0.5);
     const auto sent = codeTexts();
     ASSERT_EQ(sent.size(), 28u);
     EXPECT_EQ(sent[1], "0:7");  // asked before the presets: that dump shows 549
