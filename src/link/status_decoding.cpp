@@ -5,6 +5,8 @@
 #include "store/frequency.h"
 #include "ui/form1.h"
 
+#include <optional>
+
 namespace {
 
 // A value a slider does not take ends the decoding, as a field that does not
@@ -101,14 +103,18 @@ void Form1::decodeStatus()
     paintSwitch(ls2K, field(speaker2));
 
     // 9. Source: the window follows only a change, as the selection writes
-    // the source's code again.
+    // the source's code again. A source the window already shows was
+    // chosen here since the last dump: selecting it again would take "fm"
+    // for a second press and step the station key mode.
     const QString src = field(source);
     if (src != currentSource.toString()) {
         static const char *const names[7] = {"TV", "FM", "AM", "T1", "T2", "PH", "CD"};
+        static const char *const shown[7] = {"TV", "FM", "AM", "Tape 1", "Tape 2", "Phono", "CD"};
         const quint64 request = statusRequests_;
         for (int i = 0; i < 7; ++i) {
             if (src == QLatin1String(names[i])) {
-                Quelle_Click(i);
+                if (quelA->text() != QLatin1String(shown[i]))
+                    Quelle_Click(i);
                 break;
             }
         }
@@ -140,10 +146,14 @@ void Form1::showStation(const QVariant &frequency)
     nameA->setText(text);
     frequenzA->clear();
 
-    const long long number = store::frequencyNumber(frequency);
+    // Converted only to compare with a record: without records a frequency
+    // that is no number (dashes while the tuner searches) is just shown.
+    std::optional<long long> number;
     for (int i = 1; i < nameRecordEnd; ++i) {
         const StationRecord &r = stationNames[size_t(i)];
-        if (number == store::frequencyNumber(r.freq)) {
+        if (!number)
+            number = store::frequencyNumber(frequency);
+        if (*number == store::frequencyNumber(r.freq)) {
             nameA->setText(r.name);
             frequenzA->setText(text + QStringLiteral("  ") + r.note);
             nameA->setForeColor(r.flag == 1 ? colours::nameGreen : colours::olive);

@@ -25,8 +25,8 @@ void Form1::requestStatus()
         MSComm1.discardInput();
         writeCode(cmd::StatusRequest);
         testtimer->setEnabled(true);
+        // The silence watch starts with the first character of the answer.
         dumpWatch->setEnabled(false);
-        dumpWatch->setEnabled(true);
     } catch (const std::exception &) {
         dauertimer->setEnabled(true);
         setFormEnabled(true);
@@ -57,40 +57,60 @@ void Form1::MSComm1_OnComm(platform::SerialPort::EventKind kind)
         setFormEnabled(true);
         warten->hide();
         decodeStatus();
+    } else if (rxCount < 79) {
+        // Silence is timed from the latest character, however late the
+        // answer began.
+        dumpWatch->setEnabled(false);
+        dumpWatch->setEnabled(true);
     }
 }
 
 void Form1::testtimer_Timer()
 {
-    if (rxCount < 5) {
-        // No answer: the device is off or not connected.
-        statusPending = 0;
-        setFormEnabled(true);
-        warten->hide();
-        Frame3->hide();
-        for (KeyLabel *k : Quelle)
-            k->setBackColor(colours::black);
-        Quelle[8]->setBackColor(colours::green);
-        nameA->hide();
-        frequenzA->hide();
-        for (QFrame *p : {tunerpanel1, tunerpanel2, tapepanel1, tapepanel2, phonopanel, configpanel1,
-                          configpanel2, configpanel3, cdpanel, cdpanel2})
-            p->hide();
-        quelA->setText(QStringLiteral("off"));
-        currentSource = QStringLiteral("off");
-    }
+    // An answer that began late is still arriving: not an absence. The
+    // silence watch judges it once it stops.
+    const bool arriving = statusPending == 1 && rxCount > 0 && dumpWatch->isEnabled();
+    if (rxCount < 5 && !arriving)
+        showDeviceAbsent();
     testtimer->setEnabled(false);
     dauertimer->setEnabled(true);
+}
+
+void Form1::showDeviceAbsent()
+{
+    // No answer: the device is off or not connected.
+    statusPending = 0;
+    setFormEnabled(true);
+    warten->hide();
+    Frame3->hide();
+    for (KeyLabel *k : Quelle)
+        k->setBackColor(colours::black);
+    Quelle[8]->setBackColor(colours::green);
+    nameA->hide();
+    frequenzA->hide();
+    for (QFrame *p : {tunerpanel1, tunerpanel2, tapepanel1, tapepanel2, phonopanel, configpanel1, configpanel2,
+                      configpanel3, cdpanel, cdpanel2})
+        p->hide();
+    quelA->setText(QStringLiteral("off"));
+    currentSource = QStringLiteral("off");
 }
 
 void Form1::dumpWatch_Timer()
 {
     dumpWatch->setEnabled(false);
-    if (statusPending == 1 && rxCount >= 5 && rxCount < 79) {
-        statusPending = 0;
-        setFormEnabled(true);
-        warten->hide();
+    if (statusPending != 1 || rxCount >= 79)
+        return;
+    if (rxCount < 5) {
+        // Too few for an answer. The answer watch judges them, unless it
+        // has already let them run on.
+        if (!testtimer->isEnabled())
+            showDeviceAbsent();
+        return;
     }
+    // The answer stopped short: end the exchange as a failed request ends.
+    statusPending = 0;
+    setFormEnabled(true);
+    warten->hide();
 }
 
 void Form1::dauertimer_Timer()

@@ -4,12 +4,27 @@
 
 namespace store {
 
+namespace {
+
+// Empty, a number, or a text kept as it stands: a mode the window does not
+// know leaves the keys as they are, and the save writes it back.
+QVariant modeAsRead(const Field &field)
+{
+    try {
+        return numberOf(field);
+    } catch (const FormatError &) {
+        return field.text;
+    }
+}
+
+}  // namespace
+
 Configuration parseConfiguration(const QByteArray &bytes)
 {
     FieldReader in = FieldReader::fromBytes(bytes);
     Configuration c;
     c.comPort = in.readInt16();
-    c.stationKeyMode = in.readNumberOrEmpty();
+    c.stationKeyMode = modeAsRead(in.read());
     for (int i = 0; i < 9; ++i)
         in.read();  // reserved; whatever stands there is dropped
     c.largeWindow = in.readNumberOrEmpty();

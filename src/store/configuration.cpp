@@ -117,10 +117,13 @@ namespace {
 QString writeDataFile(const QString &dir, const QString &name, const QByteArray &bytes)
 {
     QString reason;
-    if (store::writeFileAtomically(store::findFile(dir, name), bytes, &reason))
+    bool oldKept = true;
+    if (store::writeFileAtomically(store::findFile(dir, name), bytes, &reason, &oldKept))
         return {};
-    return QStringLiteral("Die Datei %1 konnte nicht gespeichert werden (%2). Die bisherige Datei bleibt erhalten.")
-        .arg(name, reason);
+    return QStringLiteral("Die Datei %1 konnte nicht gespeichert werden (%2). %3")
+        .arg(name, reason,
+             oldKept ? QStringLiteral("Die bisherige Datei bleibt erhalten.")
+                     : QStringLiteral("Auch die bisherige Datei konnte nicht wiederhergestellt werden."));
 }
 
 }  // namespace

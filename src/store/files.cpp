@@ -31,16 +31,31 @@ std::optional<QByteArray> readWholeFile(const QString &path)
     return bytes;
 }
 
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error, bool *oldKept)
 {
+    // A directory that takes no new file (a shared install run by an
+    // ordinary user) still lets a writable file be overwritten in place.
+    // Such a write is not atomic: should it fail, the old contents are put
+    // back.
+    const std::optional<QByteArray> old = readWholeFile(path);
     // Unbuffered: a buffered QSaveFile only meets a failing write (full disk)
     // at the flush inside commit(), and then renames the cut-short file
     // into place all the same.
     QSaveFile f(path);
+    f.setDirectWriteFallback(true);
     auto fail = [&](const QString &reason) {
         if (error)
             *error = reason;
         f.cancelWriting();
+        if (oldKept)
+            *oldKept = true;
+        if (old && readWholeFile(path) != old) {
+            QFile back(path);
+            const bool restored = back.open(QIODevice::WriteOnly | QIODevice::Truncate)
+                && back.write(*old) == old->size() && back.flush();
+            if (oldKept)
+                *oldKept = restored;
+        }
         return false;
     };
     if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
@@ -54,11 +69,8 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
     }
     if (f.error() != QFileDevice::NoError)
         return fail(f.errorString());
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
+    if (!f.commit())
+        return fail(f.errorString());
     return true;
 }
 

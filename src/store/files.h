@@ -16,8 +16,11 @@ QString findFile(const QString &dir, const QString &name);
 // The whole file, or nothing when it is missing or cannot be read.
 std::optional<QByteArray> readWholeFile(const QString &path);
 
-// Replaces the file in one step: either the new contents are all there or
-// the old file is left as it was. On failure returns false and the reason.
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error);
+// Replaces the file in one step where the directory allows it, else
+// overwrites it in place: either the new contents are all there or the old
+// file is left as it was. On failure returns false and the reason, and
+// *oldKept tells whether the old contents are still there (an in-place
+// write that failed and whose old contents could not be put back).
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error, bool *oldKept = nullptr);
 
 }  // namespace store

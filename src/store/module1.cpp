@@ -9,6 +9,18 @@ void swapStrings(QString &a, QString &b)
 
 namespace {
 
+// Upper case one character at a time: a character whose upper case is
+// longer keeps its own form, so "Straße" stays one letter past "Strat"
+// instead of turning into "STRASSE" before it.
+QString upper(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const char32_t c : text.toUcs4())
+        out.append(QStringView(QChar::fromUcs4(QChar::toUpper(c))));
+    return out;
+}
+
 void exchange(TextArray &keys, TextArray &c1, TextArray &c2, int x, int y)
 {
     swapStrings(keys[x], keys[y]);
@@ -24,14 +36,14 @@ void sortKeyArrays(TextArray &keys, TextArray &c1, TextArray &c2, int low, int h
     if (low >= high)
         return;
     if (high - low == 1) {
-        if (keys[low].toUpper() > keys[high].toUpper())
+        if (upper(keys[low]) > upper(keys[high]))
             exchange(keys, c1, c2, low, high);
         return;
     }
 
     const int p = static_cast<int>(store::roundHalfEven(low + rnd.next() * (high - low)));
     exchange(keys, c1, c2, high, p);
-    const QString partition = keys[high].toUpper();
+    const QString partition = upper(keys[high]);
 
     int i = low;
     int j = high;
@@ -39,9 +51,9 @@ void sortKeyArrays(TextArray &keys, TextArray &c1, TextArray &c2, int low, int h
         // Each pass starts again from both ends.
         i = low;
         j = high;
-        while (i < j && keys[i].toUpper() <= partition)
+        while (i < j && upper(keys[i]) <= partition)
             ++i;
-        while (j > i && keys[j].toUpper() >= partition)
+        while (j > i && upper(keys[j]) >= partition)
             --j;
         if (i < j)
             exchange(keys, c1, c2, i, j);

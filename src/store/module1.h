@@ -6,7 +6,8 @@
 
 #include <QString>
 
-// Sorts keys(low..high) ascending by their upper-case forms, code unit by
+// Sorts keys(low..high) ascending by their upper-case forms (character by
+// character; one whose upper case is longer stays as it is), code unit by
 // code unit, so umlauts come after Z. Every exchange of two keys is made
 // at the same two positions of c1 and c2, which keeps each key's companions
 // with it. A quicksort with a random pivot; not stable.

@@ -115,9 +115,6 @@ Field FieldReader::read()
     return field;
 }
 
-namespace {
-
-// Empty (invalid) or the number; throws FormatError for anything else.
 QVariant numberOf(const Field &field)
 {
     const QString t = field.text.trimmed();
@@ -131,8 +128,6 @@ QVariant numberOf(const Field &field)
         return QVariant::fromValue(static_cast<qlonglong>(v));
     return v;
 }
-
-}  // namespace
 
 QVariant FieldReader::readNumberOrEmpty()
 {

@@ -60,6 +60,10 @@ private:
     bool fieldOwed_ = false;  // a comma was read: one more field follows
 };
 
+// Empty (an invalid QVariant) or the number the field holds; throws
+// FormatError for anything else.
+QVariant numberOf(const Field &field);
+
 // A field's number as a 16-bit integer: empty gives 0, a fraction is rounded
 // half to even. Throws FormatError when it is no number or does not fit.
 qint16 toInt16(const Field &field);

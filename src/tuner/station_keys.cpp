@@ -25,6 +25,7 @@ int repeatLimitOfSlot(int slot)
 void Form1::stationT_Click(int index)
 {
     int slot = 0;
+    bool askAgain = false;
     if (slotDirectMode == 1) {
         // The import and the demonstration address slots directly.
         slot = index;
@@ -43,10 +44,14 @@ void Form1::stationT_Click(int index)
             return;
         const long long wanted = store::frequencyNumber(frequency);
         const bool fm = wanted >= 2000;
+        const quint64 requests = statusRequests_;
         if (fm && quelA->text() != QLatin1String("FM"))
             Quelle_Click(1);
         else if (!fm && quelA->text() != QLatin1String("AM"))
             Quelle_Click(2);
+        // A change of band asked for status before the preset goes out: that
+        // dump shows the band's previous station.
+        askAgain = statusRequests_ != requests;
 
         slot = tuner::findSlot(slotFrequency, wanted);
         currentFrequency = frequency;
@@ -61,17 +66,40 @@ void Form1::stationT_Click(int index)
         return;
 
     const cmd::Code code = cmd::presetOfSlot[(slot - 1) % 10];
-    if (slot <= 10)
+    if (slot <= 10) {
         writeCode(code);
-    showStation(currentFrequency);
-    if (slot <= 10)
+        showStation(currentFrequency);
+        if (askAgain)
+            requestStatusAfterExchange();
         return;
+    }
 
+    showStation(currentFrequency);
     const int limit = repeatLimitOfSlot(slot);
     // At 40 ms the codes queue in the port and leave back to back, which
     // the device takes for a held key.
     Timer3->setInterval(40);
     startRepeat(code, limit);
-    Pause(float(0.2 * limit + 0.6));
+    const float wait = float(0.2 * limit + 0.6);
+    float waited = 0.0f;
+    if (askAgain) {
+        // Asked as soon as the last code is out, within the wait.
+        for (; Timer3->isEnabled() && waited < wait; waited += 0.1f)
+            Pause(0.1f);
+        waited += requestStatusAfterExchange();
+    }
+    if (waited < wait)
+        Pause(wait - waited);
     Timer3->setInterval(200);
+}
+
+float Form1::requestStatusAfterExchange()
+{
+    // A request now would cut into the answer still arriving. An exchange
+    // ends within a few seconds; one that has not by then is given up.
+    float waited = 0.0f;
+    for (; statusPending == 1 && rxCount < 79 && waited < 10.0f; waited += 0.1f)
+        Pause(0.1f);
+    requestStatus();
+    return waited;
 }

@@ -16,9 +16,9 @@ using ui::place;
 namespace {
 
 const QColor kWindowBack(40, 40, 40);
-// A whole dump takes about 2.7 s on the line; one still incomplete after
-// this long has stopped short.
-constexpr int kDumpWatchMs = 4000;
+// Characters of a dump follow each other every 33 ms; an answer with no
+// character for this long has stopped short, however late it began.
+constexpr int kDumpWatchMs = 1000;
 // A slider moved by wheel or keyboard counts as set once it rests this long.
 constexpr int kSliderRestMs = 300;
 

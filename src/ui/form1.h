@@ -44,9 +44,12 @@ public:
     void dauertimer_Timer();
     void Timer3_Timer();
     void Command1_Click();
-    // Ends an exchange whose answer stopped short, so that a device that
-    // keeps answering short cannot lock the window.
+    // The watch of silence: an answer that has had no character for about a
+    // second ends short of 79 as a failed request does, so that a device
+    // that stops mid-dump cannot lock the window.
     void dumpWatch_Timer();
+    // The reduced display of a device that does not answer.
+    void showDeviceAbsent();
     // Starts the code repeater: `code` goes out `limit` times, one per tick.
     void startRepeat(cmd::Code code, int limit);
     void decodeStatus();
@@ -121,6 +124,9 @@ public:
 
     // ---- Tuner -----------------------------------------------------------
     void stationT_Click(int index);
+    // Asks for status once the exchange under way, if any, has ended.
+    // Returns the seconds it waited for that.
+    float requestStatusAfterExchange();
     void autominusK_Click();
     void autoplusK_Click();
     void progminusK_Click();

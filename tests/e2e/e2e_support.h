@@ -37,12 +37,13 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    void startSim()
+    // `faults`: further options of pelora-sim, such as a delayed answer.
+    void startSim(const QStringList &faults = {})
     {
         sim.setProgram(QStringLiteral(PELORA_BINARY_DIR "/pelora-sim"));
         sim.setArguments(QStringList{QStringLiteral("--dir"), dir.path(), QStringLiteral("--port"), QStringLiteral("1"),
                                      QStringLiteral("--log"), path(QStringLiteral("sim.log"))} +
-                         simOptions);
+                         simOptions + faults);
         sim.start();
         ASSERT_TRUE(sim.waitForStarted(5000));
         ASSERT_TRUE(QTest::qWaitFor([this] { return QFileInfo(path(QStringLiteral("COM1"))).isSymLink(); }, 5000));

@@ -169,3 +169,19 @@ TEST_F(InProcessTest, DeviceLossAndReturn)
     EXPECT_TRUE(QTest::qWaitFor([this] { return form->quelA->text() == QStringLiteral("FM"); }, 6000));
     EXPECT_EQ(form->statusPending, 0);
 }
+
+TEST_F(InProcessTest, LateAnswerIsFollowed)
+{
+    // The request takes 0.1 s on the line and the simulator reacts 50 ms
+    // after it: with 1.75 s more, its answer begins 1.9 s after the request.
+    stopSim();
+    startSim({QStringLiteral("--delay"), QStringLiteral("1750")});
+    startWindow();
+    QTest::qWait(2300);  // past the answer watch, a few characters in
+    EXPECT_NE(form->quelA->text(), QStringLiteral("off"));
+    EXPECT_EQ(form->statusPending, 1);
+    ASSERT_TRUE(waitForDump(5000));
+    EXPECT_EQ(form->quelA->text(), QStringLiteral("FM"));
+    EXPECT_EQ(form->volR->value(), 30);
+    EXPECT_TRUE(form->formEnabled());
+}

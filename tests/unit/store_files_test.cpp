@@ -47,7 +47,17 @@ TEST(ConfigFile, ReservedFieldsAreDroppedAndDamageFails)
     EXPECT_TRUE(writeConfiguration(c).startsWith("1,,,,,,,,,,,1,-1\r\n1,2,3,4\r\n"));
 
     EXPECT_THROW(parseConfiguration("1,1,,,,,,,,,,1,2\r\n1,2,3,4\r\n5,6,7,8\r\n0,0,0"), FormatError);
-    EXPECT_THROW(parseConfiguration("1,\"eins\",,,,,,,,,,1,2\r\n1,2,3,4\r\n5,6,7,8\r\n0,0,0,0"), FormatError);
+    EXPECT_THROW(parseConfiguration("1,1,,,,,,,,,,eins,2\r\n1,2,3,4\r\n5,6,7,8\r\n0,0,0,0"), FormatError);
+}
+
+TEST(ConfigFile, ModeOfTextIsKeptAsRead)
+{
+    for (const QByteArray mode : {"eins", "\"eins\""}) {
+        const Configuration c = parseConfiguration("1," + mode + ",,,,,,,,,,1,2\r\n1,2,3,4\r\n5,6,7,8\r\n0,0,0,0");
+        EXPECT_EQ(c.stationKeyMode, QVariant(QStringLiteral("eins")));
+        EXPECT_TRUE(writeConfiguration(c).startsWith("1,\"eins\",,,,,,,,,,1,2\r\n"));
+    }
+    EXPECT_EQ(parseConfiguration("1,\"3\",,,,,,,,,,1,2\r\n1,2,3,4\r\n5,6,7,8\r\n0,0,0,0").stationKeyMode.toInt(), 3);
 }
 
 TEST(StationMemory, ThirtySlotsAndTheMarkerWrittenEmpty)

@@ -90,3 +90,20 @@ TEST(SortKeyArrays, SmallRangesAndBounds)
     EXPECT_EQ(keys[5], "w");
     EXPECT_EQ(keys[6], "u");
 }
+
+TEST(SortKeyArrays, SharpSStaysALetterPastZ)
+{
+    TextArray keys, c1, c2;
+    keys[1] = QString::fromUtf8("Straße");
+    keys[2] = "Strat";
+    keys[3] = "strasse";
+    keys[4] = QString::fromUtf8("straßE 2");
+    c1 = keys;
+    SeededRandom rnd(3);
+    sortKeyArrays(keys, c1, c2, 1, 4, rnd);
+    EXPECT_EQ(keys[1], "strasse");
+    EXPECT_EQ(keys[2], "Strat");
+    EXPECT_EQ(keys[3], QString::fromUtf8("Straße"));
+    EXPECT_EQ(keys[4], QString::fromUtf8("straßE 2"));
+    EXPECT_EQ(c1[3], QString::fromUtf8("Straße"));
+}

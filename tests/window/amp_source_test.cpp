@@ -144,6 +144,29 @@ TEST_F(AmpSource, FmAgainStepsTheKeyModeWithoutAByte)
     }
 }
 
+TEST_F(AmpSource, DumpOfTheSourceChosenHereLeavesTheKeyModeAlone)
+{
+    device.state().source = sim::Source::Cd;
+    settle();
+    ASSERT_EQ(form->quelA->text(), QStringLiteral("CD"));
+    ASSERT_EQ(form->stationKeyMode, QVariant(1));
+    QStringList captions;
+    for (int i = 1; i <= 30; ++i)
+        captions << form->stationT[i]->text();
+
+    click(form->Quelle[1]);  // fm: the device follows
+    run(0.5);
+    const double t0 = now();
+    run(33.0);  // the refresh's dump reports FM, the source last decoded was CD
+    EXPECT_EQ(form->currentSource.toString(), QStringLiteral("FM"));
+    EXPECT_EQ(codeTexts(t0), std::vector<std::string>{"0:7"});
+    EXPECT_EQ(form->stationKeyMode, QVariant(1));
+    for (int i = 1; i <= 30; ++i)
+        EXPECT_EQ(form->stationT[i]->text(), captions[i - 1]) << i;
+    EXPECT_EQ(greenKey(), 1);
+    EXPECT_TRUE(form->tunerpanel1->isVisible());
+}
+
 TEST_F(AmpSource, ConfigWritesNothingAndEnlargesTheWindow)
 {
     settle();

@@ -313,6 +313,19 @@ TEST_F(StatusTest, StationDisplayUsesTheFirstRecordAndMarksTheFirstKey)
     EXPECT_EQ(form->stationT[7]->backColor(), colours::green);
 }
 
+TEST_F(StatusTest, FrequencyOfDashesWithoutNameRecordsIsShownAsItStands)
+{
+    writeFile(QStringLiteral("Sendername.txt"), QByteArray());
+    startAndSettle();
+    fields.source = "FM";
+    fields.frequency = "------";  // the tuner searching
+    answerWith(fields);
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_EQ(form->nameA->text(), QStringLiteral("------"));
+    for (int i = 1; i <= 30; ++i)
+        EXPECT_EQ(form->stationT[i]->backColor(), colours::black) << i;
+}
+
 TEST_F(StatusTest, UnreadableVolumeStopsTheDecodingAfterTheReadOut)
 {
     startAndSettle();
@@ -355,14 +368,55 @@ TEST_F(StatusTest, ShortAnswerNoLongerLocksTheWindow)
     startAndSettle();
     device.setStopAfter(40);
     form->requestStatus();
-    run(3.0);
+    // The 40th character arrives 1.48 s after the request.
+    run(2.4);
     EXPECT_EQ(form->statusPending, 1);  // still collecting
     EXPECT_FALSE(form->formEnabled());
-    run(1.5);
+    run(0.2);  // a second without a character
     EXPECT_EQ(form->statusPending, 0);
     EXPECT_TRUE(form->formEnabled());
     EXPECT_FALSE(form->warten->isVisible());
     EXPECT_NE(form->quelA->text(), QStringLiteral("off"));
+}
+
+TEST_F(StatusTest, LateAnswerIsFollowedAtEveryRefresh)
+{
+    // The request takes 0.1 s on the line and the device reacts 0.05 s
+    // after it, so this answer begins 1.9 s after the request: fewer than
+    // five characters are in when the answer watch runs at 2 s, the last
+    // one arrives at 4.53 s.
+    device.setExtraDelay(1.9 - 0.15);
+    device.state().volume = 52;
+    ASSERT_TRUE(start());
+    run(2.05);
+    EXPECT_NE(form->quelA->text(), QStringLiteral("off"));
+    EXPECT_EQ(form->rxCount, 4);
+    EXPECT_EQ(form->statusPending, 1);
+    EXPECT_FALSE(form->formEnabled());
+    run(2.5);
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_TRUE(form->formEnabled());
+    EXPECT_EQ(form->volR->value(), 52);
+    EXPECT_EQ(form->quelA->text(), QStringLiteral("FM"));
+
+    // The decoding's source selection restarted the refresh: it asks at
+    // 34.53 s, and an answer beginning 1.4 s later ends at 38.57 s.
+    device.setExtraDelay(1.4 - 0.15);
+    device.state().volume = 21;
+    run(38.6 - now());
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_EQ(form->volR->value(), 21);
+
+    // Four late characters that stop are still no answer.
+    device.setExtraDelay(1.8 - 0.15);
+    device.setStopAfter(4);
+    form->requestStatus();
+    run(2.1);
+    EXPECT_EQ(form->statusPending, 1);
+    run(1.0);
+    EXPECT_EQ(form->quelA->text(), QStringLiteral("off"));
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_TRUE(form->formEnabled());
 }
 
 TEST_F(StatusTest, CodeRepeaterWritesItsCodeTheGivenNumberOfTimes)

@@ -1,9 +1,8 @@
 // Faults around the data files at close: every save ends with the old file
 // intact or the new one complete, and says so when it could not write.
 
+#include "file_faults.h"
 #include "window_fixture.h"
-
-#include <unistd.h>
 
 using FileFaultTest = WindowTest;
 
@@ -27,19 +26,64 @@ TEST_F(FileFaultTest, FilesThatVanishedSinceTheStartAreWrittenAnew)
     EXPECT_EQ(form->slotFrequency[2], QStringLiteral("101.10"));
 }
 
-TEST_F(FileFaultTest, ReadOnlyDirectoryKeepsTheOldFilesAndTellsTheUser)
+TEST_F(FileFaultTest, ReadOnlyDirectoryWithWritableFilesSavesInPlace)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only directories";
-    ASSERT_TRUE(start());
-    const QByteArray config = readFile(QStringLiteral("config.dat"));
+    startAndSettle();
+    form->slotFrequency[2] = QStringLiteral("101.10");
+    click(form->verkleinern);
+    const auto shared = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup;
+    QFile::setPermissions(path(QStringLiteral("Speicherplatz.txt")), shared);
+    const auto permissions = QFile::permissions(path(QStringLiteral("Speicherplatz.txt")));
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    {
+        OrdinaryUser user(dir.path());
+        form->close();
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(readFile(QStringLiteral("config.dat")).startsWith("1,1,,,,,,,,,,0,10\r\n"));
+    EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")).split('\n')[1], "\"101.10\"\r");
+    EXPECT_EQ(QFile::permissions(path(QStringLiteral("Speicherplatz.txt"))), permissions);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3);
+}
+
+TEST_F(FileFaultTest, FileThatCannotBeWrittenKeepsItsContentsAndTheUserIsTold)
+{
+    startAndSettle();
     const QByteArray slots = readFile(QStringLiteral("Speicherplatz.txt"));
     form->slotFrequency[2] = QStringLiteral("101.10");
+    form->Ausweichsender->setCurrentIndex(3);
+    QFile::setPermissions(path(QStringLiteral("Speicherplatz.txt")), QFile::ReadOwner);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    form->close();
+    {
+        OrdinaryUser user(dir.path());
+        form->close();
+    }
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(readFile(QStringLiteral("config.dat")), config);
+    EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), slots);
+    EXPECT_TRUE(readFile(QStringLiteral("config.dat")).startsWith("1,1,,,,,,,,,,1,3\r\n"));
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("Speicherplatz.txt")));
+    EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("bleibt erhalten")));
+    EXPECT_FALSE(messages()[0].text.contains(QStringLiteral("config.dat")));
+}
+
+TEST_F(FileFaultTest, InPlaceSaveThatFailsPutsTheOldContentsBack)
+{
+    startAndSettle();
+    const QByteArray slots = readFile(QStringLiteral("Speicherplatz.txt"));
+    form->slotFrequency[23] = QStringLiteral("101.10");  // empty until now: the file grows
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    bool saved = true;
+    {
+        OrdinaryUser user(dir.path());
+        FileSizeLimit full(rlim_t(slots.size()) + 2);
+        saved = form->saveConfiguration();
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_FALSE(saved);
     EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), slots);
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("Speicherplatz.txt")));
+    EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("bleibt erhalten")));
 }

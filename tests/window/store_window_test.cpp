@@ -1,11 +1,8 @@
 // Loading and saving the three data files through the window, and the
 // station key captions in their display modes.
 
+#include "file_faults.h"
 #include "window_fixture.h"
-
-#include <sys/resource.h>
-
-#include <csignal>
 
 namespace {
 
@@ -18,28 +15,6 @@ QByteArray memoryFile(const std::map<int, const char *> &filled)
     }
     return out;
 }
-
-// Writes fail past `bytes` for as long as it lives, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
 
 class StoreTest : public WindowTest {
 protected:
@@ -251,24 +226,42 @@ TEST_F(StoreTest, UmlautCaptionsSortAfterZ)
     EXPECT_EQ(form->keyFrequency[28], " 91.50");
 }
 
-TEST_F(StoreTest, ModeOneReloadsTheSavedState)
+TEST_F(StoreTest, ModeOneReloadsTheStationsButKeepsTheUsersChoices)
 {
     writeFile("config.dat", "1,2,,,,,,,,,,0,10\r\n0,0,0,0\r\n1,7,0,15\r\n7,18,29,3\r\n");
-    ASSERT_TRUE(start());
+    startAndSettle();
     EXPECT_NE(captions()[0], " 87.90");
-    form->Woche[1]->setCurrentIndex(5);
     form->slotFrequency[2] = "99.99";  // an import not yet saved
-    form->stationKeyMode = 1;
-    form->refreshStationKeys();
 
+    // The user sets a timer row and the fallback station, then steps the
+    // keys 2 -> 3 -> 1 with "fm".
+    click(form->Quelle[7]);
+    input->focus(form->Woche[1]);
+    input->key(Qt::Key_Down);
+    input->focus(form->Ausweichsender);
+    input->key(Qt::Key_Down);
+    ASSERT_EQ(form->Woche[1]->currentIndex(), 2);
+    ASSERT_EQ(form->Ausweichsender->currentIndex(), 11);
+    for (int i = 0; i < 3; ++i) {
+        click(form->Quelle[1]);
+        run(0.5);
+    }
+
+    ASSERT_EQ(form->stationKeyMode, QVariant(1));
     EXPECT_EQ(captions()[0], " 87.90");
     EXPECT_EQ(captions()[1], " 88.40");
     EXPECT_EQ(form->keyName[1], "Bayern 1");
-    EXPECT_EQ(form->Woche[1]->currentIndex(), 1);
-    EXPECT_EQ(form->stationKeyMode, QVariant(1));
+    EXPECT_EQ(form->slotFrequency[2], " 88.40");  // the station files come from disk
+    EXPECT_EQ(form->Woche[1]->currentIndex(), 2);
+    EXPECT_EQ(form->stunde[1]->currentIndex(), 7);
+    EXPECT_EQ(form->sender[2]->currentIndex(), 3);
+    EXPECT_EQ(form->Ausweichsender->currentIndex(), 11);
     // The file's small window was applied, and the refresh enlarged it again.
     EXPECT_EQ(form->largeWindow.toInt(), 1);
     EXPECT_TRUE(form->verkleinern->isVisibleTo(form.get()));
+
+    form->close();
+    EXPECT_TRUE(readFile("config.dat").startsWith("1,1,,,,,,,,,,1,11\r\n0,0,0,0\r\n2,7,0,15\r\n7,18,29,3\r\n"));
 }
 
 TEST_F(StoreTest, FailedReloadChangesNothingAndSaysWhy)
@@ -302,6 +295,19 @@ TEST_F(StoreTest, FailedReloadChangesNothingAndSaysWhy)
     form->stationKeyMode = 2;
     form->refreshStationKeys();
     EXPECT_EQ(form->stationKeyMode, QVariant(2));
+}
+
+TEST_F(StoreTest, ModeOfTextStartsLikeAnEmptyOneAndIsSavedBack)
+{
+    writeFile("config.dat", "1,zwei,,,,,,,,,,1,10\r\n0,0,0,0\r\n0,0,0,0\r\n0,0,0,0\r\n");
+    create();
+    const QStringList design = captions();
+    ASSERT_TRUE(form->Form_Load());
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(captions(), design);
+    EXPECT_EQ(form->stationKeyMode, QVariant(QStringLiteral("zwei")));
+    form->close();
+    EXPECT_TRUE(readFile("config.dat").startsWith("1,\"zwei\",,,,,,,,,,1,10\r\n"));
 }
 
 TEST_F(StoreTest, EmptyModeChangesNoCaptionButEnlarges)

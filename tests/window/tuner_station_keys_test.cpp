@@ -50,7 +50,32 @@ TEST_F(StationKeyTest, FmKeySelectsFmOnlyWhenAnotherSourceShows)
     clearLine();
     click(form->stationT[7]);
     run(0.5);
-    EXPECT_EQ(codeTexts(), (std::vector<std::string>{"0<9", "0<<", "0:7", "09="}));
+    // Once the band change's dump is in, one more shows the preset's station.
+    EXPECT_EQ(codeTexts(), (std::vector<std::string>{"0<9", "0<<", "0:7", "09=", "0:7"}));
+}
+
+TEST_F(StationKeyTest, KeyThatChangesTheBandEndsShowingItsOwnStation)
+{
+    device.state().am = sim::Station{sim::Band::Am, 549};  // the AM band's last station, key 25
+    startQuiet();
+    ASSERT_EQ(form->quelA->text(), QStringLiteral("FM"));
+    clearLine();
+    const double t0 = now();
+    click(form->stationT[24]);  // "1440", slot 24: 25 times the preset of slot 4
+    EXPECT_NEAR(now() - t0, 0.5 + 5.6, 0.05);  // the key still waits as long
+    run(0.5);
+    const auto sent = codeTexts();
+    ASSERT_EQ(sent.size(), 28u);
+    EXPECT_EQ(sent[1], "0:7");  // asked before the presets: that dump shows 549
+    EXPECT_EQ(sent[26], "093");
+    EXPECT_EQ(sent[27], "0:7");  // asked again after the last preset
+    EXPECT_EQ(device.state().am.value, 1440);
+    EXPECT_EQ(form->currentFrequency.toLongLong(), 1440);
+    EXPECT_EQ(form->nameA->text(), QStringLiteral("Radio Luxemburg"));
+    EXPECT_EQ(form->stationT[24]->backColor(), colours::green);
+    EXPECT_EQ(form->stationT[25]->backColor(), colours::black);
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_TRUE(form->formEnabled());
 }
 
 TEST_F(StationKeyTest, SlotsOneToTenSendTheirPresetOnce)
