@@ -158,6 +158,7 @@ TEST_F(StoreTest, StartFailsOnMissingOrDamagedFilesAndWritesNothing)
     struct Damage {
         const char *file;
         QByteArray bytes;  // empty: the file is removed
+        const char *where = "";  // what the reason must also name
     };
     QByteArray tooMany;
     for (int i = 0; i < 101; ++i)
@@ -173,6 +174,7 @@ TEST_F(StoreTest, StartFailsOnMissingOrDamagedFilesAndWritesNothing)
         {"Sendername.txt", tooMany},
         {"Sendername.txt", "\"88.00\",\"X\",\"\",0\r\n\"89.00\",\"Y\"\r\n"},
         {"Sendername.txt", "\"acht\",\"X\",\"\",0\r\n"},  // compared with the slots' frequencies
+        {"Speicherplatz.txt", memoryFile({{1, "87.90"}, {12, "10?.84"}}), "Zeile 12 (Platz 12) hält keine Frequenz (\"10?.84\")"},
     };
     for (const Damage &d : cases) {
         SCOPED_TRACE(std::string(d.file) + ": " + d.bytes.toStdString());
@@ -193,6 +195,7 @@ TEST_F(StoreTest, StartFailsOnMissingOrDamagedFilesAndWritesNothing)
         QString error;
         EXPECT_FALSE(form->GetConfiguration(&error));
         EXPECT_TRUE(error.contains(QLatin1String(d.file))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(d.where))) << error.toStdString();
         EXPECT_EQ(messages()[0].details, error);  // the message tells which file and why
         form->close();
         EXPECT_EQ(readFile("config.dat"), config);
