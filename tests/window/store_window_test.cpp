@@ -203,6 +203,26 @@ TEST_F(StoreTest, StartFailsOnMissingOrDamagedFilesAndWritesNothing)
     }
 }
 
+TEST_F(StoreTest, FilesFromOtherEditorsLoadWithTheirNames)
+{
+    // Sendername.txt saved as UTF-8, the other two with a byte-order mark.
+    const QByteArray names = sample("Sendername.txt");
+    writeFile("Sendername.txt", QString::fromLatin1(names).toUtf8().replace("\"90.40\",\"Bayern 3\"",
+                                                                           "\"90.40\",\"Klassik S\xc3\xbc" "d\""));
+    writeFile("config.dat", "\xef\xbb\xbf" + sample("config.dat"));
+    writeFile("Speicherplatz.txt", "\xef\xbb\xbf" + sample("Speicherplatz.txt"));
+    ASSERT_TRUE(start());
+    EXPECT_EQ(form->keyName[4], QString::fromUtf8("Klassik Süd"));
+    EXPECT_EQ(form->keyName[5], QString::fromUtf8("Ö1"));
+    EXPECT_EQ(form->keyNote[5], QString::fromUtf8("Österreich Kultur"));
+    EXPECT_EQ(form->comPort, 1);
+
+    // Saved as they have always been: windows-1252, no mark.
+    form->close();
+    EXPECT_EQ(readFile("config.dat"), sample("config.dat"));
+    EXPECT_EQ(readFile("Speicherplatz.txt"), sample("Speicherplatz.txt"));
+}
+
 TEST_F(StoreTest, NamesSortOntoTheLastKeysWithTheirFrequencies)
 {
     writeFile("config.dat", "1,2,,,,,,,,,,1,10\r\n0,0,0,0\r\n0,0,0,0\r\n0,0,0,0\r\n");
