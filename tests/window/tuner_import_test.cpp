@@ -142,12 +142,12 @@ TEST_F(ImportTest, NoisyFrequencyIsAskedForAgainAndNeverStored)
     const QString finished =
         QStringLiteral("Fertig. Bitte starten Sie das Programm neu, damit alle Sendernamen korrekt dargestellt werden");
     sim::SlotMemory slots = device.state().slots;
-    slots[11] = sim::Station{sim::Band::Fm, 10884};  // the file holds 98.50 for slot 12
+    slots[11] = sim::Station{sim::Band::Fm, 10585};  // the file holds 98.50 for slot 12
     slots[29] = sim::Station{sim::Band::Fm, 9310};   // and nothing for slot 30
     device.setSlots(slots);
     device.spoilFrequency(3, 1);   // once: asking again reads it
     device.spoilFrequency(25, 1);  // an AM text ("  ?549") stops the decoding short
-    device.spoilFrequency(12);     // "10?.84" on every answer
+    device.spoilFrequency(12);     // "10?.85" on every answer
     device.spoilFrequency(30);     // " 9?.10"
     startAndSettle();
     click(form->Quelle[7]);
@@ -186,7 +186,7 @@ TEST_F(ImportTest, RunEndedEarlyByAThrownConversionSaysSoAndKeepsTheFile)
     writeFile(QStringLiteral("Sendername.txt"),
               readFile(QStringLiteral("Sendername.txt")) + "\"8x.00\",\"Kaputt\",\"\",1\r\n");
     sim::SlotMemory slots = device.state().slots;
-    slots[11] = sim::Station{sim::Band::Fm, 10884};
+    slots[11] = sim::Station{sim::Band::Fm, 10585};
     device.setSlots(slots);
     device.state().fm = *slots[0];
     startAndSettle();
