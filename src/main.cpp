@@ -1,4 +1,5 @@
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/quit_requests.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("pelora"));
     platform::Platform platform = platform::makeQtPlatform(platform::programDirectory());
     Form1 form(platform);
+    platform::QuitRequests quitRequests([&form] { form.close(); });  // saves as the close box does
     if (!form.Form_Load())
         return 1;
     form.show();
