@@ -173,6 +173,7 @@ TEST_F(ImportTest, NoisyFrequencyIsAskedForAgainAndNeverStored)
     // The file the import wrote starts the program again.
     EXPECT_FALSE(readFile(QStringLiteral("Speicherplatz.txt")).contains('?'));
     form->close();
+    TearDown();
     ASSERT_TRUE(start());
     EXPECT_EQ(form->slotFrequency[12], QStringLiteral(" 98.50"));
 }

@@ -14,6 +14,7 @@ class QSocketNotifier;
 
 namespace platform {
 
+// One at a time: the signals have one handler each.
 class QuitRequests {
 public:
     // `closeWindow` runs once, in the event loop, at the first request; a
