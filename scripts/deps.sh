@@ -1,15 +1,36 @@
-# Installs the Debian packages the build and the tests need, when missing.
-# Sourced by run.sh and test.sh.
-PELORA_PACKAGES="cmake g++ make clang libclang-rt-14-dev qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core"
+# The Debian packages Pelora needs, and a function that installs the missing
+# ones. Sourced (by bash) by run.sh, test.sh and .ci/run.
 
+# Building and running the program: what run.sh installs.
+PELORA_RUN_PACKAGES=(
+    cmake g++ make
+    qt6-base-dev qt6-serialport-dev
+    libqt6svg6                          # draws the window's icon (a plugin, loaded at run time)
+)
+
+# What the test command adds. One purpose a line; add new test tools here.
+PELORA_TEST_PACKAGES=(
+    libgtest-dev libgmock-dev           # unit, window, simulator and end-to-end tests
+    fonts-dejavu-core                   # the window tests render text offscreen
+    clang libclang-rt-14-dev            # fuzz targets: libFuzzer and the sanitizer runtimes
+    dpkg-dev file                       # cpack: library dependencies of the Debian package
+    lintian appstream desktop-file-utils man-db   # checks of the package, metainfo, desktop entry, manual
+    xvfb xauth dbus-daemon at-spi2-core python3-pyatspi   # the window on the accessibility bus, as a screen reader reads it
+    dbus-daemon dbus-bin playerctl      # media interface end to end: a private session bus, dbus-send, the client
+)
+
+# pelora_install_deps run|test: installs the missing packages of the run
+# command, or of the test command (which includes the run command's).
 pelora_install_deps() {
-    missing=""
-    for p in $PELORA_PACKAGES; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+    local wanted=("${PELORA_RUN_PACKAGES[@]}")
+    [ "${1:-run}" = test ] && wanted+=("${PELORA_TEST_PACKAGES[@]}")
+    local missing=() p sudo=""
+    for p in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
-    [ -z "$missing" ] && return 0
-    echo "Installing:$missing"
-    if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: the unit, window,
-# simulator and end-to-end tests, the same under the address and undefined
-# behaviour sanitizers, and a short fixed run of each fuzz target.
+# simulator and end-to-end tests, the Debian package and its checks, the
+# same tests under the address and undefined behaviour sanitizers, and a
+# short fixed run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/deps.sh
-pelora_install_deps
+pelora_install_deps test
 
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
+
+./scripts/package-check.sh
 
 cmake --preset sanitize
 cmake --build --preset sanitize

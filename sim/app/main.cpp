@@ -4,6 +4,8 @@
 #include "model/device_model.h"
 #include "model/pty_line.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -12,8 +14,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <pwd.h>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -27,13 +31,17 @@ const char *const usage =
     "Simulates the Ondal Sonvera hi-fi system on a pseudo-terminal at 300 baud and\n"
     "links it as <dir>/COM<n>, where pelora looks for its serial port.\n"
     "\n"
-    "  --dir DIR        directory for the COM link (default: the directory of this\n"
-    "                   program, which is pelora's own)\n"
+    "  --dir DIR        directory for the COM link (default: the one pelora reads:\n"
+    "                   the directory of this program for a build, or\n"
+    "                   ~/.local/share/pelora for an installed program)\n"
     "  --port N         port number n of the link COM<n> (default 1)\n"
     "  --log FILE       append the log to FILE instead of standard output\n"
     "  --slots FILE     load the 30 memory slots from FILE (Speicherplatz.txt form:\n"
     "                   30 quoted frequencies); default: <dir>/Speicherplatz.txt if\n"
-    "                   it is there, else built-in stations\n"
+    "                   it is there, else the installed sample, else built-in\n"
+    "                   stations\n"
+    "  --source NAME    start on this source: tv, fm, am, tape1, tape2, phono or cd\n"
+    "                   (default fm)\n"
     "  --silent         device switched off: hears nothing, answers nothing\n"
     "                   (SIGUSR1 switches it on and off while running)\n"
     "  --stop-after N   send only the first N characters of every answer\n"
@@ -65,6 +73,8 @@ struct Options {
     std::string logFile;
     std::string slotsFile;
     bool silent = false;
+    sim::Source source = sim::Source::Tuner;
+    sim::Band band = sim::Band::Fm;
     long stopAfter = -1;
     sim::Garbage garbage = sim::Garbage::None;
     long delayMs = 0;
@@ -98,6 +108,68 @@ std::string programDir(const char *argv0)
     }
     const auto slash = path.rfind('/');
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Whether dir holds name in any letter case, as pelora finds its files.
+bool hasFile(const std::string &dir, const std::string &name)
+{
+    DIR *d = opendir(dir.c_str());
+    if (!d)
+        return false;
+    bool found = false;
+    while (const dirent *e = readdir(d)) {
+        if (std::strlen(e->d_name) == name.size() &&
+            std::equal(name.begin(), name.end(), e->d_name, [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            })) {
+            found = true;
+            break;
+        }
+    }
+    closedir(d);
+    return found;
+}
+
+// Where an installed pelora keeps its data files: Qt's AppDataLocation for
+// an application named "pelora" with no organisation.
+std::string userDataDir()
+{
+    if (const char *xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        return std::string(xdg) + "/pelora";
+    std::string home;
+    if (const char *h = std::getenv("HOME"); h && *h)
+        home = h;
+    else if (const passwd *pw = getpwuid(getuid()))
+        home = pw->pw_dir;
+    return home + "/.local/share/pelora";
+}
+
+bool makePath(const std::string &path)
+{
+    for (std::size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/') {
+            const std::string part = path.substr(0, i);
+            if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
+                return false;
+        }
+    }
+    return true;
+}
+
+// The directory pelora reads, decided as pelora decides it: beside the
+// program when its config.dat is there, or when there are no installed
+// samples in ../share/pelora; else the user's data directory.
+struct Layout {
+    std::string dataDir;
+    std::string samplesDir;  // empty unless installed
+};
+
+Layout pelorasLayout(const std::string &programDir)
+{
+    const std::string samples = programDir + "/../share/pelora";
+    if (hasFile(programDir, "config.dat") || !hasFile(samples, "config.dat"))
+        return {programDir, {}};
+    return {userDataDir(), samples};
 }
 
 // Returns 0 to go on, or the exit code.
@@ -134,6 +206,29 @@ int parseOptions(int argc, char **argv, Options &o)
             if (!v)
                 return fail("--slots needs a file name");
             o.slotsFile = v;
+        } else if (a == "--source") {
+            const char *v = value("--source");
+            const std::string name = v ? v : "";
+            struct Named {
+                const char *name;
+                sim::Source source;
+                sim::Band band;
+            };
+            static const Named sources[] = {
+                {"tv", sim::Source::Tv, sim::Band::Fm},       {"fm", sim::Source::Tuner, sim::Band::Fm},
+                {"am", sim::Source::Tuner, sim::Band::Am},    {"tape1", sim::Source::Tape1, sim::Band::Fm},
+                {"tape2", sim::Source::Tape2, sim::Band::Fm}, {"phono", sim::Source::Phono, sim::Band::Fm},
+                {"cd", sim::Source::Cd, sim::Band::Fm},
+            };
+            bool known = false;
+            for (const Named &n : sources)
+                if (name == n.name) {
+                    o.source = n.source;
+                    o.band = n.band;
+                    known = true;
+                }
+            if (!known)
+                return fail("--source needs tv, fm, am, tape1, tape2, phono or cd");
         } else if (a == "--silent") {
             o.silent = true;
         } else if (a == "--stop-after") {
@@ -290,8 +385,14 @@ int main(int argc, char **argv)
     Options opt;
     if (const int rc = parseOptions(argc, argv, opt))
         return rc < 0 ? 0 : rc;
-    if (opt.dir.empty())
-        opt.dir = programDir(argv[0]);
+    const Layout layout = pelorasLayout(programDir(argv[0]));
+    if (opt.dir.empty()) {
+        opt.dir = layout.dataDir;
+        if (!makePath(opt.dir)) {
+            std::fprintf(stderr, "pelora-sim: cannot create %s: %s\n", opt.dir.c_str(), std::strerror(errno));
+            return 1;
+        }
+    }
 
     std::FILE *logFile = stdout;
     if (!opt.logFile.empty() && !(logFile = std::fopen(opt.logFile.c_str(), "a"))) {
@@ -306,11 +407,17 @@ int main(int argc, char **argv)
         const bool given = !opt.slotsFile.empty();
         const std::string path = given ? opt.slotsFile : opt.dir + "/Speicherplatz.txt";
         bool readable = false;
-        const std::string text = readFile(path, readable);
+        std::string text = readFile(path, readable);
+        std::string from = path;
+        if (!readable && !given && !layout.samplesDir.empty()) {
+            // Before pelora's first start: the sample it will copy.
+            from = layout.samplesDir + "/Speicherplatz.txt";
+            text = readFile(from, readable);
+        }
         const auto parsed = readable ? sim::parseSlotFile(text) : std::nullopt;
         if (parsed) {
             slots = *parsed;
-            slotsFrom = path;
+            slotsFrom = from;
         } else if (given) {
             std::fprintf(stderr, "pelora-sim: %s: %s\n", path.c_str(),
                          readable ? "fewer than 30 slot entries" : std::strerror(errno));
@@ -320,6 +427,8 @@ int main(int argc, char **argv)
 
     sim::DeviceModel model(slots);
     model.setSilent(opt.silent);
+    model.state().source = opt.source;
+    model.state().band = opt.band;
     if (opt.stopAfter >= 0)
         model.setStopAfter(std::size_t(opt.stopAfter));
     model.setGarbage(opt.garbage);

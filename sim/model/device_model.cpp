@@ -71,7 +71,7 @@ PeerReply DeviceModel::byteArrived(char c, double t)
     // '0' never stands inside a code, so it always starts a new one.
     if (c == '0') {
         strayBytes_ += partial_.size();
-        partial_ = "0";
+        partial_.assign(1, '0');
         return {};
     }
     const bool fits = (partial_.size() == 1 && isGroupChar(c)) || (partial_.size() == 2 && c >= '1' && c <= 'B');

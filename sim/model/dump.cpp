@@ -33,7 +33,9 @@ std::string toneText(int level)
 {
     if (level == 0)
         return "000";
-    return (level > 0 ? "+" : "-") + twoDigits(std::abs(level));
+    std::string t(1, level > 0 ? '+' : '-');
+    t += twoDigits(std::abs(level));
+    return t;
 }
 
 std::string sourceText(const DeviceState &s)
@@ -53,7 +55,7 @@ DumpFields dumpFields(const DeviceState &s)
 {
     DumpFields f;
     f.volume = twoDigits(s.volume);
-    f.balanceSide = s.balance < 0 ? "L" : s.balance > 0 ? "R" : " ";
+    f.balanceSide.assign(1, s.balance < 0 ? 'L' : s.balance > 0 ? 'R' : ' ');
     f.balanceAmount = twoDigits(std::abs(s.balance));
     f.treble = s.equaliser ? "OFF" : toneText(s.treble);
     f.bass = s.equaliser ? "OFF" : toneText(s.bass);

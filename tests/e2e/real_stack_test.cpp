@@ -55,6 +55,8 @@ TEST_F(RealStackTest, TheProgramAsksForStatusFirst)
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // No session bus: a pelora the user runs must not take this start for a second one.
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + path(QStringLiteral("no-bus")));
     program.setProcessEnvironment(env);
     program.start(path(QStringLiteral("pelora")), {});
     ASSERT_TRUE(program.waitForStarted(5000));
@@ -62,6 +64,65 @@ TEST_F(RealStackTest, TheProgramAsksForStatusFirst)
     EXPECT_EQ(simCodes().front(), "0:7");
     program.terminate();
     program.waitForFinished(5000);
+}
+
+// Installed, both programs find the user's data directory by themselves, so
+// "pelora-sim & pelora" needs no options; a copy with its data files beside
+// it keeps its link there.
+TEST(InstalledPrograms, SimulatorAndProgramMeetInTheUsersDataDirectory)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QDir r(root.path());
+    ASSERT_TRUE(r.mkpath(QStringLiteral("usr/bin")) && r.mkpath(QStringLiteral("usr/share/pelora")) &&
+                r.mkpath(QStringLiteral("portable")));
+    auto copy = [&](const QString &from, const QString &to) {
+        return QFile::copy(from, r.filePath(to)) &&
+               QFile::setPermissions(r.filePath(to), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    const QString built = QStringLiteral(PELORA_BINARY_DIR "/");
+    const QString samples = QStringLiteral(PELORA_SOURCE_DIR "/data/");
+    ASSERT_TRUE(copy(built + "pelora", QStringLiteral("usr/bin/pelora")));
+    ASSERT_TRUE(copy(built + "pelora-sim", QStringLiteral("usr/bin/pelora-sim")));
+    for (const QString name : {"config.dat", "Speicherplatz.txt", "Sendername.txt"})
+        ASSERT_TRUE(copy(samples + name, "usr/share/pelora/" + name));
+    ASSERT_TRUE(copy(built + "pelora-sim", QStringLiteral("portable/pelora-sim")));
+    ASSERT_TRUE(copy(samples + "config.dat", QStringLiteral("portable/config.dat")));
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), r.path());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), r.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    auto isLink = [&](const QString &path) { return QFileInfo(r.filePath(path)).isSymLink(); };
+
+    QProcess portable;
+    portable.setProcessEnvironment(env);
+    portable.start(r.filePath(QStringLiteral("portable/pelora-sim")), {});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return isLink(QStringLiteral("portable/COM1")); }, 5000));
+    portable.terminate();
+    portable.waitForFinished(5000);
+
+    QProcess sim;
+    sim.setProcessEnvironment(env);
+    sim.start(r.filePath(QStringLiteral("usr/bin/pelora-sim")), {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return isLink(QStringLiteral("data/pelora/COM1")); }, 5000));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(r.filePath(QStringLiteral("usr/bin/pelora")), {});
+    QByteArray log;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            log += sim.readAllStandardOutput();
+            return log.contains("received 0:7");
+        },
+        5000))
+        << log.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(r.filePath(QStringLiteral("data/pelora/config.dat"))));
+    program.terminate();
+    program.waitForFinished(5000);
+    sim.terminate();
+    sim.waitForFinished(5000);
+    EXPECT_FALSE(isLink(QStringLiteral("data/pelora/COM1")));
 }
 
 TEST_F(InProcessTest, WindowFollowsTheDeviceAndKeysReachIt)

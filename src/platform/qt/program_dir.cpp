@@ -24,7 +24,7 @@ QString programDirectory()
     // of their own, seeded with the samples on the first start.
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(dir);
-    for (const QString name : {config, QStringLiteral("Speicherplatz.txt"), QStringLiteral("Sendername.txt")})
+    for (const QString &name : {config, QStringLiteral("Speicherplatz.txt"), QStringLiteral("Sendername.txt")})
         if (!QFileInfo::exists(store::findFile(dir, name)))
             QFile::copy(store::findFile(samples, name), QDir(dir).filePath(name));
     return dir;
