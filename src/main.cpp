@@ -5,6 +5,7 @@
 #include "desktop/port_choice.h"
 #include "desktop/settings.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/quit_requests.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -60,6 +61,7 @@ int main(int argc, char **argv)
     platform.serial->setDevicePath(desktop::startDevice(cmd.port, settings.device()));
 
     Form1 form(platform);
+    platform::QuitRequests quitRequests([&form] { form.close(); });  // saves as the close box does
     if (!form.Form_Load())
         return 1;
     desktop::MediaPlayer player(form, *waits);

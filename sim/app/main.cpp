@@ -22,6 +22,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -48,6 +49,8 @@ const char *const usage =
     "                   byte (the default), or slip random 'noise' bytes in\n"
     "  --delay MS       answer MS milliseconds later than usual (a slow device; the\n"
     "                   answer normally begins 50 ms after the request has arrived)\n"
+    "  --spoil SLOT     line noise: one character of the frequency arrives as '?'\n"
+    "                   in every answer while memory slot SLOT is tuned (repeatable)\n"
     "  --seed N         seed of the random bytes of --garbage\n"
     "  --help           show this text\n"
     "\n"
@@ -78,6 +81,7 @@ struct Options {
     long delayMs = 0;
     unsigned long seed = 0;
     bool seeded = false;
+    std::vector<int> spoiled;
 };
 
 bool parseNumber(const char *text, long lowest, long highest, long &out)
@@ -240,6 +244,11 @@ int parseOptions(int argc, char **argv, Options &o)
             const char *v = value("--delay");
             if (!v || !parseNumber(v, 0, 600000, o.delayMs))
                 return fail("--delay needs milliseconds");
+        } else if (a == "--spoil") {
+            const char *v = value("--spoil");
+            if (!v || !parseNumber(v, 1, 30, n))
+                return fail("--spoil needs a slot from 1 to 30");
+            o.spoiled.push_back(int(n));
         } else if (a == "--seed") {
             const char *v = value("--seed");
             if (!v || !parseNumber(v, 0, LONG_MAX, n))
@@ -424,6 +433,8 @@ int main(int argc, char **argv)
     if (opt.stopAfter >= 0)
         model.setStopAfter(std::size_t(opt.stopAfter));
     model.setGarbage(opt.garbage);
+    for (int slot : opt.spoiled)
+        model.spoilFrequency(slot);
     model.setExtraDelay(double(opt.delayMs) / 1000.0);
     if (opt.seeded)
         model.setSeed(unsigned(opt.seed));

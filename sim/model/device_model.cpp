@@ -366,6 +366,12 @@ bool DeviceModel::cdKey(const std::string &code)
 PeerReply DeviceModel::answerStatus(double t)
 {
     std::string bytes = buildDump(state_);
+    if (const auto spoil = spoiled_.find(state_.slot);
+        spoil != spoiled_.end() && spoil->second != 0 && state_.source == Source::Tuner) {
+        bytes[dumppos::frequency.pos + 2] = '?';
+        if (spoil->second > 0)
+            --spoil->second;
+    }
     std::uniform_int_distribution<int> anyByte(1, 255);
     if (garbage_ == Garbage::Replace) {
         for (char &c : bytes)

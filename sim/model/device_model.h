@@ -7,6 +7,7 @@
 #include "platform/line_peer.h"
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>
@@ -78,6 +79,10 @@ public:
     void setGarbage(Garbage g) { garbage_ = g; }
     void setExtraDelay(double seconds) { extraDelay_ = seconds; }
     void setSeed(unsigned seed) { random_.seed(seed); }
+    // Line noise on the tuner's frequency: in the next `dumps` answers given
+    // while memory slot `slot` is tuned (all of them when negative), one
+    // character of the frequency field arrives as '?'.
+    void spoilFrequency(int slot, int dumps = -1) { spoiled_[slot] = dumps; }
 
 private:
     PeerReply codeArrived(const std::string &code, double t);
@@ -121,6 +126,7 @@ private:
     Garbage garbage_ = Garbage::None;
     double extraDelay_ = 0.0;
     std::mt19937 random_{20240601u};
+    std::map<int, int> spoiled_;  // slot -> dumps still to spoil
 };
 
 // Slot 1..10 of a preset code, 0 for any other code.

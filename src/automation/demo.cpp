@@ -7,6 +7,7 @@
 #include <QCheckBox>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -24,6 +25,12 @@ const QString kNotice =
 const QString kNoDevice = QStringLiteral("Gerät nicht angeschlossen oder eingeschaltet. Vorgang wird abgebrochen");
 const QString kFinished = QStringLiteral("Ende des automatischen Programmablaufes");
 
+QString abortedText(const QString &section, const char *reason)
+{
+    return QStringLiteral("Der automatische Programmablauf wurde vorzeitig beendet (Abschnitt %1: %2).")
+        .arg(section, QString::fromUtf8(reason));
+}
+
 // The grey third state is not a tick.
 bool ticked(const QCheckBox *box)
 {
@@ -38,6 +45,8 @@ public:
 
     void setTimeLeft(double seconds) { left_ = seconds; }
     double waits() const { return waits_; }
+    // The section running now, by the name the progress line shows.
+    const QString &currentSection() const { return section_; }
 
     // The whole script; false when the device did not answer.
     bool run();
@@ -250,7 +259,19 @@ void Form1::Demo_Click()
     plan.run();
     Programme programme(*this, false);
     programme.setTimeLeft(plan.waits());
-    const bool finished = programme.run();
+    bool finished = false;
+    try {
+        finished = programme.run();
+    } catch (const WindowClosed &) {
+        std::fprintf(stderr, "pelora: %s\n", qUtf8Printable(abortedText(programme.currentSection(), "Fenster geschlossen")));
+        throw;
+    } catch (const std::exception &e) {
+        // Whatever ends the script early, the user hears no more clicks and
+        // must be told why.
+        showProgress(QString());
+        plat.messages->showOk(abortedText(programme.currentSection(), e.what()));
+        return;
+    }
     showProgress(QString());
     plat.messages->showOk(finished ? kFinished : kNoDevice);
 }

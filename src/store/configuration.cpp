@@ -16,6 +16,7 @@ const QString kNamesFile = QStringLiteral("Sendername.txt");
 struct Loaded {
     store::Configuration config;
     TextArray memory;
+    store::SlotLines memoryLines{};
     store::StationNameList names;
     TextArray keyName;
     TextArray keyNote;
@@ -74,10 +75,12 @@ bool Form1::GetConfiguration(QString *error)
             checkListIndex(minuten[i], row.minute, QStringLiteral("Minute"));
             checkListIndex(sender[i], row.station, QStringLiteral("Sender"));
         }
-        in.memory = parseDataFile(dir, kMemoryFile, store::parseStationMemory);
+        in.memory = parseDataFile(dir, kMemoryFile,
+                                  [&in](const QByteArray &b) { return store::parseStationMemory(b, &in.memoryLines); });
         in.names = parseDataFile(dir, kNamesFile, store::parseStationNames);
         try {
-            store::buildKeyCaptions(in.memory, in.names.records, in.names.end, in.keyName, in.keyNote);
+            store::buildKeyCaptions(in.memory, in.names.records, in.names.end, in.keyName, in.keyNote,
+                                    &in.memoryLines);
         } catch (const std::exception &e) {
             throw LoadFailure{QString::fromUtf8(e.what()) + u'.'};
         }

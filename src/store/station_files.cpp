@@ -5,12 +5,15 @@
 
 namespace store {
 
-TextArray parseStationMemory(const QByteArray &bytes)
+TextArray parseStationMemory(const QByteArray &bytes, SlotLines *lines)
 {
     FieldReader in = FieldReader::fromBytes(bytes);
     TextArray memory;
-    for (int i = 1; i <= kSlotCount; ++i)
+    for (int i = 1; i <= kSlotCount; ++i) {
         memory[i] = in.readText();
+        if (lines)
+            (*lines)[i] = in.lastFieldLine();
+    }
     return memory;
 }
 
@@ -47,7 +50,7 @@ StationNameList parseStationNames(const QByteArray &bytes)
 }
 
 void buildKeyCaptions(const TextArray &keyFrequency, const StationRecords &records, int recordEnd,
-                      TextArray &keyName, TextArray &keyNote)
+                      TextArray &keyName, TextArray &keyNote, const SlotLines *keyLines)
 {
     for (int j = 1; j <= kSlotCount; ++j) {
         keyName[j] = keyFrequency[j];
@@ -58,8 +61,10 @@ void buildKeyCaptions(const TextArray &keyFrequency, const StationRecords &recor
         try {
             key = frequencyNumber(keyFrequency[j]);
         } catch (const ConversionError &) {
-            throw ConversionError(QStringLiteral("Speicherplatz.txt: Platz %1 hält keine Frequenz (\"%2\")")
-                                      .arg(j).arg(keyFrequency[j]).toStdString());
+            const QString line = keyLines ? QStringLiteral("Zeile %1 (Platz %2)").arg((*keyLines)[j]).arg(j)
+                                          : QStringLiteral("Platz %1").arg(j);
+            throw ConversionError(QStringLiteral("Speicherplatz.txt: %1 hält keine Frequenz (\"%2\")")
+                                      .arg(line, keyFrequency[j]).toStdString());
         }
         for (int k = 1; k < recordEnd; ++k) {
             long long record = 0;

@@ -36,11 +36,32 @@ QByteArray encodeWindows1252(const QString &text)
     return encoder.encode(text);
 }
 
+QString decodeDataFile(const QByteArray &bytes)
+{
+    static const QByteArray utf8Bom("\xEF\xBB\xBF");
+    const QByteArray body = bytes.startsWith(utf8Bom) ? bytes.mid(utf8Bom.size()) : bytes;
+    // Stateless: a sequence cut short at the end counts as an error.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = utf8.decode(body);
+    if (!utf8.hasError())
+        return text;
+    return decodeWindows1252(body);
+}
+
+QByteArray encodeDataFile(const QString &text)
+{
+    QByteArray bytes = encodeWindows1252(text);
+    if (decodeDataFile(bytes) != text)
+        bytes = text.toUtf8();
+    return bytes;
+}
+
 FieldReader::FieldReader(QString text) : text_(std::move(text)) {}
 
 FieldReader FieldReader::fromBytes(const QByteArray &bytes)
 {
-    return FieldReader(decodeWindows1252(bytes));
+    return FieldReader(decodeDataFile(bytes));
 }
 
 bool FieldReader::atEnd() const

@@ -1,7 +1,8 @@
 #pragma once
 // The comma-separated "write" format of the three data files: fields end at
 // a comma or a line end, texts stand in double quotes, numbers are bare, an
-// empty value is nothing at all. Files are windows-1252 text with CR LF.
+// empty value is nothing at all. Files are windows-1252 text with CR LF
+// (read as UTF-8 when another editor wrote them so).
 
 #include <QByteArray>
 #include <QString>
@@ -21,6 +22,15 @@ struct FormatError : std::runtime_error {
 
 QString decodeWindows1252(const QByteArray &bytes);
 QByteArray encodeWindows1252(const QString &text);
+
+// A data file's text. The files are windows-1252, but other editors write
+// them too: one that is valid UTF-8 is read as UTF-8 (plain ASCII reads the
+// same either way), and a byte-order mark in front is skipped.
+QString decodeDataFile(const QByteArray &bytes);
+// windows-1252, as the files have always been; only a text that would not
+// read back the same that way (a character it lacks, or bytes that happen to
+// form UTF-8) is written as UTF-8.
+QByteArray encodeDataFile(const QString &text);
 
 // One field as read: quotes removed. `empty` is set for a field with nothing
 // in it (not even quotes), which reads as 0 where a number is needed.
@@ -80,7 +90,7 @@ public:
     void endRecord();
 
     const QString &text() const { return text_; }
-    QByteArray bytes() const { return encodeWindows1252(text_); }
+    QByteArray bytes() const { return encodeDataFile(text_); }
 
 private:
     void separate();

@@ -1,8 +1,11 @@
 // Reads the tuner's 30 memory slots back: tune each slot, ask for the
 // status, take the frequency the device reports. About four minutes.
 
+#include "link/dump_layout.h"
 #include "store/frequency.h"
 #include "ui/form1.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -10,6 +13,31 @@ const QString kStartNotice = QStringLiteral("Vorgang dauert ca. 3 Minuten. Nach 
 const QString kNoDevice = QStringLiteral("Gerät nicht angeschlossen oder eingeschaltet. Vorgang wird abgebrochen");
 const QString kFinished = QStringLiteral(
     "Fertig. Bitte starten Sie das Programm neu, damit alle Sendernamen korrekt dargestellt werden");
+const QString kKeptFile = QStringLiteral("Die Datei Speicherplatz.txt bleibt unverändert.");
+
+// The closing message, and which slots kept what they held before.
+QString finishedText(const QList<int> &unread)
+{
+    if (unread.isEmpty())
+        return kFinished;
+    if (unread.size() == 1)
+        return kFinished + QStringLiteral("\n\nPlatz %1 konnte nicht gelesen werden und behält seinen bisherigen "
+                                          "Inhalt.").arg(unread.front());
+    QStringList numbers;
+    for (int slot : unread)
+        numbers << QString::number(slot);
+    const QString last = numbers.takeLast();
+    return kFinished + QStringLiteral("\n\nDie Plätze %1 und %2 konnten nicht gelesen werden und behalten ihren "
+                                      "bisherigen Inhalt.").arg(numbers.join(QStringLiteral(", ")), last);
+}
+
+QString abortedText(int slot, const char *reason)
+{
+    const QString where = slot > 0 ? QStringLiteral(" bei Platz %1").arg(slot) : QString();
+    return QStringLiteral("Das Einlesen der Stationen wurde%1 abgebrochen (%2). ")
+               .arg(where, QString::fromUtf8(reason)) +
+           kKeptFile;
+}
 
 // Waits of one slot: the repeat of slots 11..30, then 1 s and 4 s.
 double slotSeconds(int slot)
@@ -48,6 +76,24 @@ bool isEmptyValue(const QVariant &v)
     return !v.isValid() || v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
 }
 
+bool isFrequency(const QVariant &v)
+{
+    if (isEmptyValue(v))
+        return false;
+    try {
+        store::frequencyNumber(v);
+        return true;
+    } catch (const store::ConversionError &) {
+        return false;
+    }
+}
+
+enum class Reading {
+    Taken,   // a whole dump, and the window took the frequency it reports
+    Silent,  // no answer: the device stays where it was
+    Spoiled, // noise: the dump or the frequency in it cannot be trusted
+};
+
 // Puts the window back into its normal working state however the run ends.
 struct ImportRun {
     Form1 &f;
@@ -63,6 +109,24 @@ struct ImportRun {
         f.StationenEinlesen->setProperty("running", false);
     }
 };
+
+// What the status exchange of one slot brought.
+Reading lastReading(const Form1 &f)
+{
+    if (f.rxCount < 5)
+        return isEmptyValue(f.currentFrequency) ? Reading::Spoiled : Reading::Silent;
+    if (f.rxCount < dump::length)
+        return Reading::Spoiled;
+    // The dump's own frequency field: an AM text that does not convert ends
+    // the decoding before it reaches the frequency, leaving the last one.
+    QString field;
+    for (int k = dump::frequency.first; k <= dump::frequency.last; ++k)
+        field += f.rxBuffer[size_t(k)];
+    if (!isFrequency(field) || !isFrequency(f.currentFrequency))
+        return Reading::Spoiled;
+    return store::frequencyNumber(field) == store::frequencyNumber(f.currentFrequency) ? Reading::Taken
+                                                                                      : Reading::Spoiled;
+}
 
 }  // namespace
 
@@ -81,8 +145,21 @@ void Form1::StationenEinlesen_Click()
         return;
     }
 
-    {
-        ImportRun run(*this);
+    // The slots are read into a copy: the memory, and with it the file that
+    // every close writes, changes only once all 30 have been read.
+    TextArray found = slotFrequency;
+    for (QString &text : found) {
+        if (text == kEmptySlotMarker)
+            text.clear();
+    }
+    QStringList captionsBefore;
+    for (int slot = 1; slot <= 30; ++slot)
+        captionsBefore << stationT[slot]->text();
+    QList<int> unread;
+    int slot = 0;
+
+    ImportRun run(*this);
+    try {
         slotDirectMode = 1;
         dauertimer->setEnabled(false);
         // With FM showing already, the FM key would step the key captions'
@@ -90,39 +167,67 @@ void Form1::StationenEinlesen_Click()
         if (quelA->text() != QLatin1String("FM"))
             Quelle_Click(1);
 
-        QVariant previous = QStringLiteral("XX");
-        for (int slot = 1; slot <= 30; ++slot) {
-            showProgress(progressText(slot));
-            stationT_Click(slot);
-            Pause(1.0f);
+        // Asks for the status of the slot now tuned and waits for the answer.
+        auto readSlot = [this] {
             requestStatus();
             // Time for the dump to arrive and be decoded.
             Pause(4.0f);
             // A slot on the other band makes the decoding change the band,
-            // which empties the frequency and asks again. Give that answer
-            // time; if it never comes, ask once more once the line is quiet,
-            // rather than record the slot as empty.
+            // which empties the frequency and asks again: give that answer
+            // time too.
             for (int i = 0; i < 8 && isEmptyValue(currentFrequency); ++i)
                 Pause(0.5f);
-            if (isEmptyValue(currentFrequency)) {
-                requestStatus();
-                Pause(4.0f);
+            return lastReading(*this);
+        };
+
+        QVariant previous = QStringLiteral("XX");
+        for (slot = 1; slot <= 30; ++slot) {
+            showProgress(progressText(slot));
+            stationT_Click(slot);
+            Pause(1.0f);
+            Reading reading = readSlot();
+            // Line noise: ask once more rather than store what is no
+            // frequency, or take a slot for empty that is not.
+            if (reading == Reading::Spoiled)
+                reading = readSlot();
+            if (reading == Reading::Spoiled) {
+                // Keep what the slot held; the device now plays a station
+                // nobody could read, so show none.
+                unread << slot;
+                stationT[slot]->setText(found[slot]);
+                currentFrequency = QString();
+                if (!found[slot].isEmpty())
+                    previous = found[slot];
+                continue;
             }
             if (!sameFrequency(currentFrequency, previous)) {
                 const QString text = currentFrequency.toString();
                 stationT[slot]->setText(text);
-                slotFrequency[slot] = text;
+                found[slot] = text;
             } else {
                 // The device did not move: the slot is empty.
                 stationT[slot]->setText(QString());
-                slotFrequency[slot] = QString();
+                found[slot] = QString();
             }
             previous = currentFrequency;
         }
+    } catch (const WindowClosed &) {
+        // The close has saved the memory as it was before the run.
+        std::fprintf(stderr, "pelora: %s\n", qUtf8Printable(abortedText(slot, "Fenster geschlossen")));
+        throw;
+    } catch (const std::exception &e) {
+        for (int i = 1; i <= 30; ++i)
+            stationT[i]->setText(captionsBefore[i - 1]);
         slotDirectMode = 0;
-        // Four minutes of work must not depend on a clean close.
-        saveStationMemory();
         showProgress(QString());
-        plat.messages->showOk(kFinished);
+        plat.messages->showOk(abortedText(slot, e.what()));
+        return;
     }
+
+    slotFrequency = found;
+    slotDirectMode = 0;
+    // Four minutes of work must not depend on a clean close.
+    saveStationMemory();
+    showProgress(QString());
+    plat.messages->showOk(finishedText(unread));
 }

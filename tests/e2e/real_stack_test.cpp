@@ -4,9 +4,12 @@
 #include "e2e_support.h"
 
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/quit_requests.h"
 #include "ui/form1.h"
 
 #include <sys/resource.h>
+
+#include <csignal>
 
 #include <memory>
 
@@ -184,4 +187,61 @@ TEST_F(InProcessTest, LateAnswerIsFollowed)
     EXPECT_EQ(form->quelA->text(), QStringLiteral("FM"));
     EXPECT_EQ(form->volR->value(), 30);
     EXPECT_TRUE(form->formEnabled());
+}
+
+TEST_F(RealStackTest, EndingSignalsSaveWhatTheUserSetAndExitZero)
+{
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), path(QStringLiteral("pelora"))));
+    QFile::setPermissions(path(QStringLiteral("pelora")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray memory = readFile(QStringLiteral("Speicherplatz.txt"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    size_t requests = 0;
+    for (int sig : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(sig);
+        // The file says small; the start opens the window large, and only
+        // a save records that.
+        QFile config(path(QStringLiteral("config.dat")));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        config.write("1,1,,,,,,,,,,0,10\r\n0,0,0,0\r\n1,7,0,15\r\n7,18,29,3\r\n");
+        config.close();
+
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(path(QStringLiteral("pelora")), {});
+        ASSERT_TRUE(program.waitForStarted(5000));
+        // Its first status request reached the device: the window is up.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return simCodes().size() > requests; }, 5000));
+        requests = simCodes().size();
+        // A second signal while it saves.
+        kill(pid_t(program.processId()), sig);
+        kill(pid_t(program.processId()), sig);
+        ASSERT_TRUE(program.waitForFinished(5000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_TRUE(readFile(QStringLiteral("config.dat")).startsWith("1,1,,,,,,,,,,1,10\r\n"))
+            << readFile(QStringLiteral("config.dat")).toStdString();
+        EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), memory);
+    }
+}
+
+TEST_F(InProcessTest, ASignalClosesTheWindowTheNormalWayOnce)
+{
+    startWindow();
+    ASSERT_TRUE(waitForDump());
+    int closes = 0;
+    platform::QuitRequests quit([&] {
+        ++closes;
+        raise(SIGHUP);  // another request while the window closes
+        form->close();
+    });
+    QTest::mouseClick(form->verkleinern, Qt::LeftButton);  // the user shrinks the window
+    raise(SIGTERM);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, 3000));
+    QTest::qWait(100);
+    EXPECT_EQ(closes, 1);
+    const QList<QByteArray> firstLine = readFile(QStringLiteral("config.dat")).split('\n').first().split(',');
+    ASSERT_GE(firstLine.size(), 12);
+    EXPECT_EQ(firstLine[11], "0");
+    EXPECT_FALSE(platform.serial->isOpen());
 }

@@ -86,3 +86,26 @@ TEST(Windows1252, UmlautsSurviveByteForByte)
     out.endRecord();
     EXPECT_EQ(out.bytes(), bytes);
 }
+
+TEST(DataFileText, Utf8FromOtherEditorsAndAByteOrderMark)
+{
+    auto firstField = [](const QByteArray &bytes) { return FieldReader::fromBytes(bytes).readText(); };
+    EXPECT_EQ(firstField("\"Klassik S\xc3\xbc" "d\",1\r\n"), QString::fromUtf8("Klassik Süd"));
+    EXPECT_EQ(firstField("\xef\xbb\xbf\"Klassik S\xc3\xbc" "d\""), QString::fromUtf8("Klassik Süd"));
+    EXPECT_EQ(firstField("\xef\xbb\xbf" "1,1,,,"), QStringLiteral("1"));
+    EXPECT_EQ(firstField("\xef\xbb\xbf\"S\xfc" "d\""), QString::fromUtf8("Süd"));  // a mark before windows-1252
+    EXPECT_EQ(firstField("\"S\xc3\""), QString::fromUtf8("SÃ"));  // cut short: no UTF-8
+
+    // Written as windows-1252 unless that would read back as something else.
+    auto written = [](const QString &text) {
+        FieldWriter out;
+        out.writeText(text);
+        return out.bytes();
+    };
+    EXPECT_EQ(written(QString::fromUtf8("Süd")), QByteArray("\"S\xfc" "d\""));
+    for (const char *text : {"Łódź", "Ã¼"}) {
+        const QByteArray bytes = written(QString::fromUtf8(text));
+        EXPECT_EQ(bytes, '"' + QByteArray(text) + '"');
+        EXPECT_EQ(firstField(bytes), QString::fromUtf8(text));
+    }
+}

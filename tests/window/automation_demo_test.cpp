@@ -295,3 +295,23 @@ TEST_F(DemoTest, SecondPressDuringARunIsIgnored)
     EXPECT_EQ(messageTexts().back(), kClosing);
     EXPECT_NEAR(now() - clickedAt, 68.6, 0.1);
 }
+
+TEST_F(DemoTest, ScriptEndedEarlyEndsWithAMessage)
+{
+    // A periodic dump while the demonstration plays a station carries a
+    // frequency that line noise spoiled; the next station key cannot show it.
+    startAndSettle();
+    for (int slot = 1; slot <= 15; ++slot)
+        device.spoilFrequency(slot);
+    tickDevices(Qt::Unchecked, Qt::Unchecked, Qt::Unchecked);
+    scriptRandom({0.0, 0.5, 0.3});
+    runDemo();
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_TRUE(messageTexts().back().startsWith(
+        QStringLiteral("Der automatische Programmablauf wurde vorzeitig beendet (Abschnitt Radio: keine Zahl: ")))
+        << messageTexts().back().toStdString();
+    EXPECT_LT(now() - clickedAt, 68.6);
+    EXPECT_EQ(form->slotDirectMode, 0);
+    EXPECT_TRUE(form->progressA->isHidden());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Ondal Pelora"));
+}

@@ -261,11 +261,14 @@ TEST_F(LinkTest, DisabledWindowTakesNoClickAndStaysUngrey)
 TEST_F(LinkTest, ClosingDuringALongRunEndsTheRunAndTheLine)
 {
     startAndSettle();
+    const QByteArray memory = readFile(QStringLiteral("Speicherplatz.txt"));
     const double t0 = now();
     world->sched.schedule(t0 + 20.0, [this] { form->close(); });
     click(form->Quelle[7]);
     click(form->StationenEinlesen);  // the import waits minutes in its handler
     EXPECT_LT(now() - t0, 21.0);     // the run ended with the window
+    // Three slots read of thirty: the close keeps the memory file as it was.
+    EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), memory);
     EXPECT_EQ(form->slotDirectMode, 0);
     EXPECT_FALSE(world->serial->isOpen());
     const size_t sent = world->serial->toDevice().size();

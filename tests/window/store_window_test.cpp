@@ -133,6 +133,7 @@ TEST_F(StoreTest, StartFailsOnMissingOrDamagedFilesAndWritesNothing)
     struct Damage {
         const char *file;
         QByteArray bytes;  // empty: the file is removed
+        const char *where = "";  // what the reason must also name
     };
     QByteArray tooMany;
     for (int i = 0; i < 101; ++i)
@@ -148,6 +149,7 @@ TEST_F(StoreTest, StartFailsOnMissingOrDamagedFilesAndWritesNothing)
         {"Sendername.txt", tooMany},
         {"Sendername.txt", "\"88.00\",\"X\",\"\",0\r\n\"89.00\",\"Y\"\r\n"},
         {"Sendername.txt", "\"acht\",\"X\",\"\",0\r\n"},  // compared with the slots' frequencies
+        {"Speicherplatz.txt", memoryFile({{1, "87.90"}, {12, "10?.84"}}), "Zeile 12 (Platz 12) hält keine Frequenz (\"10?.84\")"},
     };
     for (const Damage &d : cases) {
         SCOPED_TRACE(std::string(d.file) + ": " + d.bytes.toStdString());
@@ -168,11 +170,32 @@ TEST_F(StoreTest, StartFailsOnMissingOrDamagedFilesAndWritesNothing)
         QString error;
         EXPECT_FALSE(form->GetConfiguration(&error));
         EXPECT_TRUE(error.contains(QLatin1String(d.file))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(d.where))) << error.toStdString();
         EXPECT_EQ(messages()[0].details, error);  // the message tells which file and why
         form->close();
         EXPECT_EQ(readFile("config.dat"), config);
         EXPECT_EQ(readFile("Speicherplatz.txt"), memory);
     }
+}
+
+TEST_F(StoreTest, FilesFromOtherEditorsLoadWithTheirNames)
+{
+    // Sendername.txt saved as UTF-8, the other two with a byte-order mark.
+    const QByteArray names = sample("Sendername.txt");
+    writeFile("Sendername.txt", QString::fromLatin1(names).toUtf8().replace("\"90.40\",\"Bayern 3\"",
+                                                                           "\"90.40\",\"Klassik S\xc3\xbc" "d\""));
+    writeFile("config.dat", "\xef\xbb\xbf" + sample("config.dat"));
+    writeFile("Speicherplatz.txt", "\xef\xbb\xbf" + sample("Speicherplatz.txt"));
+    ASSERT_TRUE(start());
+    EXPECT_EQ(form->keyName[4], QString::fromUtf8("Klassik Süd"));
+    EXPECT_EQ(form->keyName[5], QString::fromUtf8("Ö1"));
+    EXPECT_EQ(form->keyNote[5], QString::fromUtf8("Österreich Kultur"));
+    EXPECT_EQ(form->comPort, 1);
+
+    // Saved as they have always been: windows-1252, no mark.
+    form->close();
+    EXPECT_EQ(readFile("config.dat"), sample("config.dat"));
+    EXPECT_EQ(readFile("Speicherplatz.txt"), sample("Speicherplatz.txt"));
 }
 
 TEST_F(StoreTest, NamesSortOntoTheLastKeysWithTheirFrequencies)

@@ -2,6 +2,8 @@
 
 #include "tuner_support.h"
 
+#include "store/frequency.h"
+
 namespace {
 
 class ImportTest : public TunerTest {
@@ -133,4 +135,75 @@ TEST_F(ImportTest, SecondPressDuringARunIsIgnored)
     click(form->StationenEinlesen);
     EXPECT_EQ(notices, 1);
     EXPECT_EQ(form->slotDirectMode, 0);
+}
+
+TEST_F(ImportTest, NoisyFrequencyIsAskedForAgainAndNeverStored)
+{
+    const QString finished =
+        QStringLiteral("Fertig. Bitte starten Sie das Programm neu, damit alle Sendernamen korrekt dargestellt werden");
+    sim::SlotMemory slots = device.state().slots;
+    slots[11] = sim::Station{sim::Band::Fm, 10585};  // the file holds 98.50 for slot 12
+    slots[29] = sim::Station{sim::Band::Fm, 9310};   // and nothing for slot 30
+    device.setSlots(slots);
+    device.spoilFrequency(3, 1);   // once: asking again reads it
+    device.spoilFrequency(25, 1);  // an AM text ("  ?549") stops the decoding short
+    device.spoilFrequency(12);     // "10?.85" on every answer
+    device.spoilFrequency(30);     // " 9?.10"
+    startAndSettle();
+    click(form->Quelle[7]);
+    click(form->StationenEinlesen);
+
+    EXPECT_EQ(form->slotFrequency[3], QStringLiteral(" 89.00"));
+    EXPECT_EQ(form->slotFrequency[25], QStringLiteral("549"));
+    EXPECT_EQ(form->slotFrequency[26], QStringLiteral("891"));
+    EXPECT_EQ(form->slotFrequency[12], QStringLiteral(" 98.50"));  // kept
+    EXPECT_EQ(form->stationT[12]->text(), QStringLiteral(" 98.50"));
+    EXPECT_EQ(form->slotFrequency[13], QStringLiteral(" 99.40"));
+    EXPECT_EQ(form->slotFrequency[30], QString());
+    for (int s = 1; s <= 30; ++s) {
+        if (!form->slotFrequency[s].isEmpty()) {
+            EXPECT_NO_THROW(store::frequencyNumber(form->slotFrequency[s])) << "slot " << s;
+        }
+    }
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[1].text,
+              finished + QStringLiteral("\n\nDie Plätze 12 und 30 konnten nicht gelesen werden und behalten ihren "
+                                        "bisherigen Inhalt."));
+
+    // The file the import wrote starts the program again.
+    EXPECT_FALSE(readFile(QStringLiteral("Speicherplatz.txt")).contains('?'));
+    form->close();
+    TearDown();
+    ASSERT_TRUE(start());
+    EXPECT_EQ(form->slotFrequency[12], QStringLiteral(" 98.50"));
+}
+
+TEST_F(ImportTest, RunEndedEarlyByAThrownConversionSaysSoAndKeepsTheFile)
+{
+    // A memory file that was never filled cannot show that the last name
+    // record holds no frequency; the first station that no earlier record
+    // names meets it.
+    writeFile(QStringLiteral("Speicherplatz.txt"), QByteArray("\"\"\r\n").repeated(30));
+    writeFile(QStringLiteral("Sendername.txt"),
+              readFile(QStringLiteral("Sendername.txt")) + "\"8x.00\",\"Kaputt\",\"\",1\r\n");
+    sim::SlotMemory slots = device.state().slots;
+    slots[11] = sim::Station{sim::Band::Fm, 10585};
+    device.setSlots(slots);
+    device.state().fm = *slots[0];
+    startAndSettle();
+    const QByteArray fileBefore = readFile(QStringLiteral("Speicherplatz.txt"));
+    click(form->Quelle[7]);
+    click(form->StationenEinlesen);
+
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[1].text, QStringLiteral("Das Einlesen der Stationen wurde bei Platz 13 abgebrochen (keine Zahl: "
+                                                 "\"8x.00\"). Die Datei Speicherplatz.txt bleibt unverändert."));
+    EXPECT_EQ(form->slotDirectMode, 0);
+    EXPECT_FALSE(form->progressA->isVisible());
+    for (int s = 1; s <= 30; ++s) {
+        EXPECT_TRUE(form->slotFrequency[s].isEmpty()) << "slot " << s;
+        EXPECT_TRUE(form->stationT[s]->text().isEmpty()) << "slot " << s;
+    }
+    form->close();
+    EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), fileBefore);
 }
