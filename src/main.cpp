@@ -9,6 +9,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pelora"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/pelora.svg")));
+    platform::endOnTerminationSignals();
     platform::Platform platform = platform::makeQtPlatform(platform::programDirectory());
     Form1 form(platform);
     if (!form.Form_Load())

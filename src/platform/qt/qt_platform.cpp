@@ -9,10 +9,18 @@
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QSerialPort>
+#include <QSocketNotifier>
 #include <QTime>
 #include <QTimer>
 
 #include <cmath>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace platform {
 namespace {
@@ -206,7 +214,49 @@ private:
     }
 };
 
+#ifdef Q_OS_UNIX
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const int saved = errno;
+    const char c = 'q';
+    [[maybe_unused]] const auto n = ::write(signalPipe[1], &c, 1);
+    errno = saved;
+}
+#endif
+
 }  // namespace
+
+void endOnTerminationSignals()
+{
+#ifdef Q_OS_UNIX
+    if (signalPipe[0] >= 0 || ::pipe(signalPipe) != 0)
+        return;
+    for (int fd : signalPipe) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+    // The handler only writes to the pipe; the loop reads it, closes the
+    // windows as a user would (the main window saves, a wait in a handler
+    // ends, a message box is answered) and ends every loop still running.
+    // quit() alone would be ignored while the start still runs.
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+        char buf[16];
+        while (::read(signalPipe[0], buf, sizeof buf) > 0) {
+        }
+        QApplication::closeAllWindows();
+        QCoreApplication::exit(0);
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onTerminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(sig, &sa, nullptr);
+#endif
+}
 
 Platform makeQtPlatform(const QString &programDir)
 {
