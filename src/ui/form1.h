@@ -47,6 +47,9 @@ public:
     // Ends an exchange whose answer stopped short, so that a device that
     // keeps answering short cannot lock the window.
     void dumpWatch_Timer();
+    // Brings what the receive events logged since the last tick into Text1:
+    // a line that babbles costs a string append per read, not a text layout.
+    void rxLogShow_Timer();
     // Starts the code repeater: `code` goes out `limit` times, one per tick.
     void startRepeat(cmd::Code code, int limit);
     void decodeStatus();
@@ -246,6 +249,7 @@ public:
     std::unique_ptr<platform::Timer> Timer1;
     std::unique_ptr<platform::Timer> Timer2;
     std::unique_ptr<platform::Timer> dumpWatch;
+    std::unique_ptr<platform::Timer> rxLogShow;
     std::array<std::unique_ptr<platform::Timer>, 4> sliderRest;
 
     platform::SerialPort &MSComm1;
@@ -275,6 +279,8 @@ private:
     // Counts status requests, so that a decoding can tell when the source
     // selection it ran has asked for a new dump.
     quint64 statusRequests_ = 0;
+    // Receive log lines not yet in Text1 (at most the log's tail).
+    QString rxLogPending_;
 };
 
 // Thrown by a wait once the window has closed: a long run (the import, the
