@@ -15,6 +15,8 @@ PELORA_TEST_PACKAGES=(
     clang libclang-rt-14-dev            # fuzz targets: libFuzzer and the sanitizer runtimes
     dpkg-dev file                       # cpack: library dependencies of the Debian package
     lintian appstream desktop-file-utils man-db   # checks of the package, metainfo, desktop entry, manual
+    xvfb xauth dbus-daemon at-spi2-core python3-pyatspi   # the window on the accessibility bus, as a screen reader reads it
+    dbus-daemon dbus-bin playerctl      # media interface end to end: a private session bus, dbus-send, the client
 )
 
 # pelora_install_deps run|test: installs the missing packages of the run

@@ -39,6 +39,8 @@ const char *const usage =
     "                   30 quoted frequencies); default: <dir>/Speicherplatz.txt if\n"
     "                   it is there, else the installed sample, else built-in\n"
     "                   stations\n"
+    "  --source NAME    start on this source: tv, fm, am, tape1, tape2, phono or cd\n"
+    "                   (default fm)\n"
     "  --silent         device switched off: hears nothing, answers nothing\n"
     "                   (SIGUSR1 switches it on and off while running)\n"
     "  --stop-after N   send only the first N characters of every answer\n"
@@ -68,6 +70,8 @@ struct Options {
     std::string logFile;
     std::string slotsFile;
     bool silent = false;
+    sim::Source source = sim::Source::Tuner;
+    sim::Band band = sim::Band::Fm;
     long stopAfter = -1;
     sim::Garbage garbage = sim::Garbage::None;
     long delayMs = 0;
@@ -198,6 +202,29 @@ int parseOptions(int argc, char **argv, Options &o)
             if (!v)
                 return fail("--slots needs a file name");
             o.slotsFile = v;
+        } else if (a == "--source") {
+            const char *v = value("--source");
+            const std::string name = v ? v : "";
+            struct Named {
+                const char *name;
+                sim::Source source;
+                sim::Band band;
+            };
+            static const Named sources[] = {
+                {"tv", sim::Source::Tv, sim::Band::Fm},       {"fm", sim::Source::Tuner, sim::Band::Fm},
+                {"am", sim::Source::Tuner, sim::Band::Am},    {"tape1", sim::Source::Tape1, sim::Band::Fm},
+                {"tape2", sim::Source::Tape2, sim::Band::Fm}, {"phono", sim::Source::Phono, sim::Band::Fm},
+                {"cd", sim::Source::Cd, sim::Band::Fm},
+            };
+            bool known = false;
+            for (const Named &n : sources)
+                if (name == n.name) {
+                    o.source = n.source;
+                    o.band = n.band;
+                    known = true;
+                }
+            if (!known)
+                return fail("--source needs tv, fm, am, tape1, tape2, phono or cd");
         } else if (a == "--silent") {
             o.silent = true;
         } else if (a == "--stop-after") {
@@ -391,6 +418,8 @@ int main(int argc, char **argv)
 
     sim::DeviceModel model(slots);
     model.setSilent(opt.silent);
+    model.state().source = opt.source;
+    model.state().band = opt.band;
     if (opt.stopAfter >= 0)
         model.setStopAfter(std::size_t(opt.stopAfter));
     model.setGarbage(opt.garbage);

@@ -19,3 +19,14 @@ void Form1::Form_KeyPress(int keyAscii)
     }
     volA->setText(QString::number(volR->value()));
 }
+
+bool Form1::mediaKey_Press(int key)
+{
+    // The keyboard's own volume keys do what "+", "-" and "mute" do.
+    switch (key) {
+    case Qt::Key_VolumeUp: Form_KeyPress('+'); return true;
+    case Qt::Key_VolumeDown: Form_KeyPress('-'); return true;
+    case Qt::Key_VolumeMute: muteK_Click(); return true;
+    default: return false;
+    }
+}

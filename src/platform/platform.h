@@ -80,6 +80,10 @@ public:
     virtual ~SerialPort() = default;
     virtual void setPortNumber(int n) = 0;
     virtual int portNumber() const = 0;
+    // A device chosen by path (the command line, the port list); empty:
+    // the device of the port number. Takes effect at the next open.
+    virtual void setDevicePath(const QString &path) = 0;
+    virtual QString devicePath() const = 0;
     // "300,N,8,1"; false when the text is not understood.
     virtual bool setSettings(const QString &settings) = 0;
     virtual bool open() = 0;

@@ -70,7 +70,7 @@ void widenHitArea(KeyLabel *k, int left, int top, int right, int bottom)
 
 QComboBox *makeList(QWidget *parent, const QStringList &entries, int left, int top, int width)
 {
-    auto *c = new QComboBox(parent);
+    auto *c = new ChoiceBox(parent);
     c->addItems(entries);
     c->setCurrentIndex(-1);
     place(c, left, top, width, 300);
@@ -217,6 +217,8 @@ void Form1::buildWindow()
 
     vergroessern->raise();
     verkleinern->raise();
+    describeForAssistiveTechnology();
+    buildTabOrder();
     vergroessern_Click();
 }
 
@@ -448,6 +450,85 @@ void Form1::buildHiddenControls()
     Text2->setFocusPolicy(Qt::NoFocus);
     place(Text2, 120, 7380, 1215, 285);
     LabelUnused = makeCaption(this, QStringLiteral("umschaltung am fm bei Stationswechsel"), 120, 9345, 3500, 210);
+    // Below the visible area they were never seen; hidden, they are not
+    // offered to assistive technology either. Nothing reads them back.
+    Command1->hide();
+    Text2->hide();
+    LabelUnused->hide();
+}
+
+void Form1::describeForAssistiveTechnology()
+{
+    // Keys whose colour is their on/off state.
+    for (KeyLabel *k : Quelle)
+        k->setOnColour(colours::green);
+    for (int i = 1; i <= 30; ++i) {
+        stationT[i]->setOnColour(colours::green);
+        stationT[i]->setEmptyName(QStringLiteral("Station key %1, no station").arg(i));
+    }
+    for (KeyLabel *k : {muteK, loudnK, ls1K, ls2K})
+        k->setOnColour(colours::green);
+    for (KeyLabel *k : {eqK, monoK, hblendK, herz, copy})
+        k->setOnColour(colours::silver);
+    Werbeauto->setOnColour(colours::red);
+
+    vergroessern->setAccessibleName(QStringLiteral("Enlarge window"));
+    verkleinern->setAccessibleName(QStringLiteral("Shrink window"));
+    for (KeyLabel *k : {autominusK, autoplusK})
+        k->setAccessibleDescription(QStringLiteral("auto tune"));
+    for (KeyLabel *k : {progminusK, progplusK})
+        k->setAccessibleDescription(QStringLiteral("programm"));
+    for (KeyLabel *k : {lbassminus, lbassplus})
+        k->setAccessibleDescription(QStringLiteral("low bass"));
+    for (KeyLabel *k : transportKeys)
+        k->setAccessibleDescription(k->parentWidget() == cdpanel || k->parentWidget() == cdpanel2 ? QStringLiteral("CD")
+                                    : k->parentWidget() == phonopanel                          ? QStringLiteral("Phono")
+                                                                                               : QStringLiteral("Tape"));
+
+    const char *const levels[4] = {"Volume", "Balance", "Bass", "Treble"};
+    const std::array<TextBox *, 4> readOuts{volA, balA, bassA, trebA};
+    for (int i = 0; i < 4; ++i) {
+        levelSliders()[size_t(i)]->setAccessibleName(QLatin1String(levels[i]));
+        readOuts[size_t(i)]->setAccessibleName(QLatin1String(levels[i]) + QStringLiteral(" level"));
+    }
+    for (TextBox *t : {balA, bassA, trebA}) {
+        t->setActsAsKey(true);
+        t->setAccessibleDescription(QStringLiteral("Space or a click sets it to the middle"));
+    }
+    quelA->setAccessibleName(QStringLiteral("Source"));
+    nameA->setAccessibleName(QStringLiteral("Station"));
+    frequenzA->setAccessibleName(QStringLiteral("Frequency and note"));
+
+    const char *const parts[4] = {"day", "hour", "minute", "station"};
+    for (int i = 0; i < 3; ++i) {
+        const std::array<QComboBox *, 4> row{Woche[i], stunde[i], minuten[i], sender[i]};
+        for (int j = 0; j < 4; ++j)
+            row[size_t(j)]->setAccessibleName(QStringLiteral("Timer row %1, %2").arg(i + 1).arg(QLatin1String(parts[j])));
+    }
+    Ausweichsender->setAccessibleName(QStringLiteral("Fallback station for advertising"));
+    demoM7->setAccessibleName(QStringLiteral("Demonstration: receiver (M7)"));
+    demoN5->setAccessibleName(QStringLiteral("Demonstration: cassette deck (N5)"));
+    demoW2->setAccessibleName(QStringLiteral("Demonstration: record player (W2)"));
+    demoXV6->setAccessibleName(QStringLiteral("Demonstration: CD player (XV6)"));
+}
+
+void Form1::buildTabOrder()
+{
+    // Source keys top to bottom, the level controls, the function keys,
+    // the station keys row by row, then the keys of the panels below.
+    std::vector<QWidget *> order(Quelle.begin(), Quelle.end());
+    order.insert(order.end(), {volR, balR, balA, bassR, bassA, trebR, trebA, muteK, loudnK, eqK});
+    for (int i = 1; i <= 30; ++i)
+        order.push_back(stationT[i]);
+    order.insert(order.end(), {Werbeauto, hblendK, autominusK, autoplusK, progminusK, progplusK});
+    order.insert(order.end(), {copy, ls1K, ls2K, herz, monoK, lbassminus, lbassplus, TestMemory, Ausweichsender});
+    for (int i = 0; i < 3; ++i)
+        order.insert(order.end(), {Woche[i], stunde[i], minuten[i], sender[i]});
+    order.insert(order.end(), {demoM7, demoN5, demoW2, demoXV6, Demo, StationenEinlesen});
+    order.insert(order.end(), transportKeys.begin(), transportKeys.end());
+    order.insert(order.end(), {vergroessern, verkleinern});
+    for (size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void Form1::buildTimers()
@@ -476,7 +557,14 @@ void Form1::connectHandlers()
     auto connectTo = [](auto *sender, auto signal, auto handler) {
         QObject::connect(sender, signal, sender, [handler] { runHandler(handler); });
     };
-    auto on = [&](KeyLabel *k, auto handler) { connectTo(k, &KeyLabel::clicked, handler); };
+    // A key can also be pressed through assistive technology, which sends
+    // no input event the window could hold back: the rule is kept here too.
+    auto on = [&](KeyLabel *k, auto handler) {
+        connectTo(k, &KeyLabel::clicked, [this, handler] {
+            if (formEnabled_)
+                handler();
+        });
+    };
 
     for (int i = 0; i < 9; ++i)
         on(Quelle[i], [this, i] { Quelle_Click(i); });
@@ -568,9 +656,18 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     // A press that the focused control ignores travels on to its parents,
     // and this filter sees it at each of them: it counts where it starts.
     if (event->type() == QEvent::KeyPress && w == firstKeyReceiver()) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Q && key->modifiers() == Qt::ControlModifier) {
+            close();  // as the close box: the files are saved
+            return true;
+        }
+        bool media = false;
+        runHandler([this, key, &media] { media = mediaKey_Press(key->key()); });
+        if (media)
+            return true;
         // The window sees typed characters before the focused control; the
         // character then goes on to that control unchanged.
-        const QString text = static_cast<QKeyEvent *>(event)->text();
+        const QString text = key->text();
         if (text.size() == 1 && text[0].unicode() < 256)
             runHandler([this, &text] { Form_KeyPress(text[0].unicode()); });
     }

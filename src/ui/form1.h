@@ -111,6 +111,8 @@ public:
     void lbassminus_Click();
     void lbassplus_Click();
     void Form_KeyPress(int keyAscii);
+    // The keyboard's volume, mute and media keys: true when `key` was one.
+    bool mediaKey_Press(int key);
     // A slider moved by the wheel or the keyboard: its level handler runs
     // once the slider has rested (sliderRest_Timer), as after a release.
     void sliderMovedByUser(int slider);
@@ -268,6 +270,9 @@ private:
     void buildHiddenControls();
     void buildTimers();
     void connectHandlers();
+    // Roles, names and states for screen readers; the order Tab follows.
+    void describeForAssistiveTechnology();
+    void buildTabOrder();
 
     // The widget a key press reaches first; it goes on to the parents
     // from there, and must count once.

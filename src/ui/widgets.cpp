@@ -1,5 +1,6 @@
 #include "ui/widgets.h"
 
+#include <QAccessibleWidget>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -43,6 +44,22 @@ QRect captionBox(const QRect &face)
 
 }  // namespace
 
+void drawFocusFrame(QPainter &p, const QRect &face, const QColor &back)
+{
+    // Amber on dark faces, blue on light ones, each lined with a thin ring
+    // of the opposite lightness so that it reads on red and green as well.
+    const bool light = back.lightnessF() > 0.55;
+    const QColor ring = light ? QColor(0, 70, 200) : QColor(255, 214, 0);
+    const QColor line = light ? QColor(255, 255, 255) : QColor(0, 0, 0);
+    p.save();
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(ring, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.drawRect(QRectF(face).adjusted(1, 1, -1, -1));
+    p.setPen(QPen(line, 1));
+    p.drawRect(QRectF(face).adjusted(2.5, 2.5, -2.5, -2.5));
+    p.restore();
+}
+
 bool drawFittedText(QPainter &p, const QRect &box, const QString &text, QFont font, Qt::Alignment align)
 {
     const Fitted f = fitText(box, text, font);
@@ -85,13 +102,130 @@ void ControlColours::apply()
     w_->setPalette(pal);
 }
 
-KeyLabel::KeyLabel(const QString &caption, QWidget *parent, QColor back, QColor fore)
-    : QLabel(caption, parent), colours_(this, QPalette::Window, QPalette::WindowText, back, fore)
+namespace {
+
+// What a key is to assistive technology: a push button with a press
+// action, which for keys whose colour is their state is also checkable.
+// (Qt would present a checkable button as a check box.)
+class KeyAccessible : public QAccessibleWidget {
+public:
+    explicit KeyAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Button) {}
+
+    KeyLabel *key() const { return static_cast<KeyLabel *>(widget()); }
+    QString text(QAccessible::Text t) const override
+    {
+        QString s = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && s.isEmpty())
+            s = key()->text();
+        return s;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State st = QAccessibleWidget::state();
+        st.checkable = key()->isCheckable();
+        st.checked = key()->isChecked();
+        st.pressed = key()->isDown();
+        return st;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction() && key()->isEnabled())
+            key()->click();
+    }
+    QStringList keyBindingsForAction(const QString &name) const override
+    {
+        return name == pressAction() ? QStringList{QStringLiteral("Space")} : QStringList();
+    }
+};
+
+// Qt names a list on Linux by its current entry; a screen reader user
+// needs to hear what the list is for, and then the entry.
+class ChoiceAccessible : public QAccessibleWidget {
+public:
+    explicit ChoiceAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::ComboBox) {}
+
+    ChoiceBox *box() const { return static_cast<ChoiceBox *>(widget()); }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return box()->currentText();
+        if (t == QAccessible::Name && box()->accessibleName().isEmpty())
+            return box()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {showMenuAction()}; }
+    void doAction(const QString &name) override
+    {
+        if (name == showMenuAction() && box()->isEnabled())
+            box()->showPopup();
+    }
+};
+
+QAccessibleInterface *keyAccessibleFactory(const QString &className, QObject *object)
 {
-    setAlignment(Qt::AlignCenter);
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    if (className == QLatin1String("KeyLabel"))
+        return new KeyAccessible(static_cast<QWidget *>(object));
+    if (className == QLatin1String("ChoiceBox"))
+        return new ChoiceAccessible(static_cast<QWidget *>(object));
+    return nullptr;
+}
+
+}  // namespace
+
+KeyLabel::KeyLabel(const QString &caption, QWidget *parent, QColor back, QColor fore)
+    : QAbstractButton(parent), colours_(this, QPalette::Button, QPalette::ButtonText, back, fore)
+{
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(keyAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+    setText(caption);
     // The face is painted here; around it the parent shows through.
     setAutoFillBackground(false);
     setCursor(Qt::PointingHandCursor);
+    // Tab reaches it; a click does not move the focus away from where the
+    // keyboard user left it.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void KeyLabel::setBackColor(const QColor &c)
+{
+    colours_.setBack(c);
+    syncChecked();
+}
+
+void KeyLabel::setOnColour(const QColor &on)
+{
+    onColour_ = on;
+    setCheckable(true);
+    syncChecked();
+}
+
+void KeyLabel::syncChecked()
+{
+    // setChecked tells assistive technology when the state changes.
+    if (isCheckable() && isChecked() != (colours_.back() == onColour_))
+        setChecked(colours_.back() == onColour_);
+}
+
+void KeyLabel::setText(const QString &caption)
+{
+    QAbstractButton::setText(caption);
+    // A station called "R&B" must not make Alt+B tune it.
+    setShortcut(QKeySequence());
+    setAccessibleName(caption.isEmpty() ? emptyName_ : QString());
+    update();
+}
+
+void KeyLabel::setEmptyName(const QString &name)
+{
+    emptyName_ = name;
+    setText(text());
 }
 
 void KeyLabel::setFace(const QRect &face)
@@ -112,27 +246,13 @@ void KeyLabel::paintEvent(QPaintEvent *)
     const QRect f = face();
     p.fillRect(f, colours_.back());
     p.setPen(colours_.fore());
-    const bool fits = drawFittedText(p, captionBox(f), text(), font(), alignment());
+    const bool fits = drawFittedText(p, captionBox(f), text(), font(), Qt::AlignCenter);
+    if (hasFocus())
+        drawFocusFrame(p, f, colours_.back());
     // A caption shown smaller or cut is there in full when the pointer rests.
     const QString tip = (alwaysTip_ || !fits) ? text() : QString();
     if (toolTip() != tip)
         setToolTip(tip);
-}
-
-void KeyLabel::mousePressEvent(QMouseEvent *e)
-{
-    if (e->button() == Qt::LeftButton)
-        pressed_ = true;
-    QLabel::mousePressEvent(e);
-}
-
-void KeyLabel::mouseReleaseEvent(QMouseEvent *e)
-{
-    const bool wasPressed = pressed_;
-    pressed_ = false;
-    QLabel::mouseReleaseEvent(e);
-    if (wasPressed && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
-        Q_EMIT clicked();
 }
 
 void KeyLabel::mouseDoubleClickEvent(QMouseEvent *e)
@@ -140,6 +260,18 @@ void KeyLabel::mouseDoubleClickEvent(QMouseEvent *e)
     // The second press of a double click does nothing more: the first
     // click has run the key already.
     e->accept();
+}
+
+void KeyLabel::keyPressEvent(QKeyEvent *e)
+{
+    // Space is the button's own; Enter works as well, once per press.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
+        if (!e->isAutoRepeat())
+            click();
+        e->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(e);
 }
 
 TextBox::TextBox(const QString &text, QWidget *parent, QColor back, QColor fore)
@@ -153,12 +285,33 @@ TextBox::TextBox(const QString &text, QWidget *parent, QColor back, QColor fore)
     setCursor(Qt::ArrowCursor);
 }
 
+void TextBox::setActsAsKey(bool on)
+{
+    actsAsKey_ = on;
+    setFocusPolicy(on ? Qt::TabFocus : Qt::NoFocus);
+    setCursor(on ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void TextBox::keyPressEvent(QKeyEvent *e)
+{
+    const bool press = e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (actsAsKey_ && press && e->modifiers() == Qt::NoModifier) {
+        if (!e->isAutoRepeat())
+            Q_EMIT clicked();
+        e->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
 void TextBox::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.fillRect(rect(), colours_.back());
     p.setPen(colours_.fore());
     const bool fits = drawFittedText(p, captionBox(rect()), text(), font(), alignment());
+    if (hasFocus())
+        drawFocusFrame(p, rect(), colours_.back());
     const QString tip = fits ? QString() : text();
     if (toolTip() != tip)
         setToolTip(tip);

@@ -3,7 +3,9 @@
 // whose background colour is their state), read-out boxes that can be
 // clicked, and sliders that report a completed pointer action.
 
+#include <QAbstractButton>
 #include <QColor>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -39,22 +41,35 @@ private:
     QColor back_, fore_;
 };
 
+// The frame a focused key or read-out wears, readable on any face colour.
+void drawFocusFrame(QPainter &p, const QRect &face, const QColor &back);
+
 // Draws a caption into a box: a caption that does not fit takes a smaller
 // font, down to a size still readable, and is then cut at its end with "…".
 // Returns false when the caption had to be changed to fit.
 bool drawFittedText(QPainter &p, const QRect &box, const QString &text, QFont font, Qt::Alignment align);
 
-// A label used as a key; its background colour is also its state.
-class KeyLabel : public QLabel {
+// A key: drawn as a coloured box with its caption, as the design has it,
+// and a button to the mouse, the keyboard (Tab, Space, Enter) and assistive
+// technology. Its background colour is also its state.
+class KeyLabel : public QAbstractButton {
     Q_OBJECT
 public:
     KeyLabel(const QString &caption, QWidget *parent, QColor back = colours::black,
              QColor fore = colours::white);
 
     QColor backColor() const { return colours_.back(); }
-    void setBackColor(const QColor &c) { colours_.setBack(c); }
+    void setBackColor(const QColor &c);
     QColor foreColor() const { return colours_.fore(); }
     void setForeColor(const QColor &c) { colours_.setFore(c); }
+
+    // Keys whose colour is their on/off state: `on` means on. They show
+    // as checked to assistive technology whenever they wear it.
+    void setOnColour(const QColor &on);
+    // The caption; an empty one is named `emptyName` to assistive
+    // technology (a station key without a station).
+    void setText(const QString &caption);
+    void setEmptyName(const QString &name);
 
     // Widens the area that takes clicks beyond the key's painted face, for
     // keys too small to hit. `face` is the painted key within the widget.
@@ -64,19 +79,21 @@ public:
     // in their tooltip.
     void setAlwaysTipCaption(bool on);
 
-Q_SIGNALS:
-    void clicked();
-
 protected:
     void paintEvent(QPaintEvent *e) override;
-    void mousePressEvent(QMouseEvent *e) override;
-    void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    // The handler decides the colour, and so the state; a click alone
+    // changes nothing.
+    void nextCheckState() override {}
 
 private:
+    void syncChecked();
+
     ControlColours colours_;
+    QColor onColour_;
+    QString emptyName_;
     QRect face_;
-    bool pressed_ = false;
     bool alwaysTip_ = false;
 };
 
@@ -91,6 +108,10 @@ public:
     QColor foreColor() const { return colours_.fore(); }
     void setForeColor(const QColor &c) { colours_.setFore(c); }
 
+    // A read-out that is also a key (the centre keys): it takes the focus
+    // by Tab, and Space or Enter click it.
+    void setActsAsKey(bool on);
+
 Q_SIGNALS:
     void clicked();
 
@@ -98,9 +119,19 @@ protected:
     void paintEvent(QPaintEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     ControlColours colours_;
+    bool actsAsKey_ = false;
+};
+
+// A drop-down list of fixed entries. To assistive technology it is named
+// by what it chooses (its accessible name), with the entry as its value.
+class ChoiceBox : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
 };
 
 // A horizontal slider whose level handler runs once per completed user

@@ -17,6 +17,8 @@ class RealStackTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QProcess sim;
+    // More options for pelora-sim, set before SetUp starts it.
+    QStringList simOptions;
 
     void SetUp() override
     {
@@ -38,8 +40,9 @@ protected:
     void startSim()
     {
         sim.setProgram(QStringLiteral(PELORA_BINARY_DIR "/pelora-sim"));
-        sim.setArguments({QStringLiteral("--dir"), dir.path(), QStringLiteral("--port"), QStringLiteral("1"),
-                          QStringLiteral("--log"), path(QStringLiteral("sim.log"))});
+        sim.setArguments(QStringList{QStringLiteral("--dir"), dir.path(), QStringLiteral("--port"), QStringLiteral("1"),
+                                     QStringLiteral("--log"), path(QStringLiteral("sim.log"))} +
+                         simOptions);
         sim.start();
         ASSERT_TRUE(sim.waitForStarted(5000));
         ASSERT_TRUE(QTest::qWaitFor([this] { return QFileInfo(path(QStringLiteral("COM1"))).isSymLink(); }, 5000));

@@ -55,6 +55,8 @@ TEST_F(RealStackTest, TheProgramAsksForStatusFirst)
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // No session bus: a pelora the user runs must not take this start for a second one.
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + path(QStringLiteral("no-bus")));
     program.setProcessEnvironment(env);
     program.start(path(QStringLiteral("pelora")), {});
     ASSERT_TRUE(program.waitForStarted(5000));
@@ -171,6 +173,7 @@ TEST(BadDataFiles, EachKindFailsTheStartWithItsReason)
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + d.filePath(QStringLiteral("no-bus")));
         program.setProcessEnvironment(env);
         program.start(d.filePath(QStringLiteral("pelora")), {});
         ASSERT_TRUE(program.waitForStarted(5000));

@@ -5,7 +5,11 @@
 
 #include "amp_fixture.h"
 
+#include <QAccessible>
 #include <QImage>
+#include <QLabel>
+
+#include <cmath>
 
 namespace {
 
@@ -34,11 +38,16 @@ protected:
 TEST_F(RealInput, PlusAndMinusSendOneCodeWhereverTheFocusIs)
 {
     settle();
-    click(form->Quelle[7]);  // "config" sends nothing; it shows the timer rows
-    run(0.2);
-    ASSERT_EQ(input->focused(), form->volR);  // where the window starts the focus
+    ASSERT_EQ(input->focused(), form->Quelle[0]);  // where the window starts the focus
+    click(form->Quelle[1]);  // fm: the station keys show
+    run(1.0);
+    const std::vector<QWidget *> targets = {form->Quelle[0], form->volR, form->balA, form->stationT[5], form->Woche[0]};
     const int weekday = form->Woche[0]->currentIndex();
-    for (QWidget *target : std::initializer_list<QWidget *>{form->volR, form->Woche[0], form->balR}) {
+    for (QWidget *target : targets) {
+        if (target == form->Woche[0]) {
+            click(form->Quelle[7]);  // "config" sends nothing; it shows the timer rows
+            run(0.2);
+        }
         SCOPED_TRACE(target->objectName().toStdString());
         input->focus(target);
         ASSERT_EQ(input->focused(), target);
@@ -229,16 +238,173 @@ TEST_F(RealInput, LongNamesFitTheirKeysAndSmallKeysAreEasyToHit)
 
     // The tiny step keys take a click beside their face, in their row.
     const QRect face = form->progplusK->face();
-    const QPoint beside(face.right() + 2, face.center().y());
+    const QPoint beside(face.left() - 2, face.center().y());
     ASSERT_FALSE(face.contains(beside));
     const double t0 = now();
     input->click(form->progplusK, beside);
     run(1.0);
-    EXPECT_EQ(sentFrom(t0).front(), "097");
+    EXPECT_EQ(sentFrom(t0), std::vector<std::string>{"097"});
     run(4.0);
 
     // So does the shrink arrow, just left of the glyph.
     const QRect arrow = form->verkleinern->face();
     input->click(form->verkleinern, QPoint(arrow.left() - 2, arrow.center().y()));
     EXPECT_EQ(form->largeWindow.toInt(), 0);
+}
+
+// ---- Without a mouse, and with a screen reader ------------------------------
+
+TEST_F(RealInput, KeysAreButtonsToAssistiveTechnology)
+{
+    settle();
+    for (KeyLabel *k : form->findChildren<KeyLabel *>()) {
+        if (!k->isVisible())
+            continue;
+        SCOPED_TRACE(k->objectName().toStdString());
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(k);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->role(), QAccessible::Button);
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty());
+        EXPECT_TRUE(a->state().focusable);
+        ASSERT_NE(a->actionInterface(), nullptr);
+        EXPECT_TRUE(a->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    }
+    // The lit source key reads as checked; its colour is not the only sign.
+    QAccessibleInterface *fm = QAccessible::queryAccessibleInterface(form->Quelle[1]);
+    QAccessibleInterface *cd = QAccessible::queryAccessibleInterface(form->Quelle[6]);
+    EXPECT_TRUE(fm->state().checkable && fm->state().checked);
+    EXPECT_FALSE(cd->state().checked);
+
+    // A press through assistive technology: the key's handler, once.
+    double t0 = now();
+    cd->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTest::qWait(250);  // the button shows itself pressed for a moment first
+    run(0.5);
+    EXPECT_EQ(sentFrom(t0), std::vector<std::string>{"0<>"});
+    EXPECT_TRUE(cd->state().checked);
+    EXPECT_FALSE(fm->state().checked);
+
+    // Not while the window is busy, as for a click.
+    QAccessibleInterface *mute = QAccessible::queryAccessibleInterface(form->muteK);
+    form->requestStatus();
+    t0 = now();
+    mute->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    run(3.5);
+    for (const auto &c : sentFrom(t0))
+        EXPECT_NE(c, "0<5");
+
+    // Names that say what a control is; station keys by their full name.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->volR)->text(QAccessible::Name), QStringLiteral("Volume"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Woche[1])->text(QAccessible::Name),
+              QStringLiteral("Timer row 2, day"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Ausweichsender)->text(QAccessible::Name),
+              QStringLiteral("Fallback station for advertising"));
+    click(form->Quelle[1]);
+    run(1.0);
+    while (form->stationKeyMode.toInt() != 2) {
+        click(form->Quelle[1]);
+        run(0.5);
+    }
+    QStringList names;
+    for (int i = 1; i <= 30; ++i)
+        names << QAccessible::queryAccessibleInterface(form->stationT[i])->text(QAccessible::Name);
+    EXPECT_TRUE(names.contains(QStringLiteral("SWR1 Baden-Württemberg")));
+    EXPECT_TRUE(names.contains(QStringLiteral("Station key 1, no station")));  // empty slots sort first
+
+    // The station display reads what the device now plays.
+    device.state().fm = sim::Station{sim::Band::Fm, 10080};
+    form->requestStatus();
+    run(3.5);
+    QAccessibleInterface *station = QAccessible::queryAccessibleInterface(form->nameA);
+    EXPECT_EQ(station->text(QAccessible::Name), QStringLiteral("Station"));
+    ASSERT_NE(station->textInterface(), nullptr);
+    EXPECT_EQ(station->textInterface()->text(0, station->textInterface()->characterCount()),
+              QStringLiteral("SWR1 Baden-Württemberg"));
+}
+
+TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
+{
+    settle();
+    ASSERT_EQ(input->focused(), form->Quelle[0]);
+    // Source keys top to bottom, then the level controls and function keys.
+    std::vector<QWidget *> stops;
+    for (int i = 0; i < 18; ++i) {
+        input->tab();
+        stops.push_back(input->focused());
+    }
+    const std::vector<QWidget *> expected = {
+        form->Quelle[1], form->Quelle[2], form->Quelle[3], form->Quelle[4], form->Quelle[5], form->Quelle[6],
+        form->Quelle[7], form->Quelle[8], form->volR,      form->balR,      form->balA,      form->bassR,
+        form->bassA,     form->trebR,     form->trebA,     form->muteK,     form->loudnK,    form->eqK};
+    EXPECT_EQ(stops, expected);
+    input->tab();
+    EXPECT_EQ(input->focused(), form->stationT[1]);  // FM shows: the station keys row by row
+    input->tab();
+    EXPECT_EQ(input->focused(), form->stationT[2]);
+
+    // Tab to "cd", Space; Tab on to "start", Enter.
+    input->focus(form->Quelle[5]);
+    input->tab();
+    ASSERT_EQ(input->focused(), form->Quelle[6]);
+    double t0 = now();
+    input->key(Qt::Key_Space);
+    run(0.5);
+    EXPECT_EQ(sentFrom(t0), std::vector<std::string>{"0<>"});
+    int tabs = 0;
+    while (input->focused() != form->transportKeys[10] && tabs++ < 40)
+        input->tab();
+    ASSERT_EQ(input->focused(), form->transportKeys[10]);  // CD "start": hidden keys were skipped
+    t0 = now();
+    input->key(Qt::Key_Return);
+    run(1.0);
+    EXPECT_EQ(sentFrom(t0), std::vector<std::string>{"026"});
+
+    // Space on a centre key sets its level to the middle.
+    input->focus(form->balA);
+    t0 = now();
+    input->key(Qt::Key_Space);
+    run(0.5);
+    EXPECT_EQ(sentFrom(t0), std::vector<std::string>{"0;9"});
+}
+
+TEST_F(RealInput, MediaKeysAndControlQ)
+{
+    settle();
+    const double t0 = now();
+    input->key(Qt::Key_VolumeUp);
+    input->key(Qt::Key_VolumeDown);
+    input->key(Qt::Key_VolumeMute);
+    run(0.5);
+    EXPECT_EQ(sentFrom(t0), (std::vector<std::string>{"0<3", "0<4", "0<5"}));
+    EXPECT_EQ(form->muteK->backColor(), colours::green);
+
+    // Ctrl+Q closes the window as the close box does: the files are saved.
+    click(form->verkleinern);
+    input->key(Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(readFile("config.dat").split(',').value(11), "0");  // the small window was saved
+}
+
+TEST_F(RealInput, CaptionsReadAgainstTheirBackground)
+{
+    settle();
+    click(form->Quelle[7]);
+    auto luminance = [](const QColor &c) {
+        auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+    };
+    auto contrast = [&](const QColor &a, const QColor &b) {
+        const double la = luminance(a), lb = luminance(b);
+        return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    };
+    // Captions on the window: their colours are ours to choose.
+    for (QLabel *l : form->findChildren<QLabel *>()) {
+        if (!l->isVisible() || l == form->warten || l->text().isEmpty())
+            continue;
+        SCOPED_TRACE(l->text().toStdString());
+        const QColor fore = l->palette().color(QPalette::WindowText);
+        const QColor back = l->autoFillBackground() ? l->palette().color(QPalette::Window)
+                                                    : form->palette().color(QPalette::Window);
+        EXPECT_GE(contrast(fore, back), 4.5);
+    }
 }

@@ -107,6 +107,12 @@ public:
 
     void setPortNumber(int n) override { number_ = n; }
     int portNumber() const override { return number_; }
+    void setDevicePath(const QString &path) override
+    {
+        path_ = path;
+        chosen_.clear();
+    }
+    QString devicePath() const override { return path_; }
     bool setSettings(const QString &text) override { return parseLineSettings(text, &settings_); }
     bool open() override
     {
@@ -166,11 +172,13 @@ public:
     }
 
 private:
-    // The name chosen at the first open is kept for the whole run: a
-    // COM<n> link that disappears with its device is waited for, not
-    // replaced by another port.
+    // The name chosen at the first open is kept until another device is
+    // chosen: a COM<n> link that disappears with its device is waited for,
+    // not replaced by another port.
     QString deviceName()
     {
+        if (!path_.isEmpty())
+            return path_;
         if (chosen_.isEmpty())
             chosen_ = portDeviceName(number_, programDir_, &viaLink_);
         if (!viaLink_)
@@ -194,6 +202,7 @@ private:
     std::unique_ptr<QSerialPort> port_;
     LineSettings settings_;
     int number_ = 1;
+    QString path_;
     QString lastError_;
     QString chosen_;
     bool viaLink_ = false;

@@ -73,6 +73,8 @@ public:
 
     void setPortNumber(int n) override { number_ = n; }
     int portNumber() const override { return number_; }
+    void setDevicePath(const QString &path) override { path_ = path; }
+    QString devicePath() const override { return path_; }
     bool setSettings(const QString &text) override;
     bool open() override;
     void close() override { open_ = false; }
@@ -111,6 +113,7 @@ private:
     Scheduler &sched_;
     LinePeer *peer_ = nullptr;
     int number_ = 1;
+    QString path_;
     bool open_ = false;
     bool openFails_ = false;
     QString error_;

@@ -1,0 +1,43 @@
+#pragma once
+// Which window procedure a media-player call runs for the source that plays:
+// the transport keys of the player panels, the preset step keys of the
+// tuner. No window needed: the table is checked on its own.
+
+#include <QString>
+
+namespace desktop {
+
+enum class Source { Off, Tv, Fm, Am, Tape1, Tape2, Phono, Cd };
+enum class Call { Play, Pause, PlayPause, Stop, Next, Previous };
+
+struct Handler {
+    enum Kind { None, TransportKey, ProgramPlus, ProgramMinus };
+    Kind kind = None;
+    int index = -1;  // TransportKey: index in the transport key table
+    bool operator==(const Handler &) const = default;
+};
+
+Handler handlerFor(Source source, Call call);
+
+// What the source offers; the media interface's Can* properties. CanPlay
+// holds for every source while the device is on (something plays).
+struct Capabilities {
+    bool canPlay = false;
+    bool canPause = false;
+    bool canGoNext = false;
+    bool canGoPrevious = false;
+    bool operator==(const Capabilities &) const = default;
+};
+Capabilities capabilitiesOf(Source source);
+
+// The source as the window shows it: the source display's text, or, while
+// the configuration is shown, the source of the last status dump ("FM",
+// "T1", "CD", ...; "off" when the device did not answer).
+Source sourceOfWindow(const QString &sourceDisplay, const QString &dumpSource);
+
+// The source's caption, as its display shows it.
+QString sourceCaption(Source source);
+// A short name for track ids: "fm", "tape1", ...
+QString sourceKey(Source source);
+
+}  // namespace desktop

@@ -1,0 +1,182 @@
+#include "desktop/media_player.h"
+
+#include "amp/level_value.h"
+#include "store/frequency.h"
+#include "ui/form1.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+
+namespace desktop {
+
+namespace {
+
+constexpr int kMinLevel = 1;
+constexpr int kMaxLevel = 81;
+
+// The station display's frequency text: FM as received, AM as a number.
+QString frequencyText(const QVariant &f)
+{
+    if (f.typeId() == QMetaType::QString)
+        return f.toString().trimmed();
+    bool ok = false;
+    const double v = f.toDouble(&ok);
+    return ok ? QString::number(v, 'g', 15).replace(QLatin1Char('.'), QLatin1Char(',')) : QString();
+}
+
+// A track id path element: letters, digits and '_' only.
+QString pathElement(const QString &text)
+{
+    QString out;
+    for (const QChar c : text)
+        if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+            (c >= QLatin1Char('A') && c <= QLatin1Char('Z')))
+            out += c;
+    return out.isEmpty() ? QStringLiteral("none") : out;
+}
+
+}  // namespace
+
+int levelOfVolume(double volume)
+{
+    if (!(volume > 0.0))  // negative, zero or not a number
+        return kMinLevel;
+    if (volume >= 1.0)
+        return kMaxLevel;
+    return kMinLevel + int(std::lround(volume * (kMaxLevel - kMinLevel)));
+}
+
+double volumeOfLevel(long long level)
+{
+    level = std::clamp<long long>(level, kMinLevel, kMaxLevel);
+    return double(level - kMinLevel) / double(kMaxLevel - kMinLevel);
+}
+
+MediaPlayer::MediaPlayer(Form1 &form, const WaitTracker &waits)
+    : form_(form), gate_(form, waits), watchTimer_(form.plat.makeTimer())
+{
+    reported_ = state();
+    watchTimer_->setInterval(kWatchMs);
+    watchTimer_->onTick = [this] { watch(); };
+    watchTimer_->setEnabled(true);
+}
+
+MediaPlayer::~MediaPlayer()
+{
+    watchTimer_->onTick = nullptr;
+}
+
+PlayerState MediaPlayer::state() const
+{
+    PlayerState s;
+    s.source = sourceOfWindow(form_.quelA->text(), form_.currentSource.toString());
+    s.can = capabilitiesOf(s.source);
+    s.playing = s.source != Source::Off;
+    try {
+        s.volume = volumeOfLevel(amp::wholeLevel(form_.volumeLevel));
+    } catch (const std::exception &) {
+        s.volume = volumeOfLevel(form_.volR->value());
+    }
+    s.title = sourceCaption(s.source);
+    s.trackId = QStringLiteral("/de/ondal/pelora/") + sourceKey(s.source);
+    if (s.source == Source::Fm || s.source == Source::Am) {
+        const QString freq = frequencyText(form_.currentFrequency);
+        if (!freq.isEmpty()) {
+            s.title = freq;
+            s.frequency = freq + (s.source == Source::Fm ? QStringLiteral(" MHz") : QStringLiteral(" kHz"));
+            s.trackId += QLatin1Char('/') + pathElement(freq);
+            try {
+                // The station list names it, as the station display does.
+                const long long number = store::frequencyNumber(form_.currentFrequency);
+                for (int i = 1; i < form_.nameRecordEnd && i < int(form_.stationNames.size()); ++i) {
+                    const StationRecord &r = form_.stationNames[std::size_t(i)];
+                    if (number == store::frequencyNumber(r.freq)) {
+                        s.title = r.name;
+                        s.note = r.note;
+                        break;
+                    }
+                }
+            } catch (const std::exception &) {
+                // A frequency that is no number names no station.
+            }
+        }
+    }
+    return s;
+}
+
+void MediaPlayer::watch()
+{
+    const PlayerState now = state();
+    if (now == reported_)
+        return;
+    const PlayerState before = reported_;
+    reported_ = now;
+    Q_EMIT changed(now, before);
+}
+
+void MediaPlayer::call(Call c, CallGate::Done done)
+{
+    // The source is read when the call runs: a status dump that arrives
+    // first may have changed it.
+    gate_.submit(
+        [this, c] {
+            const Handler h = handlerFor(state().source, c);
+            switch (h.kind) {
+            case Handler::TransportKey: form_.transportKey_Click(h.index); break;
+            case Handler::ProgramPlus: form_.progplusK_Click(); break;
+            case Handler::ProgramMinus: form_.progminusK_Click(); break;
+            case Handler::None: break;
+            }
+        },
+        [this, done](bool ran) {
+            watch();
+            if (done)
+                done(ran);
+        });
+}
+
+void MediaPlayer::setVolume(double volume, CallGate::Done done)
+{
+    // A widget's volume slider sends many levels while it is dragged: only
+    // the last one still waiting is moved to, and every caller is answered.
+    volumeTarget_ = levelOfVolume(volume);
+    volumeWaiters_.push_back(std::move(done));
+    if (volumeQueued_)
+        return;
+    volumeQueued_ = true;
+    gate_.submit(
+        [this] {
+            form_.volR->setValue(volumeTarget_);
+            form_.volR_Scroll();
+        },
+        [this](bool ran) {
+            volumeQueued_ = false;
+            const std::vector<CallGate::Done> waiters = std::move(volumeWaiters_);
+            volumeWaiters_.clear();
+            watch();
+            for (const CallGate::Done &d : waiters)
+                if (d)
+                    d(ran);
+        });
+}
+
+void MediaPlayer::raise()
+{
+    if (form_.isMinimized())
+        form_.showNormal();
+    else
+        form_.show();
+    form_.raise();
+    form_.activateWindow();
+}
+
+void MediaPlayer::quit()
+{
+    // Later, from the event loop, as the window's close button does: the
+    // caller gets its answer first.
+    QMetaObject::invokeMethod(&form_, [f = &form_] { f->close(); }, Qt::QueuedConnection);
+}
+
+}  // namespace desktop

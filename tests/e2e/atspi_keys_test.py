@@ -1,0 +1,133 @@
+#!/usr/bin/python3
+# The real program as a screen reader sees it, over the accessibility bus:
+# every key a named push button that takes the focus, the station keys
+# named by their stations, and a key pressed through AT-SPI's action
+# interface reaching the device once. Run under a display and a private
+# session bus: xvfb-run -a dbus-run-session -- atspi_keys_test.py BUILD SOURCE
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+build, source = sys.argv[1], sys.argv[2]
+failures = []
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def wait_for(cond, seconds, what):
+    end = time.time() + seconds
+    while time.time() < end:
+        try:
+            value = cond()
+            if value:
+                return value
+        except Exception:  # the tree changes under us while the window builds
+            pass
+        time.sleep(0.1)
+    print("FAIL: timed out waiting for", what)
+    sys.exit(1)
+
+
+def walk(node):
+    for child in node:
+        if child is None:
+            continue
+        yield child
+        yield from walk(child)
+
+
+def showing(node):
+    return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def find_app():
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.name == "pelora":
+            return app
+    return None
+
+
+def buttons(app):
+    return [n for n in walk(app) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and showing(n)]
+
+
+def text_of(node):
+    t = node.queryText()
+    return t.getText(0, t.characterCount)
+
+
+def press(node):
+    action = node.queryAction()
+    for i in range(action.nActions):
+        if action.getName(i).lower() == "press":
+            action.doAction(i)
+            return
+    check(False, "%s has no press action" % node.name)
+
+
+def received(log, code):
+    if not os.path.exists(log):
+        return 0
+    with open(log) as f:
+        return sum(1 for line in f if line.split()[2:4] == ["received", code])
+
+
+tmp = tempfile.mkdtemp()
+for name in ("config.dat", "Speicherplatz.txt", "Sendername.txt"):
+    shutil.copy(os.path.join(source, "data", name), tmp)
+shutil.copy(os.path.join(build, "pelora"), tmp)  # it reads the files and COM1 beside itself
+log = os.path.join(tmp, "sim.log")
+sim = subprocess.Popen([os.path.join(build, "pelora-sim"), "--dir", tmp, "--log", log])
+wait_for(lambda: os.path.islink(os.path.join(tmp, "COM1")), 10, "the simulator's link")
+
+env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+program = subprocess.Popen([os.path.join(tmp, "pelora")], env=env)
+try:
+    app = wait_for(find_app, 20, "pelora on the accessibility bus")
+    source_display = wait_for(
+        lambda: next(n for n in walk(app) if n.name == "Source"), 10, "the source display")
+    # The first status dump puts the window on FM.
+    wait_for(lambda: text_of(source_display) == "FM", 15, "the source display to read FM")
+
+    keys = buttons(app)
+    check(len(keys) >= 40, "expected the visible keys as push buttons, found %d" % len(keys))
+    for k in keys:
+        check(bool(k.name), "a push button without a name")
+        check(k.getState().contains(pyatspi.STATE_FOCUSABLE), "%s is not focusable" % k.name)
+    names = [k.name for k in keys]
+    for caption in ("tv", "fm", "cd", "config", "mute", "Werbung"):
+        check(caption in names, "no push button named %r" % caption)
+    fm = next(k for k in keys if k.name == "fm")
+    check(fm.getState().contains(pyatspi.STATE_CHECKED), "the lit source key fm is not checked")
+
+    # "fm" once more: the station keys show the station names.
+    press(fm)
+    wait_for(lambda: "SWR1 Baden-Württemberg" in [k.name for k in buttons(app)], 10,
+             "a station key named by its station")
+
+    before = received(log, "0<>")
+    press(next(k for k in buttons(app) if k.name == "cd"))
+    wait_for(lambda: received(log, "0<>") > before, 10, '"0<>" on the line')
+    time.sleep(1.0)
+    check(received(log, "0<>") == before + 1, '"cd" pressed once sent "0<>" %d times'
+          % (received(log, "0<>") - before))
+    wait_for(lambda: text_of(source_display) == "CD", 5, "the source display to read CD")
+finally:
+    program.terminate()
+    program.wait(10)
+    sim.terminate()
+    sim.wait(10)
+    shutil.rmtree(tmp, ignore_errors=True)
+
+if failures:
+    sys.exit(1)
+print("AT-SPI: all checks passed")

@@ -1,0 +1,203 @@
+// The desktop around the real program: a private session bus, playerctl as
+// the media client, pelora started on the simulator's pseudo-terminal with
+// --port (no COM link beside it), and the command line without a display.
+
+#include "e2e_support.h"
+
+#include <QProcessEnvironment>
+#include <QSettings>
+
+namespace {
+
+const QString kPelora = QStringLiteral(PELORA_BINARY_DIR "/pelora");
+
+struct Finished {
+    int status = -1;
+    QString out, err;
+};
+
+// Runs a program to its end (10 s at most).
+Finished runProgram(const QString &program, const QStringList &args, const QProcessEnvironment &env)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    Finished r;
+    if (!p.waitForFinished(10000)) {
+        p.kill();
+        p.waitForFinished(2000);
+        r.err = QStringLiteral("timed out");
+        return r;
+    }
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+class DesktopBusTest : public RealStackTest {
+protected:
+    QProcess bus;
+    QProcess pelora;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+
+    void SetUp() override
+    {
+        RealStackTest::SetUp();
+        // A session bus of our own, as dbus-run-session makes one.
+        bus.setProgram(QStringLiteral("dbus-daemon"));
+        bus.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        bus.start();
+        ASSERT_TRUE(bus.waitForStarted(5000)) << "dbus-daemon is missing";
+        ASSERT_TRUE(QTest::qWaitFor([this] { return bus.canReadLine(); }, 5000));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromLatin1(bus.readLine()).trimmed());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+
+        // The program and its data files, without a COM link: --port names the device.
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("app")));
+        for (const char *name : {"config.dat", "Speicherplatz.txt", "Sendername.txt"})
+            ASSERT_TRUE(QFile::copy(path(QLatin1String(name)), appPath(QLatin1String(name))));
+        ASSERT_TRUE(QFile::copy(kPelora, appPath(QStringLiteral("pelora"))));
+        QFile::setPermissions(appPath(QStringLiteral("pelora")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void TearDown() override
+    {
+        for (QProcess *p : {&pelora, &bus}) {
+            if (p->state() != QProcess::NotRunning) {
+                p->terminate();
+                if (!p->waitForFinished(5000))
+                    p->kill();
+            }
+        }
+        RealStackTest::TearDown();
+    }
+
+    QString appPath(const QString &name) const { return QDir(dir.path()).filePath(QStringLiteral("app/") + name); }
+    QString pty() const { return QFileInfo(path(QStringLiteral("COM1"))).symLinkTarget(); }
+
+    // Starts pelora on the simulator and waits until it shows the device.
+    void startPelora(const QString &title)
+    {
+        pelora.setProcessEnvironment(env);
+        pelora.start(appPath(QStringLiteral("pelora")), {QStringLiteral("--port"), pty()});
+        ASSERT_TRUE(pelora.waitForStarted(5000));
+        ASSERT_TRUE(waitFor({QStringLiteral("metadata"), QStringLiteral("title")}, title))
+            << qPrintable(QString::fromLocal8Bit(pelora.readAllStandardError()));
+    }
+
+    Finished playerctl(const QStringList &args) const
+    {
+        return runProgram(QStringLiteral("playerctl"), QStringList{QStringLiteral("-p"), QStringLiteral("pelora")} + args,
+                          env);
+    }
+    // Asks playerctl until it prints `want`.
+    ::testing::AssertionResult waitFor(const QStringList &args, const QString &want, int ms = 10000) const
+    {
+        QString last;
+        if (QTest::qWaitFor([&] { return (last = playerctl(args).out) == want; }, ms))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "playerctl " << qPrintable(args.join(u' ')) << " printed '"
+                                             << qPrintable(last) << "', not '" << qPrintable(want) << "'";
+    }
+
+    int count(const std::string &code) const
+    {
+        int n = 0;
+        for (const auto &c : simCodes())
+            n += c == code;
+        return n;
+    }
+};
+
+class CdOnTheDevice : public DesktopBusTest {
+protected:
+    void SetUp() override
+    {
+        simOptions = {QStringLiteral("--source"), QStringLiteral("cd")};
+        DesktopBusTest::SetUp();
+    }
+};
+
+}  // namespace
+
+TEST_F(CdOnTheDevice, PlayPutsTheStartCodeOnTheLineOnce)
+{
+    startPelora(QStringLiteral("CD"));
+    EXPECT_EQ(playerctl({QStringLiteral("status")}).out, QStringLiteral("Playing"));
+    const Finished play = playerctl({QStringLiteral("play")});
+    EXPECT_EQ(play.status, 0) << qPrintable(play.err);
+    ASSERT_TRUE(waitForCode("026"));
+    QTest::qWait(600);
+    EXPECT_EQ(count("026"), 1);
+
+    // A second start raises this window and ends, leaving the line alone.
+    const Finished second = runProgram(appPath(QStringLiteral("pelora")), {}, env);
+    EXPECT_EQ(second.status, 0) << qPrintable(second.err);
+    EXPECT_EQ(pelora.state(), QProcess::Running);
+
+    // Quit closes the window the normal way: files saved, place remembered.
+    const Finished quit = runProgram(QStringLiteral("dbus-send"),
+                                {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                                 QStringLiteral("--dest=org.mpris.MediaPlayer2.pelora"),
+                                 QStringLiteral("/org/mpris/MediaPlayer2"), QStringLiteral("org.mpris.MediaPlayer2.Quit")},
+                                env);
+    EXPECT_EQ(quit.status, 0) << qPrintable(quit.err);
+    ASSERT_TRUE(pelora.waitForFinished(5000));
+    EXPECT_EQ(pelora.exitCode(), 0);
+    EXPECT_TRUE(QSettings(appPath(QStringLiteral("pelora.ini")), QSettings::IniFormat).contains(QStringLiteral("window/position")));
+}
+
+TEST_F(DesktopBusTest, VolumeMovesAsTheSliderAndTheTitleNamesTheStation)
+{
+    // The simulator starts on the first station of Speicherplatz.txt, 87.90.
+    startPelora(QStringLiteral("Bayern 1"));
+    EXPECT_EQ(playerctl({QStringLiteral("volume")}).out, QStringLiteral("0.362500"));  // level 30 of 1..81
+
+    // 0.5 is level 41: the slider's burst, eleven steps and one more.
+    EXPECT_EQ(playerctl({QStringLiteral("volume"), QStringLiteral("0.5")}).status, 0);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return count("0<3") >= 12; }, 6000));
+    QTest::qWait(500);
+    EXPECT_EQ(count("0<3"), 12);
+    EXPECT_EQ(count("0<4"), 0);
+    EXPECT_TRUE(waitFor({QStringLiteral("volume")}, QStringLiteral("0.500000")));
+
+    // Next is the tuner's preset step: the next station, by its name.
+    EXPECT_EQ(playerctl({QStringLiteral("next")}).status, 0);
+    ASSERT_TRUE(waitForCode("097"));
+    EXPECT_TRUE(waitFor({QStringLiteral("metadata"), QStringLiteral("title")}, QStringLiteral("Deutschlandfunk")));
+    EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("album")}).out, QStringLiteral("88.40 MHz"));
+}
+
+TEST(DesktopCommandLine, WorksWithoutADisplayOrABus)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    const Finished help = runProgram(kPelora, {QStringLiteral("--help")}, env);
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--port <path>"))) << qPrintable(help.out);
+    const Finished version = runProgram(kPelora, {QStringLiteral("--version")}, env);
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.startsWith(QStringLiteral("pelora "))) << qPrintable(version.out);
+    const Finished wrong = runProgram(kPelora, {QStringLiteral("--prot"), QStringLiteral("/dev/null")}, env);
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_TRUE(wrong.err.contains(QStringLiteral("prot"))) << qPrintable(wrong.err);
+}
+
+TEST_F(RealStackTest, WithoutASessionBusTheProgramRunsAndSaysSoOnce)
+{
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + path(QStringLiteral("no-bus")));
+    program.setProcessEnvironment(env);
+    program.start(kPelora, {QStringLiteral("--port"), QFileInfo(path(QStringLiteral("COM1"))).symLinkTarget()});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    EXPECT_TRUE(waitForCode("0:7", 5000));
+    program.terminate();
+    program.waitForFinished(5000);
+    const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+    EXPECT_EQ(err.count(QStringLiteral("media interface is off")), 1) << qPrintable(err);
+}
