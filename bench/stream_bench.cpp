@@ -176,7 +176,7 @@ int main(int argc, char **argv)
     Result fast, slow, quiet;
     if (!run(1e6, 0.01, duration, fast) || !run(30, 1.0 / 30, duration, slow) || !run(0, 0.1, duration, quiet))
         return 1;
-    std::printf("Noise at 1 MB/s for %.0f s: %.1f MB/s taken, CPU %.1f %%, peak memory (VmHWM) %.1f MB "
+    std::printf("Noise at 1 MB/s for %.0f s: %.2f MB/s taken, CPU %.1f %%, peak memory (VmHWM) %.1f MB "
                 "(%.1f MB before the noise), next status request %.2f s after the first (32 s when on time)\n",
                 duration, fast.sentBytes / 1e6, fast.cpuPercent, fast.peakKb / 1024.0,
                 fast.rssBeforeKb / 1024.0, fast.nextRequestAt);

@@ -182,9 +182,14 @@ TEST_F(StatusTest, BabblingLineStaysBoundedAndTheNextDumpIsDecoded)
     EXPECT_LE(mostWaiting, platform::BufferedSerialPort::kInBufferSize);
     EXPECT_LE(longestLog, 4096);
     EXPECT_LT(events, 2000);
+    // Noise up to the request and right after the dump.
+    world->serial->burstFromDevice(noise.left(8192), 4096, 0);
+    run(0.01);
     device.state().volume = 47;
     form->requestStatus();
-    run(3.5);
+    run(7);
+    world->serial->burstFromDevice(noise.left(4096), 4096, 0);
+    run(0.5);
     EXPECT_EQ(form->statusPending, 0);
     EXPECT_EQ(form->volA->text(), QStringLiteral("47"));
 }
