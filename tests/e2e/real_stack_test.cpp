@@ -6,8 +6,10 @@
 #include "platform/qt/qt_platform.h"
 #include "ui/form1.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 #include <map>
@@ -130,6 +132,7 @@ TEST(InstalledPrograms, SimulatorAndProgramMeetInTheUsersDataDirectory)
 // file written; nothing waits on a pipe or reads a device without end.
 TEST(BadDataFiles, EachKindFailsTheStartWithItsReason)
 {
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
     struct Case {
         QString file;
         std::function<bool(const QString &)> put;
@@ -144,7 +147,14 @@ TEST(BadDataFiles, EachKindFailsTheStartWithItsReason)
          QStringLiteral("zu groß")},
         {QStringLiteral("Sendername.txt"), [](const QString &p) { return mkfifo(QFile::encodeName(p), 0600) == 0; },
          QStringLiteral("eine Pipe")},
-        {QStringLiteral("Speicherplatz.txt"), [](const QString &p) { return QFile::link(QStringLiteral("/dev/zero"), p); },
+        // A terminal that never ends, as a mistyped link to an adapter would
+        // be; its own, since a program that wrote through the link (as root)
+        // could replace a shared device such as /dev/zero by a plain file.
+        {QStringLiteral("Speicherplatz.txt"),
+         [terminal](const QString &p) {
+             return terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0 &&
+                    QFile::link(QString::fromLocal8Bit(ptsname(terminal)), p);
+         },
          QStringLiteral("ein Gerät")},
         {QStringLiteral("config.dat"), [](const QString &p) { return QDir().mkdir(p); },
          QStringLiteral("ein Verzeichnis")},
@@ -198,6 +208,7 @@ TEST(BadDataFiles, EachKindFailsTheStartWithItsReason)
             EXPECT_EQ(f.readAll(), bytes) << name.toStdString();
         }
     }
+    close(terminal);
 }
 
 TEST_F(InProcessTest, WindowFollowsTheDeviceAndKeysReachIt)

@@ -234,6 +234,9 @@ void onTerminationSignal(int)
     const int saved = errno;
     const char c = 'q';
     [[maybe_unused]] const auto n = ::write(signalPipe[1], &c, 1);
+    // A program stuck where the loop never gets the byte still ends: at the
+    // next such signal at once, else five seconds from now.
+    ::alarm(5);
     errno = saved;
 }
 #endif
@@ -264,7 +267,7 @@ void endOnTerminationSignals()
     struct sigaction sa {};
     sa.sa_handler = onTerminationSignal;
     sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
+    sa.sa_flags = SA_RESTART | SA_RESETHAND;
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(sig, &sa, nullptr);
 #endif
