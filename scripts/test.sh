@@ -20,7 +20,7 @@ ctest --preset sanitize
 
 cmake --preset fuzz
 cmake --build --preset fuzz
-for target in data_files:40000 frequency:100000 status_dump:5000; do
+for target in data_files:40000 frequency:100000 status_dump:5000 receive:1000; do
     name=${target%%:*}
     runs=${target##*:}
     corpus=build-fuzz/corpus/$name

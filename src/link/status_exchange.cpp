@@ -4,6 +4,40 @@
 #include "ui/form1.h"
 
 #include <QTextCursor>
+#include <QTextDocument>
+
+#include <utility>
+
+namespace {
+
+// The receive log keeps its newest characters only: a line that babbles
+// between two requests cannot make it grow.
+constexpr int kReceiveLogTail = 4096;
+
+void appendToReceiveLog(QPlainTextEdit *log, const QString &line)
+{
+    QTextDocument *doc = log->document();
+    QTextCursor cursor(doc);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(line.size() > kReceiveLogTail ? line.right(kReceiveLogTail) : line);
+    const int excess = doc->characterCount() - 1 - kReceiveLogTail;  // one more for the end of the text
+    if (excess > 0) {
+        cursor.setPosition(0);
+        cursor.setPosition(excess, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        cursor.movePosition(QTextCursor::End);
+    }
+    log->setTextCursor(cursor);  // keep the newest line in view
+}
+
+// A line edit lays its text out anew on every setText, even the same text.
+void setIfChanged(QLineEdit *box, const QString &text)
+{
+    if (box->text() != text)
+        box->setText(text);
+}
+
+}  // namespace
 
 void Form1::requestStatus()
 {
@@ -17,6 +51,7 @@ void Form1::requestStatus()
         ++statusRequests_;
         rxBuffer.fill(QString());
         Text1->clear();
+        rxLogPending_.clear();
         Text2->setText(QStringLiteral("off"));
         rxCount = 0;
         // A re-plugged adapter comes back under the same name: open it again.
@@ -37,20 +72,22 @@ void Form1::requestStatus()
 
 void Form1::MSComm1_OnComm(platform::SerialPort::EventKind kind)
 {
-    Text2->setText(QString::number(MSComm1.inBufferCount()));
+    setIfChanged(Text2, QString::number(MSComm1.inBufferCount()));
     if (kind != platform::SerialPort::Received)
         return;
-    rxChunk = QString::fromLatin1(MSComm1.input());
+    // A dump is stored one character per event, by position; what is only
+    // logged is read in one go, so that noise costs one event per read.
+    const bool storing = statusPending == 1 && rxCount <= 100;
+    rxChunk = QString::fromLatin1(storing ? MSComm1.input() : MSComm1.inputAll());
+    rxLogPending_ += QString::number(rxCount) + QStringLiteral(":   ") + rxChunk + QStringLiteral("\r\n");
+    if (rxLogPending_.size() > kReceiveLogTail)
+        rxLogPending_.remove(0, rxLogPending_.size() - kReceiveLogTail);
+    rxLogShow->setEnabled(true);
 
-    QTextCursor cursor = Text1->textCursor();
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QString::number(rxCount) + QStringLiteral(":   ") + rxChunk + QStringLiteral("\r\n"));
-    Text1->setTextCursor(cursor);  // keep the newest line in view
-
-    if (statusPending != 1 || rxCount > 100)
+    if (!storing)
         return;
     rxBuffer[size_t(rxCount)] = rxChunk;
-    Text2->setText(QString::number(rxCount));
+    setIfChanged(Text2, QString::number(rxCount));
     ++rxCount;
     if (rxCount == 79) {
         dumpWatch->setEnabled(false);
@@ -63,6 +100,12 @@ void Form1::MSComm1_OnComm(platform::SerialPort::EventKind kind)
         dumpWatch->setEnabled(false);
         dumpWatch->setEnabled(true);
     }
+}
+
+void Form1::rxLogShow_Timer()
+{
+    rxLogShow->setEnabled(false);
+    appendToReceiveLog(Text1, std::exchange(rxLogPending_, QString()));
 }
 
 void Form1::testtimer_Timer()

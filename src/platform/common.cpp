@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace platform {
 
 QByteArray BufferedSerialPort::input()
@@ -15,9 +17,15 @@ QByteArray BufferedSerialPort::input()
     return c;
 }
 
+QByteArray BufferedSerialPort::inputAll()
+{
+    taken_ += quint64(rx_.size());
+    return std::exchange(rx_, QByteArray());
+}
+
 void BufferedSerialPort::deliver(const QByteArray &bytes)
 {
-    rx_.append(bytes);
+    rx_.append(bytes.left(kInBufferSize - rx_.size()));
     // A handler may wait and so run this loop again from inside; whichever
     // loop runs takes the next character, so the order is kept.
     while (!rx_.isEmpty()) {

@@ -11,9 +11,14 @@ namespace platform {
 // event, in arrival order, also when a handler waits and more arrive.
 class BufferedSerialPort : public SerialPort {
 public:
+    // Characters held at most, as a driver's receive buffer holds them: what
+    // comes while it is full is lost, so no line can make it grow further.
+    static constexpr int kInBufferSize = 4096;
+
     int inBufferCount() const override { return int(rx_.size()); }
     void discardInput() override { rx_.clear(); }
     QByteArray input() override;
+    QByteArray inputAll() override;
 
 protected:
     // New characters from the line.

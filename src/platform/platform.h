@@ -70,7 +70,9 @@ public:
 
 // The serial port as the logic sees it. Received characters are handed on one
 // at a time: every character raises its own receive event, and input() reads
-// the character of that event.
+// the character of that event. A handler that takes everything waiting with
+// inputAll() ends the events for those characters: a line that babbles costs
+// one event per read, not one per character.
 class SerialPort {
 public:
     enum EventKind { Received = 2, Other = 0 };
@@ -98,6 +100,8 @@ public:
     virtual void discardInput() = 0;
     // The character of the current receive event (empty if none is waiting).
     virtual QByteArray input() = 0;
+    // Every character waiting, at once.
+    virtual QByteArray inputAll() = 0;
 
     std::function<void(EventKind)> onComm;
 };

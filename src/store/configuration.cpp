@@ -29,9 +29,10 @@ struct LoadFailure {
 
 QByteArray readDataFile(const QString &dir, const QString &name)
 {
-    const std::optional<QByteArray> bytes = store::readWholeFile(store::findFile(dir, name));
+    QString reason;
+    const std::optional<QByteArray> bytes = store::readWholeFile(store::findFile(dir, name), &reason);
     if (!bytes)
-        throw LoadFailure{QStringLiteral("Die Datei %1 fehlt oder kann nicht gelesen werden.").arg(name)};
+        throw LoadFailure{QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2.").arg(name, reason)};
     return *bytes;
 }
 

@@ -5,6 +5,13 @@
 #include <QFile>
 #include <QSaveFile>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace store {
 
 QString findFile(const QString &dir, const QString &name)
@@ -20,14 +27,71 @@ QString findFile(const QString &dir, const QString &name)
     return d.filePath(name);
 }
 
-std::optional<QByteArray> readWholeFile(const QString &path)
+namespace {
+
+QString tooBig(qint64 size, qint64 maxBytes)
 {
-    QFile f(path);
+    return QStringLiteral("sie ist mit %1 Bytes zu groß für eine solche Datei (höchstens %2 Bytes)")
+        .arg(size)
+        .arg(maxBytes);
+}
+
+}  // namespace
+
+std::optional<QByteArray> readWholeFile(const QString &path, QString *error, qint64 maxBytes)
+{
+    auto fail = [error](const QString &reason) -> std::optional<QByteArray> {
+        if (error)
+            *error = reason;
+        return std::nullopt;
+    };
+    QFile f;
+#ifdef Q_OS_UNIX
+    // The type is looked at before opening: opening a device can act on it
+    // (a serial port raises its lines), and a pipe without a writer would
+    // hold the open for ever. Opened without waiting all the same, so a pipe
+    // put there in between cannot hold it either.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return fail(errno == ENOENT ? QStringLiteral("sie fehlt") : qt_error_string(errno));
+    if (S_ISDIR(st.st_mode))
+        return fail(QStringLiteral("sie ist ein Verzeichnis"));
+    if (S_ISFIFO(st.st_mode))
+        return fail(QStringLiteral("sie ist eine Pipe, keine gewöhnliche Datei"));
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return fail(QStringLiteral("sie ist ein Gerät, keine gewöhnliche Datei"));
+    if (!S_ISREG(st.st_mode))
+        return fail(QStringLiteral("sie ist keine gewöhnliche Datei"));
+    if (st.st_size > maxBytes)
+        return fail(tooBig(st.st_size, maxBytes));
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fail(qt_error_string(errno));
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(f.errorString());
+    }
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(QStringLiteral("sie fehlt"));
+    if (info.isDir())
+        return fail(QStringLiteral("sie ist ein Verzeichnis"));
+    if (!info.isFile())
+        return fail(QStringLiteral("sie ist keine gewöhnliche Datei"));
+    if (info.size() > maxBytes)
+        return fail(tooBig(info.size(), maxBytes));
+    f.setFileName(path);
     if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = f.readAll();
+        return fail(f.errorString());
+#endif
+    // One byte more than allowed: a file that grew meanwhile is refused too.
+    QByteArray bytes = f.read(maxBytes + 1);
     if (f.error() != QFileDevice::NoError)
-        return std::nullopt;
+        return fail(f.errorString());
+    if (bytes.size() > maxBytes)
+        return fail(tooBig(f.size(), maxBytes));
     return bytes;
 }
 

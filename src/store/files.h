@@ -13,8 +13,16 @@ namespace store {
 // case (an exact match first); `dir`/`name` when there is none.
 QString findFile(const QString &dir, const QString &name);
 
-// The whole file, or nothing when it is missing or cannot be read.
-std::optional<QByteArray> readWholeFile(const QString &path);
+// Far more than 100 station records or 30 slots take, and little enough
+// memory that a wrong file cannot exhaust it.
+inline constexpr qint64 kMaxDataFileBytes = 256 * 1024;
+
+// The whole file, when it is a regular file (or a link to one) of at most
+// `maxBytes`; else nothing, and in *error why ("sie fehlt", "sie ist ein
+// Verzeichnis", ...). A pipe or a device is never opened, so nothing here
+// waits for data that does not come.
+std::optional<QByteArray> readWholeFile(const QString &path, QString *error = nullptr,
+                                        qint64 maxBytes = kMaxDataFileBytes);
 
 // Replaces the file in one step where the directory allows it, else
 // overwrites it in place: either the new contents are all there or the old

@@ -546,6 +546,7 @@ void Form1::buildTimers()
     Timer1 = make(100, true);  // no handler
     Timer2 = make(30000, false);
     dumpWatch = make(kDumpWatchMs, false);
+    rxLogShow = make(200, false);
     for (auto &t : sliderRest)
         t = make(kSliderRestMs, false);
 }
@@ -615,6 +616,7 @@ void Form1::connectHandlers()
     Timer3->onTick = [this] { runHandler([this] { Timer3_Timer(); }); };
     schalttimer->onTick = [this] { runHandler([this] { schalttimer_Timer(); }); };
     dumpWatch->onTick = [this] { runHandler([this] { dumpWatch_Timer(); }); };
+    rxLogShow->onTick = [this] { runHandler([this] { rxLogShow_Timer(); }); };
 
     MSComm1.onComm = [this](platform::SerialPort::EventKind kind) { runHandler([this, kind] { MSComm1_OnComm(kind); }); };
 }

@@ -50,6 +50,9 @@ public:
     void dumpWatch_Timer();
     // The reduced display of a device that does not answer.
     void showDeviceAbsent();
+    // Brings what the receive events logged since the last tick into Text1:
+    // a line that babbles costs a string append per read, not a text layout.
+    void rxLogShow_Timer();
     // Starts the code repeater: `code` goes out `limit` times, one per tick.
     void startRepeat(cmd::Code code, int limit);
     void decodeStatus();
@@ -254,6 +257,7 @@ public:
     std::unique_ptr<platform::Timer> Timer1;
     std::unique_ptr<platform::Timer> Timer2;
     std::unique_ptr<platform::Timer> dumpWatch;
+    std::unique_ptr<platform::Timer> rxLogShow;
     std::array<std::unique_ptr<platform::Timer>, 4> sliderRest;
 
     platform::SerialPort &MSComm1;
@@ -286,6 +290,8 @@ private:
     // Counts status requests, so that a decoding can tell when the source
     // selection it ran has asked for a new dump.
     quint64 statusRequests_ = 0;
+    // Receive log lines not yet in Text1 (at most the log's tail).
+    QString rxLogPending_;
 };
 
 // Thrown by a wait once the window has closed: a long run (the import, the

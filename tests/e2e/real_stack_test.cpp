@@ -7,10 +7,14 @@
 #include "platform/qt/quit_requests.h"
 #include "ui/form1.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
-
+#include <functional>
+#include <map>
 #include <memory>
 
 namespace {
@@ -123,6 +127,90 @@ TEST(InstalledPrograms, SimulatorAndProgramMeetInTheUsersDataDirectory)
     sim.terminate();
     sim.waitForFinished(5000);
     EXPECT_FALSE(isLink(QStringLiteral("data/pelora/COM1")));
+}
+
+// A data file that is no regular file, or far too big, fails the start the
+// way a damaged one does: the message and its reason, exit status 1, no
+// file written; nothing waits on a pipe or reads a device without end.
+TEST(BadDataFiles, EachKindFailsTheStartWithItsReason)
+{
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    struct Case {
+        QString file;
+        std::function<bool(const QString &)> put;
+        QString reason;
+    };
+    const std::vector<Case> cases = {
+        {QStringLiteral("config.dat"),
+         [](const QString &p) {
+             QFile f(p);
+             return f.open(QIODevice::WriteOnly) && f.write(QByteArray(300 * 1024, ' ')) == 300 * 1024;
+         },
+         QStringLiteral("zu groß")},
+        {QStringLiteral("Sendername.txt"), [](const QString &p) { return mkfifo(QFile::encodeName(p), 0600) == 0; },
+         QStringLiteral("eine Pipe")},
+        // A terminal that never ends, as a mistyped link to an adapter would
+        // be; its own, since a program that wrote through the link (as root)
+        // could replace a shared device such as /dev/zero by a plain file.
+        {QStringLiteral("Speicherplatz.txt"),
+         [terminal](const QString &p) {
+             return terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0 &&
+                    QFile::link(QString::fromLocal8Bit(ptsname(terminal)), p);
+         },
+         QStringLiteral("ein Gerät")},
+        {QStringLiteral("config.dat"), [](const QString &p) { return QDir().mkdir(p); },
+         QStringLiteral("ein Verzeichnis")},
+    };
+    const QStringList names = {QStringLiteral("config.dat"), QStringLiteral("Speicherplatz.txt"),
+                               QStringLiteral("Sendername.txt")};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file.toStdString() + ": " + c.reason.toStdString());
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        const QDir d(dir.path());
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), d.filePath(QStringLiteral("pelora"))));
+        QFile::setPermissions(d.filePath(QStringLiteral("pelora")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        std::map<QString, QByteArray> kept;
+        for (const QString &name : names) {
+            if (name == c.file)
+                continue;
+            ASSERT_TRUE(QFile::copy(QStringLiteral(PELORA_SOURCE_DIR "/data/") + name, d.filePath(name)));
+            QFile f(d.filePath(name));
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            kept[name] = f.readAll();
+        }
+        ASSERT_TRUE(c.put(d.filePath(c.file)));
+
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + d.filePath(QStringLiteral("no-bus")));
+        program.setProcessEnvironment(env);
+        program.start(d.filePath(QStringLiteral("pelora")), {});
+        ASSERT_TRUE(program.waitForStarted(5000));
+        QByteArray err;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                err += program.readAllStandardError();
+                return err.contains(c.reason.toUtf8());
+            },
+            5000))
+            << err.toStdString();
+        EXPECT_TRUE(err.contains("Fehler, Mögliche Ursachen:  Anderes Programm verwendet den COM-Port"));
+        EXPECT_TRUE(err.contains(c.file.toUtf8())) << err.toStdString();
+        // The message box is up now; a terminating signal answers it.
+        program.terminate();
+        ASSERT_TRUE(program.waitForFinished(5000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 1);
+        for (const auto &[name, bytes] : kept) {
+            QFile f(d.filePath(name));
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll(), bytes) << name.toStdString();
+        }
+    }
+    close(terminal);
 }
 
 TEST_F(InProcessTest, WindowFollowsTheDeviceAndKeysReachIt)

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,42 @@ TEST(SerialReceive, EachCharacterIsOneEventInOrderEvenWhenHandlersNest)
     w.serial->injectFromDevice("abcdef");
     w.sched.runFor(2.0);
     EXPECT_EQ(seen, "abcdef");
+}
+
+TEST(SerialReceive, AFullBufferLosesWhatComesOnTopAndTakingAllEndsTheEvents)
+{
+    VirtualWorld w(at(10, 0), QString());
+    ASSERT_TRUE(w.serial->open());
+    constexpr int bound = platform::BufferedSerialPort::kInBufferSize;
+    QByteArray seen;
+    int events = 0;
+    int mostWaiting = 0;
+    w.serial->onComm = [&](platform::SerialPort::EventKind) {
+        ++events;
+        mostWaiting = std::max(mostWaiting, w.serial->inBufferCount());
+        seen += w.serial->input();
+    };
+    QByteArray burst(3 * bound, 'x');
+    burst[0] = 'a';
+    burst[bound - 1] = 'z';
+    w.serial->burstFromDevice(burst, int(burst.size()), 0);
+    w.sched.runFor(0.1);
+    EXPECT_LE(mostWaiting, bound);
+    ASSERT_EQ(seen.size(), bound);  // one event a character, up to the bound
+    EXPECT_EQ(seen.front(), 'a');
+    EXPECT_EQ(seen.back(), 'z');
+
+    // A handler that takes all: one event for each read from the line.
+    events = 0;
+    seen.clear();
+    w.serial->onComm = [&](platform::SerialPort::EventKind) {
+        ++events;
+        seen += w.serial->inputAll();
+    };
+    w.serial->burstFromDevice(QByteArray(1000, 'y'), 100, 0.01);
+    w.sched.runFor(0.2);
+    EXPECT_EQ(events, 10);
+    EXPECT_EQ(seen, QByteArray(1000, 'y'));
 }
 
 TEST(LineSettings, OnlyTheUsualFormIsUnderstood)

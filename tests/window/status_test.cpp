@@ -4,6 +4,9 @@
 #include "model/dump.h"
 #include "window_fixture.h"
 
+#include <algorithm>
+#include <random>
+
 namespace {
 
 class StatusTest : public WindowTest {
@@ -144,6 +147,51 @@ TEST_F(StatusTest, ReceiveLogAndCounter)
     // Each receive event adds one line, CR LF ending it.
     EXPECT_EQ(form->Text1->toPlainText(), QStringLiteral("0:   x\n1:   y\n2:   A\n"));
     EXPECT_EQ(form->Text1->textCursor().position(), form->Text1->toPlainText().size());
+}
+
+// A line that sends far faster than 300 baud (a pseudo-terminal, an adapter
+// at the wrong speed): the port holds its bound, the log its tail, noise
+// costs an event per read, a click still gets through, and the next dump
+// is decoded as ever.
+TEST_F(StatusTest, BabblingLineStaysBoundedAndTheNextDumpIsDecoded)
+{
+    startAndSettle();
+    int events = 0, mostWaiting = 0, longestLog = 0;
+    const auto formEvent = world->serial->onComm;
+    world->serial->onComm = [&](platform::SerialPort::EventKind kind) {
+        ++events;
+        mostWaiting = std::max(mostWaiting, world->serial->inBufferCount());
+        formEvent(kind);
+        longestLog = std::max(longestLog, int(form->Text1->toPlainText().size()));
+    };
+    std::mt19937 gen(17);
+    QByteArray noise(1 << 20, '\0');
+    for (char &c : noise)
+        c = char(gen());
+    // 1 MB in reads of 4 KB over 40 s, so a periodic request falls inside it.
+    world->serial->burstFromDevice(noise, 4096, 40.0 / 256);
+    run(5);
+    ASSERT_TRUE(form->formEnabled());
+    const double clicked = now();
+    click(form->muteK);
+    run(1);
+    EXPECT_EQ(count("0<5", clicked), 1);
+    run(40);
+    EXPECT_GT(count("0:7", clicked), 0);  // a request came and went inside the noise
+
+    EXPECT_LE(mostWaiting, platform::BufferedSerialPort::kInBufferSize);
+    EXPECT_LE(longestLog, 4096);
+    EXPECT_LT(events, 2000);
+    // Noise up to the request and right after the dump.
+    world->serial->burstFromDevice(noise.left(8192), 4096, 0);
+    run(0.01);
+    device.state().volume = 47;
+    form->requestStatus();
+    run(7);
+    world->serial->burstFromDevice(noise.left(4096), 4096, 0);
+    run(0.5);
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_EQ(form->volA->text(), QStringLiteral("47"));
 }
 
 TEST_F(StatusTest, BalanceSides)

@@ -14,6 +14,7 @@
 
 #include <cmath>
 
+
 namespace platform {
 namespace {
 
@@ -130,6 +131,9 @@ public:
         }
         port->setStopBits(settings_.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
         port->setFlowControl(QSerialPort::NoFlowControl);
+        // Qt's own buffer no larger than ours: a line that sends faster than
+        // the window reads is held back in the driver, not collected here.
+        port->setReadBufferSize(kInBufferSize);
         port->clearError();
         QSerialPort *p = port.get();
         QObject::connect(p, &QSerialPort::readyRead, p, [this, p] { deliver(p->readAll()); });

@@ -244,6 +244,18 @@ void VirtualSerialPort::injectFromDevice(const QByteArray &bytes, double delay)
     sendToHost(bytes.toStdString(), sched_.now() + delay);
 }
 
+void VirtualSerialPort::burstFromDevice(const QByteArray &bytes, int chunk, double interval)
+{
+    const double start = sched_.now();
+    chunk = std::max(chunk, 1);
+    for (qsizetype at = 0, k = 0; at < bytes.size(); at += chunk, ++k) {
+        sched_.schedule(start + double(k) * interval, [this, part = bytes.mid(at, chunk)] {
+            if (open_)
+                deliver(part);
+        });
+    }
+}
+
 void VirtualSerialPort::sendToHost(const std::string &bytes, double start)
 {
     for (char c : bytes) {

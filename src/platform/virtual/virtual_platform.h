@@ -87,6 +87,10 @@ public:
     void setOpenFails(bool fails) { openFails_ = fails; }
     // Characters sent straight to the program, as if from the device.
     void injectFromDevice(const QByteArray &bytes, double delay = 0.0);
+    // Characters faster than the line carries them, as a pseudo-terminal or
+    // an adapter at the wrong speed hands them on: reads of `chunk`
+    // characters, one every `interval` seconds, the first now.
+    void burstFromDevice(const QByteArray &bytes, int chunk, double interval);
 
     struct Byte {
         double t;  // when it had fully arrived
