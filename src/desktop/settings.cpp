@@ -1,5 +1,7 @@
 #include "desktop/settings.h"
 
+#include "store/files.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -13,27 +15,36 @@ const QString kPosition = QStringLiteral("window/position");
 }  // namespace
 
 Settings::Settings(const QString &programDir)
-    : s_(QDir(programDir).filePath(QStringLiteral("pelora.ini")), QSettings::IniFormat)
+    : fileName_(QDir(programDir).filePath(QStringLiteral("pelora.ini")))
 {
+    const QFileInfo file(fileName_);
+    if (file.exists() && (!file.isFile() || file.size() > store::kMaxDataFileBytes)) {
+        std::fprintf(stderr, "pelora: %s is not a settings file; the port choice and the window place are not kept\n",
+                     qPrintable(fileName_));
+        return;
+    }
+    s_ = std::make_unique<QSettings>(fileName_, QSettings::IniFormat);
 }
 
 QString Settings::device() const
 {
-    return s_.value(kDevice).toString();
+    return s_ ? s_->value(kDevice).toString() : QString();
 }
 
 void Settings::setDevice(const QString &path)
 {
+    if (!s_)
+        return;
     if (path.isEmpty())
-        s_.remove(kDevice);
+        s_->remove(kDevice);
     else
-        s_.setValue(kDevice, path);
-    s_.sync();
+        s_->setValue(kDevice, path);
+    s_->sync();
 }
 
 std::optional<QPoint> Settings::windowPosition() const
 {
-    const QVariant v = s_.value(kPosition);
+    const QVariant v = s_ ? s_->value(kPosition) : QVariant();
     if (!v.canConvert<QPoint>() || !v.isValid())
         return std::nullopt;
     return v.toPoint();
@@ -41,8 +52,10 @@ std::optional<QPoint> Settings::windowPosition() const
 
 void Settings::setWindowPosition(const QPoint &p)
 {
-    s_.setValue(kPosition, p);
-    s_.sync();
+    if (!s_)
+        return;
+    s_->setValue(kPosition, p);
+    s_->sync();
 }
 
 QString startDevice(const QString &commandLinePort, const QString &savedDevice)

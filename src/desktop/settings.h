@@ -6,6 +6,7 @@
 #include <QSettings>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace desktop {
@@ -21,10 +22,14 @@ public:
     std::optional<QPoint> windowPosition() const;
     void setWindowPosition(const QPoint &p);
 
-    QString fileName() const { return s_.fileName(); }
+    QString fileName() const { return fileName_; }
 
 private:
-    mutable QSettings s_;
+    QString fileName_;
+    // None when the name leads to something other than a small regular
+    // file: a pipe would hold the start, a link to a device would be
+    // replaced by the next save. The settings then go unsaved.
+    mutable std::unique_ptr<QSettings> s_;
 };
 
 // The device for this run, in this order: the command line, then the

@@ -97,6 +97,16 @@ std::optional<QByteArray> readWholeFile(const QString &path, QString *error, qin
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error, bool *oldKept)
 {
+    // A name that leads to something other than a regular file (a link to
+    // a device) is never written through: the save would replace it.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile()) {
+        if (error)
+            *error = QStringLiteral("sie ist keine gewöhnliche Datei");
+        if (oldKept)
+            *oldKept = true;
+        return false;
+    }
     // A directory that takes no new file (a shared install run by an
     // ordinary user) still lets a writable file be overwritten in place.
     // Such a write is not atomic: should it fail, the old contents are put

@@ -4,6 +4,8 @@
 #include "file_faults.h"
 #include "window_fixture.h"
 
+#include <sys/stat.h>
+
 using FileFaultTest = WindowTest;
 
 TEST_F(FileFaultTest, FilesThatVanishedSinceTheStartAreWrittenAnew)
@@ -86,4 +88,22 @@ TEST_F(FileFaultTest, InPlaceSaveThatFailsPutsTheOldContentsBack)
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("Speicherplatz.txt")));
     EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("bleibt erhalten")));
+}
+
+TEST_F(FileFaultTest, SaveNeverWritesThroughALinkToSomethingElse)
+{
+    // A link that leads to a pipe now (it could as well be a device): the
+    // save must leave it alone, not put a regular file in its place.
+    startAndSettle();
+    const QString fifo = path(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("Speicherplatz.txt"))));
+    ASSERT_TRUE(QFile::link(fifo, path(QStringLiteral("Speicherplatz.txt"))));
+    form->close();
+    struct stat st {};
+    ASSERT_EQ(stat(QFile::encodeName(fifo).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("Speicherplatz.txt"))) << messages()[0].text.toStdString();
+    EXPECT_FALSE(readFile(QStringLiteral("config.dat")).isEmpty());  // the other file is saved
 }
