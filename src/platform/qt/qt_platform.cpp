@@ -159,8 +159,11 @@ public:
     }
     void discardInput() override
     {
-        if (port_)
+        // What waits in the driver goes too, not only what Qt has read.
+        if (port_) {
+            port_->clear(QSerialPort::Input);
             port_->readAll();
+        }
         BufferedSerialPort::discardInput();
     }
 
