@@ -4,9 +4,7 @@
 //
 //   build/bench/startup_bench [runs]
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "program_on_pty.h"
 
 #include <algorithm>
 #include <chrono>
@@ -45,22 +43,9 @@ int main(int argc, char **argv)
     const std::string dump = "SONV VOL:30 BAL: 00 TRE:000 BAS:000 LDN:N MUT:N SRC:FM SP1:Y  SP2:N FRQ: 87.90\r";
 
     for (int r = 0; r < runs; ++r) {
-        QTemporaryDir dir;
-        for (const char *name : {"config.dat", "Speicherplatz.txt", "Sendername.txt"})
-            QFile::copy(QStringLiteral(PELORA_SOURCE_DIR "/data/") + QLatin1String(name),
-                        QDir(dir.path()).filePath(QLatin1String(name)));
-        const QString program = QDir(dir.path()).filePath(QStringLiteral("pelora"));
-        QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), program);
-        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-        const int master = posix_openpt(O_RDWR | O_NOCTTY);
-        grantpt(master);
-        unlockpt(master);
-        QFile::link(QString::fromLocal8Bit(ptsname(master)), QDir(dir.path()).filePath(QStringLiteral("COM1")));
-        // Keep the line open while the program is not attached yet.
-        const int keep = open(ptsname(master), O_RDWR | O_NOCTTY);
-
-        const QByteArray programPath = program.toLocal8Bit();
+        ProgramOnPty pty;
+        const int master = pty.master;
+        const QByteArray &programPath = pty.program;
         const auto t0 = Clock::now();
         const pid_t pid = fork();
         if (pid == 0) {
@@ -92,8 +77,6 @@ int main(int argc, char **argv)
         peak.push_back(peakKb(pid));
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
-        close(keep);
-        close(master);
     }
     std::sort(firstByteMs.begin(), firstByteMs.end());
     std::sort(peak.begin(), peak.end());

@@ -8,9 +8,7 @@
 //
 //   build/bench/stream_bench [seconds]
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "program_on_pty.h"
 
 #include <algorithm>
 #include <chrono>
@@ -72,21 +70,9 @@ struct Result {
 // seconds of it.
 bool run(double bytesPerSecond, double tick, double duration, Result &out)
 {
-    QTemporaryDir dir;
-    for (const char *name : {"config.dat", "Speicherplatz.txt", "Sendername.txt"})
-        QFile::copy(QStringLiteral(PELORA_SOURCE_DIR "/data/") + QLatin1String(name),
-                    QDir(dir.path()).filePath(QLatin1String(name)));
-    const QString program = QDir(dir.path()).filePath(QStringLiteral("pelora"));
-    QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), program);
-    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    grantpt(master);
-    unlockpt(master);
-    QFile::link(QString::fromLocal8Bit(ptsname(master)), QDir(dir.path()).filePath(QStringLiteral("COM1")));
-    const int keep = open(ptsname(master), O_RDWR | O_NOCTTY);
-
-    const QByteArray programPath = program.toLocal8Bit();
+    ProgramOnPty pty;
+    const int master = pty.master;
+    const QByteArray &programPath = pty.program;
     const pid_t pid = fork();
     if (pid == 0) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -96,8 +82,6 @@ bool run(double bytesPerSecond, double tick, double duration, Result &out)
     auto finish = [&](bool ok) {
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
-        close(keep);
-        close(master);
         return ok;
     };
 

@@ -4,11 +4,8 @@
 // receive log never more than its tail, and a dump never more than its
 // 101 places.
 
-#include "platform/virtual/virtual_platform.h"
-#include "ui/form1.h"
+#include "fuzz_window.h"
 
-#include <QApplication>
-#include <QTemporaryDir>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -30,18 +27,11 @@ void check(bool ok, const char *what)
     }
 }
 
-struct Fixture {
-    Fixture()
+char programName[] = "fuzz_receive";
+
+struct Fixture : FuzzWindow {
+    Fixture() : FuzzWindow(programName)
     {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "fuzz_receive";
-        static char *argv[] = {name, nullptr};
-        app = std::make_unique<QApplication>(argc, argv);
-        world = std::make_unique<platform::virt::VirtualWorld>(QDateTime(QDate(2026, 12, 7), QTime(10, 0)),
-                                                              dir.path());
-        form = std::make_unique<Form1>(world->platform);
-        world->serial->open();
         // Look at the port's buffer at every receive event, before the window does.
         auto formEvent = world->serial->onComm;
         world->serial->onComm = [this, formEvent](platform::SerialPort::EventKind kind) {
@@ -55,10 +45,6 @@ struct Fixture {
         world->serial->burstFromDevice(bytes, int(bytes.size()), 0);
         world->sched.runFor(0);
     }
-    std::unique_ptr<QApplication> app;
-    QTemporaryDir dir;
-    std::unique_ptr<platform::virt::VirtualWorld> world;
-    std::unique_ptr<Form1> form;
 };
 
 }  // namespace

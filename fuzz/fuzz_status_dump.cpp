@@ -1,11 +1,7 @@
 // Any 79 characters as a status dump, decoded by a real window on the
 // virtual-time backend. A decoding that meets a bad field stops quietly.
 
-#include "platform/virtual/virtual_platform.h"
-#include "ui/form1.h"
-
-#include <QApplication>
-#include <QTemporaryDir>
+#include "fuzz_window.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,28 +9,17 @@
 
 namespace {
 
-struct Fixture {
-    Fixture()
+char programName[] = "fuzz_status_dump";
+
+struct Fixture : FuzzWindow {
+    Fixture() : FuzzWindow(programName)
     {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "fuzz_status_dump";
-        static char *argv[] = {name, nullptr};
-        app = std::make_unique<QApplication>(argc, argv);
-        world = std::make_unique<platform::virt::VirtualWorld>(QDateTime(QDate(2026, 12, 7), QTime(10, 0)),
-                                                              dir.path());
-        form = std::make_unique<Form1>(world->platform);
-        world->serial->open();
         // A few station records and keys, so that the station display compares.
         form->stationNames[1] = {QStringLiteral("Eins"), QStringLiteral("102.70"), QStringLiteral("x"), 1};
         form->stationNames[2] = {QStringLiteral("Zwei"), QStringLiteral("1440"), QStringLiteral("y"), 0};
         form->nameRecordEnd = 3;
         form->keyFrequency[1] = QStringLiteral("102.70");
     }
-    std::unique_ptr<QApplication> app;
-    QTemporaryDir dir;
-    std::unique_ptr<platform::virt::VirtualWorld> world;
-    std::unique_ptr<Form1> form;
 };
 
 }  // namespace

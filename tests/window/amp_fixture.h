@@ -4,8 +4,6 @@
 
 #include "window_fixture.h"
 
-#include <QStyle>
-#include <QStyleOptionSlider>
 
 #include <string>
 #include <vector>
@@ -23,28 +21,12 @@ protected:
         ASSERT_TRUE(form->formEnabled());
     }
 
-    // Centre of the slider's handle, in slider coordinates.
-    static QPoint handleCentre(QSlider *s)
-    {
-        QStyleOptionSlider opt;
-        opt.initFrom(s);
-        opt.orientation = s->orientation();
-        opt.minimum = s->minimum();
-        opt.maximum = s->maximum();
-        opt.sliderPosition = s->sliderPosition();
-        opt.sliderValue = s->value();
-        opt.singleStep = s->singleStep();
-        opt.pageStep = s->pageStep();
-        opt.upsideDown = s->invertedAppearance();
-        return s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, s).center();
-    }
-
     // Puts the slider at `value` and completes a pointer action on it: a
     // real press and release on the handle, which leaves the value as it is.
     void releaseAt(QSlider *s, int value)
     {
         s->setValue(value);
-        QTest::mouseClick(s, Qt::LeftButton, {}, handleCentre(s));
+        input->click(s, UserInput::handleCentre(s));
     }
 
     int count(const std::string &code, double from = -1) const

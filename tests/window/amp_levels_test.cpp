@@ -220,18 +220,18 @@ TEST_F(AmpLevels, MouseDragOnVolumeSendsTheBurstOnce)
 {
     settle();
     QSlider *s = form->volR;
-    const QPoint from = handleCentre(s);
+    const QPoint from = UserInput::handleCentre(s);
     const QPoint to(s->width() - 2, from.y());
     const double t0 = now();
-    QTest::mousePress(s, Qt::LeftButton, {}, from);
+    input->press(s, from);
     for (int x = from.x() + 5; x < to.x(); x += 5)
-        QTest::mouseMove(s, QPoint(x, from.y()));
-    QTest::mouseMove(s, to);
+        input->move(s, QPoint(x, from.y()));
+    input->move(s, to);
     run(0.5);
     EXPECT_TRUE(sentFrom(t0).empty());  // nothing until the button comes up
     const int moved = s->value();
     ASSERT_GT(moved, 60);
-    QTest::mouseRelease(s, Qt::LeftButton, {}, to);
+    input->release(s, to);
     EXPECT_EQ(s->value(), moved);
     run(0.2 * (moved - 40 + 1) + 2.0);
     EXPECT_EQ(count("0<3", t0), moved - 40 + 1);

@@ -1,0 +1,43 @@
+#pragma once
+// One run of the built program in a directory of its own: the sample data
+// files, a copy of pelora, and COM1 linked to a fresh pseudo-terminal whose
+// far end the bench holds as `master`.
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+struct ProgramOnPty {
+    QTemporaryDir dir;
+    QByteArray program;
+    int master = -1;
+    int keep = -1;  // holds the line open while the program is not attached yet
+
+    ProgramOnPty()
+    {
+        for (const char *name : {"config.dat", "Speicherplatz.txt", "Sendername.txt"})
+            QFile::copy(QStringLiteral(PELORA_SOURCE_DIR "/data/") + QLatin1String(name),
+                        QDir(dir.path()).filePath(QLatin1String(name)));
+        const QString path = QDir(dir.path()).filePath(QStringLiteral("pelora"));
+        QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        program = path.toLocal8Bit();
+
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        grantpt(master);
+        unlockpt(master);
+        QFile::link(QString::fromLocal8Bit(ptsname(master)), QDir(dir.path()).filePath(QStringLiteral("COM1")));
+        keep = open(ptsname(master), O_RDWR | O_NOCTTY);
+    }
+    ~ProgramOnPty()
+    {
+        close(keep);
+        close(master);
+    }
+    ProgramOnPty(const ProgramOnPty &) = delete;
+    ProgramOnPty &operator=(const ProgramOnPty &) = delete;
+};
