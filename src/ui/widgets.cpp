@@ -60,6 +60,12 @@ void drawFocusFrame(QPainter &p, const QRect &face, const QColor &back)
     p.restore();
 }
 
+bool showsFocus(const QWidget *w)
+{
+    // Once the keyboard has moved the focus; a mouse user sees no frame.
+    return w->hasFocus() && w->window()->testAttribute(Qt::WA_KeyboardFocusChange);
+}
+
 bool drawFittedText(QPainter &p, const QRect &box, const QString &text, QFont font, Qt::Alignment align)
 {
     const Fitted f = fitText(box, text, font);
@@ -247,7 +253,7 @@ void KeyLabel::paintEvent(QPaintEvent *)
     p.fillRect(f, colours_.back());
     p.setPen(colours_.fore());
     const bool fits = drawFittedText(p, captionBox(f), text(), font(), Qt::AlignCenter);
-    if (hasFocus())
+    if (showsFocus(this))
         drawFocusFrame(p, f, colours_.back());
     // A caption shown smaller or cut is there in full when the pointer rests.
     const QString tip = (alwaysTip_ || !fits) ? text() : QString();
@@ -310,7 +316,7 @@ void TextBox::paintEvent(QPaintEvent *)
     p.fillRect(rect(), colours_.back());
     p.setPen(colours_.fore());
     const bool fits = drawFittedText(p, captionBox(rect()), text(), font(), alignment());
-    if (hasFocus())
+    if (showsFocus(this))
         drawFocusFrame(p, rect(), colours_.back());
     const QString tip = fits ? QString() : text();
     if (toolTip() != tip)

@@ -41,8 +41,10 @@ private:
     QColor back_, fore_;
 };
 
-// The frame a focused key or read-out wears, readable on any face colour.
+// The frame a focused key or read-out wears, readable on any face colour,
+// and whether `w` wears it now.
 void drawFocusFrame(QPainter &p, const QRect &face, const QColor &back);
+bool showsFocus(const QWidget *w);
 
 // Draws a caption into a box: a caption that does not fit takes a smaller
 // font, down to a size still readable, and is then cut at its end with "…".

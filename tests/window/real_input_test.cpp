@@ -4,6 +4,7 @@
 // path (tests/support/user_input.h).
 
 #include "amp_fixture.h"
+#include "ui/widgets.h"
 
 #include <QAccessible>
 #include <QImage>
@@ -326,6 +327,8 @@ TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
 {
     settle();
     ASSERT_EQ(input->focused(), form->Quelle[0]);
+    // The focus frame shows once the keyboard moves the focus, not before.
+    EXPECT_FALSE(showsFocus(form->Quelle[0]));
     // Source keys top to bottom, then the level controls and function keys.
     std::vector<QWidget *> stops;
     for (int i = 0; i < 18; ++i) {
@@ -337,6 +340,7 @@ TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
         form->Quelle[7], form->Quelle[8], form->volR,      form->balR,      form->balA,      form->bassR,
         form->bassA,     form->trebR,     form->trebA,     form->muteK,     form->loudnK,    form->eqK};
     EXPECT_EQ(stops, expected);
+    EXPECT_TRUE(showsFocus(form->eqK));
     input->tab();
     EXPECT_EQ(input->focused(), form->stationT[1]);  // FM shows: the station keys row by row
     input->tab();
