@@ -126,6 +126,11 @@ void Form1::sliderRest_Timer(int slider)
     // A status dump has set the slider since: the device's value stands.
     if (levelSliders()[size_t(slider)]->value() != sliderRestValue_[size_t(slider)])
         return;
+    levelSlider_Scroll(slider);
+}
+
+void Form1::levelSlider_Scroll(int slider)
+{
     switch (slider) {
     case 0: volR_Scroll(); break;
     case 1: balR_Scroll(); break;

@@ -2,6 +2,7 @@
 // station. Presets exist for slots 1 to 10 only; slots 11 to 30 are reached
 // by holding a preset key, which the code repeater imitates.
 
+#include "link/dump_layout.h"
 #include "store/frequency.h"
 #include "tuner/slot_search.h"
 #include "ui/form1.h"
@@ -98,7 +99,7 @@ float Form1::requestStatusAfterExchange()
     // A request now would cut into the answer still arriving. An exchange
     // ends within a few seconds; one that has not by then is given up.
     float waited = 0.0f;
-    for (; statusPending == 1 && rxCount < 79 && waited < 10.0f; waited += 0.1f)
+    for (; statusPending == 1 && rxCount < dump::length && waited < 10.0f; waited += 0.1f)
         Pause(0.1f);
     requestStatus();
     return waited;

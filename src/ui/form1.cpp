@@ -259,9 +259,6 @@ void Form1::buildAmplifierPanel()
         place(t, 1710, top + 225, 495, 255);
         *rows[r].readOut = t;
     }
-    // Three read-outs are centre keys as well.
-    for (TextBox *t : {balA, bassA, trebA})
-        t->setCursor(Qt::PointingHandCursor);
 
     muteK = makeWhiteKey(Frame3, "muteK", QStringLiteral("mute"), 120, 3210, 600, 210);
     loudnK = makeWhiteKey(Frame3, "loudnK", QStringLiteral("loudn."), 840, 3210, 600, 210);
@@ -571,11 +568,8 @@ void Form1::connectHandlers()
     on(vergroessern, [this] { vergroessern_Click(); });
     on(verkleinern, [this] { verkleinern_Click(); });
 
-    connectTo(volR, &LevelSlider::pointerActionDone, [this] { volR_Scroll(); });
-    connectTo(balR, &LevelSlider::pointerActionDone, [this] { balR_Scroll(); });
-    connectTo(bassR, &LevelSlider::pointerActionDone, [this] { bassR_Scroll(); });
-    connectTo(trebR, &LevelSlider::pointerActionDone, [this] { trebR_Scroll(); });
     for (int i = 0; i < 4; ++i) {
+        connectTo(levelSliders()[i], &LevelSlider::pointerActionDone, [this, i] { levelSlider_Scroll(i); });
         connectTo(levelSliders()[i], &LevelSlider::movedByUser, [this, i] { sliderMovedByUser(i); });
         sliderRest[i]->onTick = [this, i] { runHandler([this, i] { sliderRest_Timer(i); }); };
     }

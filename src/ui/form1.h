@@ -120,6 +120,8 @@ public:
     // once the slider has rested (sliderRest_Timer), as after a release.
     void sliderMovedByUser(int slider);
     void sliderRest_Timer(int slider);
+    // The level handler of slider `slider` (volume, balance, bass, treble).
+    void levelSlider_Scroll(int slider);
     // The four level sliders in the order volume, balance, bass, treble.
     std::array<LevelSlider *, 4> levelSliders() const { return {volR, balR, bassR, trebR}; }
 

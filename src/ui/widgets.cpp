@@ -42,8 +42,7 @@ QRect captionBox(const QRect &face)
     return face.width() > 24 ? face.adjusted(2, 0, -2, 0) : face;
 }
 
-}  // namespace
-
+// The frame a focused key or read-out wears, readable on any face colour.
 void drawFocusFrame(QPainter &p, const QRect &face, const QColor &back)
 {
     // Amber on dark faces, blue on light ones, each lined with a thin ring
@@ -60,18 +59,40 @@ void drawFocusFrame(QPainter &p, const QRect &face, const QColor &back)
     p.restore();
 }
 
-bool showsFocus(const QWidget *w)
-{
-    // Once the keyboard has moved the focus; a mouse user sees no frame.
-    return w->hasFocus() && w->window()->testAttribute(Qt::WA_KeyboardFocusChange);
-}
-
+// Draws a caption into a box: a caption that does not fit takes a smaller
+// font, down to a size still readable, and is then cut at its end with "…".
+// Returns false when the caption had to be changed to fit.
 bool drawFittedText(QPainter &p, const QRect &box, const QString &text, QFont font, Qt::Alignment align)
 {
     const Fitted f = fitText(box, text, font);
     p.setFont(f.font);
     p.drawText(box, int(align), f.shown);
     return !f.changed;
+}
+
+// Paints a key's face with its fitted caption, and the focus frame when it
+// shows. The caption is the tooltip when it had to be changed to fit, or
+// always when `alwaysTip`.
+void paintFace(QWidget *w, const QRect &face, const ControlColours &c, const QString &text, Qt::Alignment align,
+               bool alwaysTip)
+{
+    QPainter p(w);
+    p.fillRect(face, c.back());
+    p.setPen(c.fore());
+    const bool fits = drawFittedText(p, captionBox(face), text, w->font(), align);
+    if (showsFocus(w))
+        drawFocusFrame(p, face, c.back());
+    const QString tip = (alwaysTip || !fits) ? text : QString();
+    if (w->toolTip() != tip)
+        w->setToolTip(tip);
+}
+
+}  // namespace
+
+bool showsFocus(const QWidget *w)
+{
+    // Once the keyboard has moved the focus; a mouse user sees no frame.
+    return w->hasFocus() && w->window()->testAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 ControlColours::ControlColours(QWidget *w, QPalette::ColorRole backRole, QPalette::ColorRole foreRole,
@@ -248,17 +269,7 @@ void KeyLabel::setAlwaysTipCaption(bool on)
 
 void KeyLabel::paintEvent(QPaintEvent *)
 {
-    QPainter p(this);
-    const QRect f = face();
-    p.fillRect(f, colours_.back());
-    p.setPen(colours_.fore());
-    const bool fits = drawFittedText(p, captionBox(f), text(), font(), Qt::AlignCenter);
-    if (showsFocus(this))
-        drawFocusFrame(p, f, colours_.back());
-    // A caption shown smaller or cut is there in full when the pointer rests.
-    const QString tip = (alwaysTip_ || !fits) ? text() : QString();
-    if (toolTip() != tip)
-        setToolTip(tip);
+    paintFace(this, face(), colours_, text(), Qt::AlignCenter, alwaysTip_);
 }
 
 void KeyLabel::mouseDoubleClickEvent(QMouseEvent *e)
@@ -312,15 +323,7 @@ void TextBox::keyPressEvent(QKeyEvent *e)
 
 void TextBox::paintEvent(QPaintEvent *)
 {
-    QPainter p(this);
-    p.fillRect(rect(), colours_.back());
-    p.setPen(colours_.fore());
-    const bool fits = drawFittedText(p, captionBox(rect()), text(), font(), alignment());
-    if (showsFocus(this))
-        drawFocusFrame(p, rect(), colours_.back());
-    const QString tip = fits ? QString() : text();
-    if (toolTip() != tip)
-        setToolTip(tip);
+    paintFace(this, rect(), colours_, text(), alignment(), false);
 }
 
 void TextBox::mousePressEvent(QMouseEvent *e)

@@ -10,8 +10,6 @@
 #include <QLineEdit>
 #include <QSlider>
 
-class QPainter;
-
 namespace colours {
 inline const QColor black(0, 0, 0);
 inline const QColor white(255, 255, 255);
@@ -41,15 +39,9 @@ private:
     QColor back_, fore_;
 };
 
-// The frame a focused key or read-out wears, readable on any face colour,
-// and whether `w` wears it now.
-void drawFocusFrame(QPainter &p, const QRect &face, const QColor &back);
+// Whether a focused key or read-out wears its focus frame now: only once
+// the keyboard has moved the focus.
 bool showsFocus(const QWidget *w);
-
-// Draws a caption into a box: a caption that does not fit takes a smaller
-// font, down to a size still readable, and is then cut at its end with "…".
-// Returns false when the caption had to be changed to fit.
-bool drawFittedText(QPainter &p, const QRect &box, const QString &text, QFont font, Qt::Alignment align);
 
 // A key: drawn as a coloured box with its caption, as the design has it,
 // and a button to the mouse, the keyboard (Tab, Space, Enter) and assistive

@@ -68,14 +68,11 @@ protected:
         if (!form->Demo->isVisible())
             click(form->Quelle[7]);  // "config" sends nothing
     }
-    // Ticks and clears by clicking; the grey state no click reaches is set
-    // as a program would.
+    // Ticks and clears by clicking, as a user does.
     void tick(QCheckBox *box, Qt::CheckState state)
     {
         showConfig();
-        if (state == Qt::PartiallyChecked)
-            box->setCheckState(state);
-        else if (box->checkState() != state)
+        if (box->checkState() != state)
             input->clickCheckBox(box);
         ASSERT_EQ(box->checkState(), state);
     }
@@ -165,10 +162,10 @@ TEST_F(DemoTest, DeviceOffAbortsWithItsMessageAndSendsNothing)
 
 TEST_F(DemoTest, WithNoDeviceTickedOnlyRadioAndClosingRun)
 {
-    // Grey boxes count as not ticked; the receiver box is not consulted.
+    // No device box ticked; the receiver box is not consulted.
     startAndSettle();
     tick(form->demoM7, Qt::Unchecked);
-    tickDevices(Qt::PartiallyChecked, Qt::PartiallyChecked, Qt::PartiallyChecked);
+    tickDevices(Qt::Unchecked, Qt::Unchecked, Qt::Unchecked);
     ScriptedRandom *random = scriptRandom({0.0, 0.5, 0.3});  // slots 1, 8, 5
     bool progressAtEnd = true;
     world->messages->onShow = [&](const QString &text) {
