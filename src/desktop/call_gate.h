@@ -49,7 +49,6 @@ public:
     // Runs `action` now if the window is free and nothing waits in line,
     // else queues it. `done` is told either way, once.
     void submit(std::function<void()> action, Done done);
-    std::size_t waiting() const { return queue_.size(); }
 
     // True when a click could run a handler now.
     bool windowFree() const;

@@ -55,7 +55,7 @@ double volumeOfLevel(long long level)
 }
 
 MediaPlayer::MediaPlayer(Form1 &form, const WaitTracker &waits)
-    : form_(form), gate_(form, waits), watchTimer_(form.plat.makeTimer())
+    : form_(form), watchTimer_(form.plat.makeTimer()), gate_(form, waits)
 {
     reported_ = state();
     watchTimer_->setInterval(kWatchMs);

@@ -69,12 +69,14 @@ Q_SIGNALS:
 
 private:
     Form1 &form_;
-    CallGate gate_;
     std::unique_ptr<platform::Timer> watchTimer_;
     PlayerState reported_;
     int volumeTarget_ = 1;
     bool volumeQueued_ = false;
     std::vector<CallGate::Done> volumeWaiters_;
+    // Last, so that it goes first: calls still in line are answered from
+    // its destructor, through the members above.
+    CallGate gate_;
 };
 
 }  // namespace desktop

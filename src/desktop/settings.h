@@ -22,7 +22,6 @@ public:
     std::optional<QPoint> windowPosition() const;
     void setWindowPosition(const QPoint &p);
 
-    QString fileName() const { return fileName_; }
 
 private:
     QString fileName_;
