@@ -15,7 +15,9 @@ namespace desktop {
 
 namespace {
 
-const QString kOpenFailed = QStringLiteral("Der Port %1 lässt sich nicht öffnen: %2");
+// The headline; the port's own text, which names the device and the
+// system's reason, follows as the details.
+const QString kOpenFailed = QStringLiteral("Der Port %1 lässt sich nicht öffnen.");
 
 // Shows and hides the port choice together with a configuration panel.
 class FollowPanel : public QObject {
@@ -137,7 +139,7 @@ void PortChoice::choose(int index)
                 const QString why = port.errorText();
                 port.setDevicePath(before);
                 port.open();
-                form_.plat.messages->showOk(kOpenFailed.arg(device.isEmpty() ? itemText(0) : device, why));
+                form_.plat.messages->showOk(kOpenFailed.arg(device.isEmpty() ? itemText(0) : device), why);
             }
             // The window follows the device now on the line.
             form_.requestStatus();
