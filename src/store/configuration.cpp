@@ -12,9 +12,8 @@ const QString kConfigFile = QStringLiteral("config.dat");
 const QString kMemoryFile = QStringLiteral("Speicherplatz.txt");
 const QString kNamesFile = QStringLiteral("Sendername.txt");
 
-// Everything a load reads, gathered before any of it is applied.
-struct Loaded {
-    store::Configuration config;
+// The station files and the key captions built from them.
+struct StationFiles {
     TextArray memory;
     store::SlotLines memoryLines{};
     store::StationNameList names;
@@ -60,31 +59,48 @@ bool isZeroOrEmpty(const QVariant &v)
     return !v.isValid() || v.isNull() || v.toDouble() == 0.0;
 }
 
+StationFiles readStationFiles(const QString &dir)
+{
+    StationFiles in;
+    in.memory = parseDataFile(dir, kMemoryFile,
+                              [&in](const QByteArray &b) { return store::parseStationMemory(b, &in.memoryLines); });
+    in.names = parseDataFile(dir, kNamesFile, store::parseStationNames);
+    try {
+        store::buildKeyCaptions(in.memory, in.names.records, in.names.end, in.keyName, in.keyNote, &in.memoryLines);
+    } catch (const std::exception &e) {
+        throw LoadFailure{QString::fromUtf8(e.what()) + u'.'};
+    }
+    return in;
+}
+
+void takeStationFiles(Form1 &f, const StationFiles &in)
+{
+    f.slotFrequency = in.memory;
+    f.keyFrequency = in.memory;
+    f.keyName = in.keyName;
+    f.keyNote = in.keyNote;
+    f.stationNames = in.names.records;
+    f.nameRecordEnd = in.names.end;
+}
+
 }  // namespace
 
 bool Form1::GetConfiguration(QString *error)
 {
     const QString dir = plat.programDir;
-    Loaded in;
+    store::Configuration config;
+    StationFiles stations;
     try {
-        in.config = parseDataFile(dir, kConfigFile, store::parseConfiguration);
-        checkListIndex(Ausweichsender, in.config.fallbackIndex, QStringLiteral("Ausweichsender"));
+        config = parseDataFile(dir, kConfigFile, store::parseConfiguration);
+        checkListIndex(Ausweichsender, config.fallbackIndex, QStringLiteral("Ausweichsender"));
         for (int i = 0; i < 3; ++i) {
-            const store::TimerRow &row = in.config.rows[i];
+            const store::TimerRow &row = config.rows[i];
             checkListIndex(Woche[i], row.weekday, QStringLiteral("Tag"));
             checkListIndex(stunde[i], row.hour, QStringLiteral("Stunde"));
             checkListIndex(minuten[i], row.minute, QStringLiteral("Minute"));
             checkListIndex(sender[i], row.station, QStringLiteral("Sender"));
         }
-        in.memory = parseDataFile(dir, kMemoryFile,
-                                  [&in](const QByteArray &b) { return store::parseStationMemory(b, &in.memoryLines); });
-        in.names = parseDataFile(dir, kNamesFile, store::parseStationNames);
-        try {
-            store::buildKeyCaptions(in.memory, in.names.records, in.names.end, in.keyName, in.keyNote,
-                                    &in.memoryLines);
-        } catch (const std::exception &e) {
-            throw LoadFailure{QString::fromUtf8(e.what()) + u'.'};
-        }
+        stations = readStationFiles(dir);
     } catch (const LoadFailure &f) {
         if (error)
             *error = f.text;
@@ -92,27 +108,34 @@ bool Form1::GetConfiguration(QString *error)
     }
 
     // Nothing failed: now the window takes it all.
-    comPort = in.config.comPort;
-    stationKeyMode = in.config.stationKeyMode;
-    largeWindow = in.config.largeWindow;
-    Ausweichsender->setCurrentIndex(in.config.fallbackIndex);
+    comPort = config.comPort;
+    stationKeyMode = config.stationKeyMode;
+    largeWindow = config.largeWindow;
+    Ausweichsender->setCurrentIndex(config.fallbackIndex);
     for (int i = 0; i < 3; ++i) {
-        const store::TimerRow &row = in.config.rows[i];
+        const store::TimerRow &row = config.rows[i];
         Woche[i]->setCurrentIndex(row.weekday);
         stunde[i]->setCurrentIndex(row.hour);
         minuten[i]->setCurrentIndex(row.minute);
         sender[i]->setCurrentIndex(row.station);
     }
-    slotFrequency = in.memory;
-    keyFrequency = in.memory;
-    keyName = in.keyName;
-    keyNote = in.keyNote;
-    stationNames = in.names.records;
-    nameRecordEnd = in.names.end;
+    takeStationFiles(*this, stations);
 
     if (isZeroOrEmpty(largeWindow))
         verkleinern_Click();
     return true;
+}
+
+bool Form1::reloadStationFiles(QString *error)
+{
+    try {
+        takeStationFiles(*this, readStationFiles(plat.programDir));
+        return true;
+    } catch (const LoadFailure &f) {
+        if (error)
+            *error = f.text;
+        return false;
+    }
 }
 
 namespace {

@@ -3,9 +3,6 @@
 #include "store/module1.h"
 #include "ui/form1.h"
 
-#include <utility>
-#include <vector>
-
 namespace {
 
 // 1, 2 or 3; 0 for an empty mode or any other value.
@@ -27,19 +24,12 @@ void Form1::refreshStationKeys()
     const int mode = displayMode(stationKeyMode);
     bool applied = false;
     if (mode == 1) {
-        // The reload brings the keys back into slot order. The timer rows
-        // and the fallback station are the user's choices of this run, not
-        // part of the station list: they stay as they are.
-        std::vector<std::pair<QComboBox *, int>> choices;
-        for (QComboBox *box : {Ausweichsender, Woche[0], stunde[0], minuten[0], sender[0], Woche[1], stunde[1],
-                               minuten[1], sender[1], Woche[2], stunde[2], minuten[2], sender[2]})
-            choices.emplace_back(box, box->currentIndex());
-        // A reload that fails leaves memory, captions and mode as they were:
-        // the keys still tune what they show.
+        // The reload brings the keys back into slot order. Only the station
+        // files are read again: the timer rows and the fallback station are
+        // the user's choices of this run. A reload that fails leaves memory,
+        // captions and mode as they were: the keys still tune what they show.
         QString error;
-        if (GetConfiguration(&error)) {
-            for (const auto &[box, index] : choices)
-                box->setCurrentIndex(index);
+        if (reloadStationFiles(&error)) {
             for (int i = 1; i <= 30; ++i)
                 stationT[i]->setText(slotFrequency[i]);
             applied = true;

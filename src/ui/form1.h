@@ -78,6 +78,8 @@ public:
     // Loads config.dat and the station files. All or nothing: on failure
     // nothing in memory changes and the reason is returned in *error.
     bool GetConfiguration(QString *error = nullptr);
+    // Loads only Speicherplatz.txt and Sendername.txt, all or nothing.
+    bool reloadStationFiles(QString *error = nullptr);
     // Writes Speicherplatz.txt and config.dat. On failure the old files stay
     // and the user is told.
     bool saveConfiguration();

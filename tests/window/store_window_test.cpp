@@ -279,7 +279,7 @@ TEST_F(StoreTest, ModeOneReloadsTheStationsButKeepsTheUsersChoices)
     EXPECT_EQ(form->stunde[1]->currentIndex(), 7);
     EXPECT_EQ(form->sender[2]->currentIndex(), 3);
     EXPECT_EQ(form->Ausweichsender->currentIndex(), 11);
-    // The file's small window was applied, and the refresh enlarged it again.
+    // The refresh shows the window large.
     EXPECT_EQ(form->largeWindow.toInt(), 1);
     EXPECT_TRUE(form->verkleinern->isVisibleTo(form.get()));
 
