@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QSerialPortInfo>
 
 namespace desktop {
 
@@ -44,8 +43,8 @@ private:
 
 }  // namespace
 
-QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QStringList &used,
-                             const QString &byIdDir)
+QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QList<platform::SystemPort> &system,
+                             const QStringList &used, const QString &byIdDir)
 {
     QList<PortEntry> out;
     bool viaLink = false;
@@ -66,12 +65,11 @@ QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QS
         if (l.isSymLink())
             stableName.insert(l.canonicalFilePath(), l.absoluteFilePath());
 
-    for (const QSerialPortInfo &p : QSerialPortInfo::availablePorts()) {
-        const QString location = p.systemLocation();
-        const QString device = stableName.value(QFileInfo(location).canonicalFilePath(), location);
+    for (const platform::SystemPort &p : system) {
+        const QString device = stableName.value(QFileInfo(p.device).canonicalFilePath(), p.device);
         QString label = device;
-        if (!p.description().isEmpty())
-            label += QStringLiteral(" – ") + p.description();
+        if (!p.description.isEmpty())
+            label += QStringLiteral(" – ") + p.description;
         out.append({device, label});
     }
     for (const QString &device : used) {
@@ -98,7 +96,7 @@ void PortChoice::refresh()
     const QString current = form_.MSComm1.devicePath();
     if (!current.isEmpty() && !used_.contains(current))
         used_.append(current);
-    const QList<PortEntry> entries = portEntries(form_.comPort, form_.plat.programDir, used_);
+    const QList<PortEntry> entries = portEntries(form_.comPort, form_.plat.programDir, form_.plat.listPorts(), used_);
     clear();
     int selected = 0;
     for (const PortEntry &e : entries) {

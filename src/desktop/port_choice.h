@@ -4,6 +4,8 @@
 // there are any) and the COM<n> entry of config.dat's port number.
 // Choosing one reopens the line at once and remembers it in pelora.ini.
 
+#include "platform/platform.h"
+
 #include <QComboBox>
 #include <QList>
 #include <QString>
@@ -22,12 +24,12 @@ struct PortEntry {
     bool operator==(const PortEntry &) const = default;
 };
 
-// The entries to choose from. `byIdDir` holds the stable names (links to
-// the devices); `used` (the devices used in this run, such as a
-// pseudo-terminal given with --port) are listed too if no other entry
-// names them.
-QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QStringList &used,
-                             const QString &byIdDir = QStringLiteral("/dev/serial/by-id"));
+// The entries to choose from: the COM<n> entry, then the devices the system
+// reports (`system`), by their stable names where `byIdDir` holds links to
+// them; `used` (the devices used in this run, such as a pseudo-terminal
+// given with --port) are listed too if no other entry names them.
+QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QList<platform::SystemPort> &system,
+                             const QStringList &used, const QString &byIdDir = QStringLiteral("/dev/serial/by-id"));
 
 class PortChoice : public QComboBox {
     Q_OBJECT

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -106,6 +107,12 @@ public:
     std::function<void(EventKind)> onComm;
 };
 
+// A serial device the system reports, and its description (may be empty).
+struct SystemPort {
+    QString device;
+    QString description;
+};
+
 struct Platform {
     std::unique_ptr<Clock> clock;
     std::unique_ptr<EventPump> pump;
@@ -113,6 +120,8 @@ struct Platform {
     std::unique_ptr<SerialPort> serial;
     std::unique_ptr<Random> random;
     std::unique_ptr<MessageBoxes> messages;
+    // The serial devices the system has now; adapters come and go.
+    std::function<QList<SystemPort>()> listPorts;
     QString programDir;
 };
 

@@ -146,15 +146,23 @@ TEST(SerialChoice, OrderAtStartAndThePortList)
     EXPECT_EQ(desktop::Settings(dir.path()).device(), QString());
 
 #ifndef Q_OS_WIN
-    // The COM<n> entry names what it stands for; a device in use that the
-    // system does not list (a pseudo-terminal) is listed too, once.
+    // The COM<n> entry names what it stands for; a system device goes by its
+    // stable name; a device in use that the system does not list (a
+    // pseudo-terminal) is listed too, once.
     ASSERT_TRUE(QFile::link(adapter, QDir(dir.path()).filePath(QStringLiteral("COM3"))));
+    const QString byId = dir.path() + QStringLiteral("/by-id");
+    const QString stable = byId + QStringLiteral("/usb-FTDI_FT232R-if00-port0");
+    ASSERT_TRUE(QDir().mkpath(byId));
+    ASSERT_TRUE(QFile::link(adapter, stable));
+    const QList<platform::SystemPort> system = {{adapter, QStringLiteral("FT232R USB UART")}};
     const QList<desktop::PortEntry> entries = desktop::portEntries(
-        3, dir.path(), {QStringLiteral("/dev/pts/4"), QStringLiteral("/dev/pts/4")}, dir.path() + QStringLiteral("/by-id"));
-    ASSERT_GE(entries.size(), 2);
-    EXPECT_EQ(entries.front(), (desktop::PortEntry{QString(), QStringLiteral("COM3 → ") + adapter}));
-    EXPECT_EQ(entries.back(), (desktop::PortEntry{QStringLiteral("/dev/pts/4"), QStringLiteral("/dev/pts/4")}));
-    EXPECT_EQ(entries.count(entries.back()), 1);
-    EXPECT_EQ(desktop::portEntries(2, dir.path(), {}).front().label, QStringLiteral("COM2 (/dev/ttyS1)"));
+        3, dir.path(), system, {QStringLiteral("/dev/pts/4"), QStringLiteral("/dev/pts/4")}, byId);
+    const QList<desktop::PortEntry> expected = {
+        {QString(), QStringLiteral("COM3 → ") + adapter},
+        {stable, stable + QStringLiteral(" – FT232R USB UART")},
+        {QStringLiteral("/dev/pts/4"), QStringLiteral("/dev/pts/4")},
+    };
+    EXPECT_EQ(entries, expected);
+    EXPECT_EQ(desktop::portEntries(2, dir.path(), {}, {}).front().label, QStringLiteral("COM2 (/dev/ttyS1)"));
 #endif
 }

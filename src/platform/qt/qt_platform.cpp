@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 #include <QTime>
 #include <QTimer>
 
@@ -234,6 +235,12 @@ Platform makeQtPlatform(const QString &programDir)
     p.random = std::make_unique<MtRandom>(
         [] { return std::uint32_t(QDateTime::currentMSecsSinceEpoch()); });
     p.messages = std::make_unique<QtMessageBoxes>();
+    p.listPorts = [] {
+        QList<SystemPort> ports;
+        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+            ports.append({info.systemLocation(), info.description()});
+        return ports;
+    };
     p.programDir = programDir;
     return p;
 }

@@ -310,6 +310,7 @@ VirtualWorld::VirtualWorld(const QDateTime &start, const QString &programDir) : 
     auto boxes = std::make_unique<VirtualMessageBoxes>(sched);
     messages = boxes.get();
     platform.messages = std::move(boxes);
+    platform.listPorts = [this] { return systemPorts; };
     platform.programDir = programDir;
 }
 

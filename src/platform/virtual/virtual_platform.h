@@ -153,6 +153,8 @@ struct VirtualWorld {
     Platform platform;
     VirtualSerialPort *serial = nullptr;
     VirtualMessageBoxes *messages = nullptr;
+    // What the system reports as its serial devices.
+    QList<SystemPort> systemPorts;
 };
 
 }  // namespace platform::virt
