@@ -16,16 +16,6 @@ namespace {
 constexpr int kMinLevel = 1;
 constexpr int kMaxLevel = 81;
 
-// The station display's frequency text: FM as received, AM as a number.
-QString frequencyText(const QVariant &f)
-{
-    if (f.typeId() == QMetaType::QString)
-        return f.toString().trimmed();
-    bool ok = false;
-    const double v = f.toDouble(&ok);
-    return ok ? QString::number(v, 'g', 15).replace(QLatin1Char('.'), QLatin1Char(',')) : QString();
-}
-
 // A track id path element: letters, digits and '_' only.
 QString pathElement(const QString &text)
 {
@@ -82,21 +72,16 @@ PlayerState MediaPlayer::state() const
     s.title = sourceCaption(s.source);
     s.trackId = QStringLiteral("/de/ondal/pelora/") + sourceKey(s.source);
     if (s.source == Source::Fm || s.source == Source::Am) {
-        const QString freq = frequencyText(form_.currentFrequency);
+        const QString freq = store::frequencyText(form_.currentFrequency).trimmed();
         if (!freq.isEmpty()) {
             s.title = freq;
             s.frequency = freq + (s.source == Source::Fm ? QStringLiteral(" MHz") : QStringLiteral(" kHz"));
             s.trackId += QLatin1Char('/') + pathElement(freq);
             try {
                 // The station list names it, as the station display does.
-                const long long number = store::frequencyNumber(form_.currentFrequency);
-                for (int i = 1; i < form_.nameRecordEnd && i < int(form_.stationNames.size()); ++i) {
-                    const StationRecord &r = form_.stationNames[std::size_t(i)];
-                    if (number == store::frequencyNumber(r.freq)) {
-                        s.title = r.name;
-                        s.note = r.note;
-                        break;
-                    }
+                if (const StationRecord *r = form_.stationRecordOf(form_.currentFrequency)) {
+                    s.title = r->name;
+                    s.note = r->note;
                 }
             } catch (const std::exception &) {
                 // A frequency that is no number names no station.

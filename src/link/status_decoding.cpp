@@ -27,22 +27,6 @@ void paintSwitch(KeyLabel *key, const QString &flag)
         key->setBackColor(colours::white);
 }
 
-// Plain decimal text of a number, as the device and the files write it.
-QString numberText(double v)
-{
-    if (v == double(qint64(v)))
-        return QString::number(qint64(v));
-    return QString::number(v, 'g', 15).replace(QLatin1Char('.'), QLatin1Char(','));
-}
-
-QString frequencyText(const QVariant &f)
-{
-    if (f.typeId() == QMetaType::QString)
-        return f.toString();
-    if (f.canConvert<double>())
-        return numberText(f.toDouble());
-    return f.toString();
-}
 
 }  // namespace
 
@@ -68,7 +52,7 @@ void Form1::decodeStatus()
     if (side == QLatin1String("L")) {
         const double n = store::germanNumber(field(balanceAmount));
         balance = n - 2 * n;
-        balanceText = numberText(balance.toDouble());
+        balanceText = store::numberText(balance.toDouble());
     } else if (side == QLatin1String("R")) {
         balance = field(balanceAmount);
         balanceText = balance.toString();
@@ -141,24 +125,15 @@ void Form1::showStation(const QVariant &frequency)
 {
     if (!frequency.isValid() || (frequency.typeId() == QMetaType::QString && frequency.toString().isEmpty()))
         return;
-    const QString text = frequencyText(frequency);
+    const QString text = store::frequencyText(frequency);
     nameA->setForeColor(colours::nameGreen);
     nameA->setText(text);
     frequenzA->clear();
 
-    // Converted only to compare with a record: without records a frequency
-    // that is no number (dashes while the tuner searches) is just shown.
-    std::optional<long long> number;
-    for (int i = 1; i < nameRecordEnd; ++i) {
-        const StationRecord &r = stationNames[size_t(i)];
-        if (!number)
-            number = store::frequencyNumber(frequency);
-        if (*number == store::frequencyNumber(r.freq)) {
-            nameA->setText(r.name);
-            frequenzA->setText(text + QStringLiteral("  ") + r.note);
-            nameA->setForeColor(r.flag == 1 ? colours::nameGreen : colours::olive);
-            break;
-        }
+    if (const StationRecord *r = stationRecordOf(frequency)) {
+        nameA->setText(r->name);
+        frequenzA->setText(text + QStringLiteral("  ") + r->note);
+        nameA->setForeColor(r->flag == 1 ? colours::nameGreen : colours::olive);
     }
 
     for (int i = 1; i <= 30; ++i)
@@ -169,4 +144,19 @@ void Form1::showStation(const QVariant &frequency)
             break;
         }
     }
+}
+
+const StationRecord *Form1::stationRecordOf(const QVariant &frequency) const
+{
+    // Converted only to compare with a record: without records a frequency
+    // that is no number (dashes while the tuner searches) throws nothing.
+    std::optional<long long> number;
+    for (int i = 1; i < nameRecordEnd && i < int(stationNames.size()); ++i) {
+        const StationRecord &r = stationNames[size_t(i)];
+        if (!number)
+            number = store::frequencyNumber(frequency);
+        if (*number == store::frequencyNumber(r.freq))
+            return &r;
+    }
+    return nullptr;
 }

@@ -99,4 +99,20 @@ long long roundHalfEven(double v)
     return wholeNumber(r, QString::number(v));
 }
 
+QString numberText(double v)
+{
+    if (v == double(qint64(v)))
+        return QString::number(qint64(v));
+    return QString::number(v, 'g', 15).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+QString frequencyText(const QVariant &f)
+{
+    if (f.typeId() == QMetaType::QString)
+        return f.toString();
+    if (f.canConvert<double>())
+        return numberText(f.toDouble());
+    return f.toString();
+}
+
 }  // namespace store

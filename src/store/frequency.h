@@ -25,6 +25,12 @@ long long frequencyNumber(const QString &text);
 // value counts as 0; texts as above.
 long long frequencyNumber(const QVariant &value);
 
+// Plain decimal text of a number, as the device and the files write it.
+QString numberText(double v);
+// A frequency as the station display shows it: FM as received, AM (a
+// number) as plain decimal text.
+QString frequencyText(const QVariant &f);
+
 // Rounds to the nearest whole number, an exact half to the even neighbour.
 long long roundHalfEven(double v);
 

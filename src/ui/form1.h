@@ -57,6 +57,9 @@ public:
     void startRepeat(cmd::Code code, int limit);
     void decodeStatus();
     void showStation(const QVariant &frequency);
+    // The station list's record of `frequency`, or none. Throws
+    // ConversionError when there are records and it is no number.
+    const StationRecord *stationRecordOf(const QVariant &frequency) const;
     // Window enabled flag: while false, input to the window is dropped but
     // nothing is painted grey.
     void setFormEnabled(bool on);
