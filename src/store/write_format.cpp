@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -77,12 +78,17 @@ bool FieldReader::atEnd() const
 
 int FieldReader::lineAt(qsizetype pos) const
 {
-    int line = 1;
-    for (qsizetype i = 0; i < pos && i < text_.size(); ++i) {
-        if (text_[i] == u'\n' || (text_[i] == u'\r' && (i + 1 >= text_.size() || text_[i + 1] != u'\n')))
-            ++line;
+    pos = std::min(pos, text_.size());
+    if (pos < countedTo_) {
+        countedTo_ = 0;
+        linesBefore_ = 1;
     }
-    return line;
+    for (qsizetype i = countedTo_; i < pos; ++i) {
+        if (text_[i] == u'\n' || (text_[i] == u'\r' && (i + 1 >= text_.size() || text_[i + 1] != u'\n')))
+            ++linesBefore_;
+    }
+    countedTo_ = pos;
+    return linesBefore_;
 }
 
 void FieldReader::fail(const std::string &what, qsizetype pos) const

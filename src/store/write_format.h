@@ -68,6 +68,10 @@ private:
     qsizetype pos_ = 0;
     qsizetype fieldStart_ = 0;
     bool fieldOwed_ = false;  // a comma was read: one more field follows
+    // Lines counted so far: the reader moves forward, so each line end is
+    // counted once, not again for every field.
+    mutable qsizetype countedTo_ = 0;
+    mutable int linesBefore_ = 1;
 };
 
 // Empty (an invalid QVariant) or the number the field holds; throws
