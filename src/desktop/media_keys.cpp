@@ -1,5 +1,6 @@
 #include "desktop/media_keys.h"
 
+#include "amp/source_names.h"
 #include "players/transport_keys.h"
 #include "ui/form1.h"
 
@@ -101,40 +102,24 @@ Capabilities capabilitiesOf(Source source)
 
 Source sourceOfWindow(const QString &sourceDisplay, const QString &dumpSource)
 {
-    struct Name {
-        const char *display;
-        const char *dump;
-        Source source;
-    };
-    static const Name names[] = {
-        {"TV", "TV", Source::Tv},          {"FM", "FM", Source::Fm},          {"AM", "AM", Source::Am},
-        {"Tape 1", "T1", Source::Tape1},   {"Tape 2", "T2", Source::Tape2},   {"Phono", "PH", Source::Phono},
-        {"CD", "CD", Source::Cd},
-    };
-    for (const Name &n : names)
-        if (sourceDisplay == QLatin1String(n.display))
-            return n.source;
+    // Source follows the source keys' order, after Off.
+    const auto sourceAt = [](size_t i) { return Source(int(i) + 1); };
+    for (size_t i = 0; i < amp::sourceNames.size(); ++i)
+        if (sourceDisplay == QLatin1String(amp::sourceNames[i].shown))
+            return sourceAt(i);
     // The configuration view hides the source: the device's last word counts.
     if (sourceDisplay == QLatin1String("config"))
-        for (const Name &n : names)
-            if (dumpSource == QLatin1String(n.dump))
-                return n.source;
+        for (size_t i = 0; i < amp::sourceNames.size(); ++i)
+            if (dumpSource == QLatin1String(amp::sourceNames[i].dump))
+                return sourceAt(i);
     return Source::Off;  // "OFF", "off", or nothing known yet
 }
 
 QString sourceCaption(Source source)
 {
-    switch (source) {
-    case Source::Tv: return QStringLiteral("TV");
-    case Source::Fm: return QStringLiteral("FM");
-    case Source::Am: return QStringLiteral("AM");
-    case Source::Tape1: return QStringLiteral("Tape 1");
-    case Source::Tape2: return QStringLiteral("Tape 2");
-    case Source::Phono: return QStringLiteral("Phono");
-    case Source::Cd: return QStringLiteral("CD");
-    case Source::Off: break;
-    }
-    return QStringLiteral("off");
+    if (source == Source::Off)
+        return QStringLiteral("off");
+    return QLatin1String(amp::sourceNames[size_t(int(source) - 1)].shown);
 }
 
 QString sourceKey(Source source)

@@ -9,6 +9,7 @@ class Form1;
 
 namespace desktop {
 
+// After Off, in the order of the source keys (amp::sourceNames).
 enum class Source { Off, Tv, Fm, Am, Tape1, Tape2, Phono, Cd };
 enum class Call { Play, Pause, PlayPause, Stop, Next, Previous };
 

@@ -1,6 +1,7 @@
 // Bringing the window into line with the status dump, and the station
 // display.
 
+#include "amp/source_names.h"
 #include "link/dump_layout.h"
 #include "store/frequency.h"
 #include "ui/form1.h"
@@ -92,12 +93,10 @@ void Form1::decodeStatus()
     // for a second press and step the station key mode.
     const QString src = field(source);
     if (src != currentSource.toString()) {
-        static const char *const names[7] = {"TV", "FM", "AM", "T1", "T2", "PH", "CD"};
-        static const char *const shown[7] = {"TV", "FM", "AM", "Tape 1", "Tape 2", "Phono", "CD"};
         const quint64 request = statusRequests_;
-        for (int i = 0; i < 7; ++i) {
-            if (src == QLatin1String(names[i])) {
-                if (quelA->text() != QLatin1String(shown[i]))
+        for (int i = 0; i < int(amp::sourceNames.size()); ++i) {
+            if (src == QLatin1String(amp::sourceNames[size_t(i)].dump)) {
+                if (quelA->text() != QLatin1String(amp::sourceNames[size_t(i)].shown))
                     Quelle_Click(i);
                 break;
             }
