@@ -264,14 +264,15 @@ TEST_F(InProcessTest, DeviceLossAndReturn)
 TEST_F(InProcessTest, LateAnswerIsFollowed)
 {
     // The request takes 0.1 s on the line and the simulator reacts 50 ms
-    // after it: with 1.75 s more, its answer begins 1.9 s after the request.
+    // after it: with 1.75 s more, its answer begins 1.9 s after the request,
+    // just before the answer watch at 2 s. What the window shows in between
+    // depends on how two processes are scheduled; the virtual-time status
+    // tests pin that down. Here only the end counts: an answer given up as
+    // absent would not be stored, so a whole dump means it was followed.
     stopSim();
     startSim({QStringLiteral("--delay"), QStringLiteral("1750")});
     startWindow();
-    QTest::qWait(2300);  // past the answer watch, a few characters in
-    EXPECT_NE(form->quelA->text(), QStringLiteral("off"));
-    EXPECT_EQ(form->statusPending, 1);
-    ASSERT_TRUE(waitForDump(5000));
+    ASSERT_TRUE(waitForDump(7300));
     EXPECT_EQ(form->quelA->text(), QStringLiteral("FM"));
     EXPECT_EQ(form->volR->value(), 30);
     EXPECT_TRUE(form->formEnabled());
