@@ -53,15 +53,9 @@ protected:
 
 TEST_F(RealStackTest, TheProgramAsksForStatusFirst)
 {
-    // The program looks for its data files and COM1 beside itself.
-    ASSERT_TRUE(QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), path(QStringLiteral("pelora"))));
-    QFile::setPermissions(path(QStringLiteral("pelora")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(copyProgram(path(QStringLiteral("pelora"))));
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    // No session bus: a pelora the user runs must not take this start for a second one.
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + path(QStringLiteral("no-bus")));
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(programEnv(dir.path()));
     program.start(path(QStringLiteral("pelora")), {});
     ASSERT_TRUE(program.waitForStarted(5000));
     ASSERT_TRUE(QTest::qWaitFor([this] { return !simCodes().empty(); }, 5000));
@@ -93,10 +87,9 @@ TEST(InstalledPrograms, SimulatorAndProgramMeetInTheUsersDataDirectory)
     ASSERT_TRUE(copy(built + "pelora-sim", QStringLiteral("portable/pelora-sim")));
     ASSERT_TRUE(copy(samples + "config.dat", QStringLiteral("portable/config.dat")));
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = programEnv(r.path());
     env.insert(QStringLiteral("HOME"), r.path());
     env.insert(QStringLiteral("XDG_DATA_HOME"), r.filePath(QStringLiteral("data")));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     auto isLink = [&](const QString &path) { return QFileInfo(r.filePath(path)).isSymLink(); };
 
     QProcess portable;
@@ -168,9 +161,7 @@ TEST(BadDataFiles, EachKindFailsTheStartWithItsReason)
         QTemporaryDir dir;
         ASSERT_TRUE(dir.isValid());
         const QDir d(dir.path());
-        ASSERT_TRUE(QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), d.filePath(QStringLiteral("pelora"))));
-        QFile::setPermissions(d.filePath(QStringLiteral("pelora")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ASSERT_TRUE(copyProgram(d.filePath(QStringLiteral("pelora"))));
         std::map<QString, QByteArray> kept;
         for (const QString &name : names) {
             if (name == c.file)
@@ -183,10 +174,7 @@ TEST(BadDataFiles, EachKindFailsTheStartWithItsReason)
         ASSERT_TRUE(c.put(d.filePath(c.file)));
 
         QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + d.filePath(QStringLiteral("no-bus")));
-        program.setProcessEnvironment(env);
+        program.setProcessEnvironment(programEnv(dir.path()));
         program.start(d.filePath(QStringLiteral("pelora")), {});
         ASSERT_TRUE(program.waitForStarted(5000));
         QByteArray err;
@@ -280,11 +268,9 @@ TEST_F(InProcessTest, LateAnswerIsFollowed)
 
 TEST_F(RealStackTest, EndingSignalsSaveWhatTheUserSetAndExitZero)
 {
-    ASSERT_TRUE(QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), path(QStringLiteral("pelora"))));
-    QFile::setPermissions(path(QStringLiteral("pelora")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(copyProgram(path(QStringLiteral("pelora"))));
     const QByteArray memory = readFile(QStringLiteral("Speicherplatz.txt"));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QProcessEnvironment env = programEnv(dir.path());
     size_t requests = 0;
     for (int sig : {SIGTERM, SIGHUP, SIGINT}) {
         SCOPED_TRACE(sig);
