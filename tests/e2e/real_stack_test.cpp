@@ -6,6 +6,7 @@
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/quit_requests.h"
 #include "ui/form1.h"
+#include "user_input.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -30,13 +31,16 @@ class InProcessTest : public RealStackTest {
 protected:
     platform::Platform platform;
     std::unique_ptr<Form1> form;
+    std::unique_ptr<UserInput> input;
 
     void startWindow()
     {
         platform = platform::makeQtPlatform(dir.path());
         form = std::make_unique<Form1>(platform);
+        input = std::make_unique<UserInput>(form.get());
         ASSERT_TRUE(form->Form_Load());
         form->show();
+        input->activate();
     }
     bool waitForDump(int ms = 6000)
     {
@@ -44,6 +48,7 @@ protected:
     }
     void TearDown() override
     {
+        input.reset();
         form.reset();
         RealStackTest::TearDown();
     }
@@ -211,13 +216,13 @@ TEST_F(InProcessTest, WindowFollowsTheDeviceAndKeysReachIt)
     EXPECT_FALSE(form->nameA->text().isEmpty());
     EXPECT_EQ(simCodes().front(), "0:7");
 
-    QTest::mouseClick(form->Quelle[6], Qt::LeftButton);
+    input->click(form->Quelle[6]);
     EXPECT_TRUE(waitForCode("0<>"));
-    QTest::mouseClick(form->muteK, Qt::LeftButton);
+    input->click(form->muteK);
     EXPECT_TRUE(waitForCode("0<5"));
 
     // Closing writes the files: the window size chosen here is saved.
-    QTest::mouseClick(form->verkleinern, Qt::LeftButton);
+    input->click(form->verkleinern);
     form->close();
     const QList<QByteArray> firstLine = readFile(QStringLiteral("config.dat")).split('\n').first().split(',');
     ASSERT_GE(firstLine.size(), 12);
@@ -310,7 +315,7 @@ TEST_F(InProcessTest, ASignalClosesTheWindowTheNormalWayOnce)
         raise(SIGHUP);  // another request while the window closes
         form->close();
     });
-    QTest::mouseClick(form->verkleinern, Qt::LeftButton);  // the user shrinks the window
+    input->click(form->verkleinern);  // the user shrinks the window
     raise(SIGTERM);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, 3000));
     QTest::qWait(100);
