@@ -43,13 +43,6 @@ protected:
         player->call(c, [result](bool ran) { *result = ran; });
         return result;
     }
-    KeyLabel *transportKey(const char *control) const
-    {
-        for (KeyLabel *k : form->transportKeys)
-            if (k->objectName() == QLatin1String(control))
-                return k;
-        return nullptr;
-    }
 };
 
 }  // namespace
