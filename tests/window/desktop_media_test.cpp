@@ -256,7 +256,7 @@ TEST_F(MediaPlayerTest, APortChosenFromTheListIsOpenedAtOnceAndRemembered)
     desktop::Settings settings(dir.path());
     desktop::PortChoice *choice = desktop::addPortChoice(*form, player->gate(), settings);
     EXPECT_FALSE(choice->isVisible());
-    click(form->Quelle[7]);  // config
+    showConfig();
     ASSERT_TRUE(choice->isVisible());
     EXPECT_EQ(choice->currentText(), QStringLiteral("/dev/pts/77"));
     EXPECT_TRUE(choice->itemText(0).startsWith(QStringLiteral("COM1")));
@@ -287,7 +287,7 @@ TEST_F(MediaPlayerTest, APortChosenFromTheListIsOpenedAtOnceAndRemembered)
     run(3.5);
     // Neither line opened, so the window shows the device as off and hides
     // the list: the user brings it back with "config" and picks again.
-    click(form->Quelle[7]);
+    showConfig();
     input->focus(choice);
     input->key(Qt::Key_End);
     EXPECT_EQ(world->serial->devicePath(), QStringLiteral("/dev/ttyUSB7"));

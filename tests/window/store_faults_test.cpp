@@ -55,7 +55,7 @@ TEST_F(FileFaultTest, FileThatCannotBeWrittenKeepsItsContentsAndTheUserIsTold)
     const QByteArray slots = readFile(QStringLiteral("Speicherplatz.txt"));
     form->slotFrequency[2] = QStringLiteral("101.10");
     // The fallback station " 4", picked on the configuration panel by keys.
-    click(form->Quelle[7]);
+    showConfig();
     input->focus(form->Ausweichsender);
     input->key(Qt::Key_Home);
     for (int i = 0; i < 3; ++i)
