@@ -57,8 +57,7 @@ protected:
         ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("app")));
         for (const char *name : {"config.dat", "Speicherplatz.txt", "Sendername.txt"})
             ASSERT_TRUE(QFile::copy(path(QLatin1String(name)), appPath(QLatin1String(name))));
-        ASSERT_TRUE(QFile::copy(kPelora, appPath(QStringLiteral("pelora"))));
-        QFile::setPermissions(appPath(QStringLiteral("pelora")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ASSERT_TRUE(copyProgram(appPath(QStringLiteral("pelora"))));
     }
 
     void TearDown() override
@@ -189,10 +188,7 @@ TEST(DesktopCommandLine, WorksWithoutADisplayOrABus)
 TEST_F(RealStackTest, WithoutASessionBusTheProgramRunsAndSaysSoOnce)
 {
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + path(QStringLiteral("no-bus")));
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(programEnv(dir.path()));
     program.start(kPelora, {QStringLiteral("--port"), QFileInfo(path(QStringLiteral("COM1"))).symLinkTarget()});
     ASSERT_TRUE(program.waitForStarted(5000));
     EXPECT_TRUE(waitForCode("0:7", 5000));

@@ -13,6 +13,26 @@
 #include <string>
 #include <vector>
 
+// The environment for a started pelora: no display, and a session bus
+// address under `dir` where nothing listens. On a bus where another pelora
+// runs (the user's, or a test running beside this one) the start would take
+// itself for a second one and end at once.
+inline QProcessEnvironment programEnv(const QString &dir)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + QDir(dir).filePath(QStringLiteral("no-bus")));
+    return env;
+}
+
+// A copy of the built pelora at `to`: it looks for its data files and COM1
+// beside itself.
+inline bool copyProgram(const QString &to)
+{
+    return QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), to) &&
+           QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 class RealStackTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;

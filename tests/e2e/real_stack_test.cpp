@@ -6,6 +6,7 @@
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/quit_requests.h"
 #include "ui/form1.h"
+#include "user_input.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -30,13 +31,16 @@ class InProcessTest : public RealStackTest {
 protected:
     platform::Platform platform;
     std::unique_ptr<Form1> form;
+    std::unique_ptr<UserInput> input;
 
     void startWindow()
     {
         platform = platform::makeQtPlatform(dir.path());
         form = std::make_unique<Form1>(platform);
+        input = std::make_unique<UserInput>(form.get());
         ASSERT_TRUE(form->Form_Load());
         form->show();
+        input->activate();
     }
     bool waitForDump(int ms = 6000)
     {
@@ -44,6 +48,7 @@ protected:
     }
     void TearDown() override
     {
+        input.reset();
         form.reset();
         RealStackTest::TearDown();
     }
@@ -53,15 +58,9 @@ protected:
 
 TEST_F(RealStackTest, TheProgramAsksForStatusFirst)
 {
-    // The program looks for its data files and COM1 beside itself.
-    ASSERT_TRUE(QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), path(QStringLiteral("pelora"))));
-    QFile::setPermissions(path(QStringLiteral("pelora")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(copyProgram(path(QStringLiteral("pelora"))));
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    // No session bus: a pelora the user runs must not take this start for a second one.
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + path(QStringLiteral("no-bus")));
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(programEnv(dir.path()));
     program.start(path(QStringLiteral("pelora")), {});
     ASSERT_TRUE(program.waitForStarted(5000));
     ASSERT_TRUE(QTest::qWaitFor([this] { return !simCodes().empty(); }, 5000));
@@ -93,10 +92,9 @@ TEST(InstalledPrograms, SimulatorAndProgramMeetInTheUsersDataDirectory)
     ASSERT_TRUE(copy(built + "pelora-sim", QStringLiteral("portable/pelora-sim")));
     ASSERT_TRUE(copy(samples + "config.dat", QStringLiteral("portable/config.dat")));
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment env = programEnv(r.path());
     env.insert(QStringLiteral("HOME"), r.path());
     env.insert(QStringLiteral("XDG_DATA_HOME"), r.filePath(QStringLiteral("data")));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     auto isLink = [&](const QString &path) { return QFileInfo(r.filePath(path)).isSymLink(); };
 
     QProcess portable;
@@ -168,9 +166,7 @@ TEST(BadDataFiles, EachKindFailsTheStartWithItsReason)
         QTemporaryDir dir;
         ASSERT_TRUE(dir.isValid());
         const QDir d(dir.path());
-        ASSERT_TRUE(QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), d.filePath(QStringLiteral("pelora"))));
-        QFile::setPermissions(d.filePath(QStringLiteral("pelora")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ASSERT_TRUE(copyProgram(d.filePath(QStringLiteral("pelora"))));
         std::map<QString, QByteArray> kept;
         for (const QString &name : names) {
             if (name == c.file)
@@ -183,10 +179,7 @@ TEST(BadDataFiles, EachKindFailsTheStartWithItsReason)
         ASSERT_TRUE(c.put(d.filePath(c.file)));
 
         QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + d.filePath(QStringLiteral("no-bus")));
-        program.setProcessEnvironment(env);
+        program.setProcessEnvironment(programEnv(dir.path()));
         program.start(d.filePath(QStringLiteral("pelora")), {});
         ASSERT_TRUE(program.waitForStarted(5000));
         QByteArray err;
@@ -223,13 +216,13 @@ TEST_F(InProcessTest, WindowFollowsTheDeviceAndKeysReachIt)
     EXPECT_FALSE(form->nameA->text().isEmpty());
     EXPECT_EQ(simCodes().front(), "0:7");
 
-    QTest::mouseClick(form->Quelle[6], Qt::LeftButton);
+    input->click(form->Quelle[6]);
     EXPECT_TRUE(waitForCode("0<>"));
-    QTest::mouseClick(form->muteK, Qt::LeftButton);
+    input->click(form->muteK);
     EXPECT_TRUE(waitForCode("0<5"));
 
     // Closing writes the files: the window size chosen here is saved.
-    QTest::mouseClick(form->verkleinern, Qt::LeftButton);
+    input->click(form->verkleinern);
     form->close();
     const QList<QByteArray> firstLine = readFile(QStringLiteral("config.dat")).split('\n').first().split(',');
     ASSERT_GE(firstLine.size(), 12);
@@ -264,14 +257,15 @@ TEST_F(InProcessTest, DeviceLossAndReturn)
 TEST_F(InProcessTest, LateAnswerIsFollowed)
 {
     // The request takes 0.1 s on the line and the simulator reacts 50 ms
-    // after it: with 1.75 s more, its answer begins 1.9 s after the request.
+    // after it: with 1.75 s more, its answer begins 1.9 s after the request,
+    // just before the answer watch at 2 s. What the window shows in between
+    // depends on how two processes are scheduled; the virtual-time status
+    // tests pin that down. Here only the end counts: an answer given up as
+    // absent would not be stored, so a whole dump means it was followed.
     stopSim();
     startSim({QStringLiteral("--delay"), QStringLiteral("1750")});
     startWindow();
-    QTest::qWait(2300);  // past the answer watch, a few characters in
-    EXPECT_NE(form->quelA->text(), QStringLiteral("off"));
-    EXPECT_EQ(form->statusPending, 1);
-    ASSERT_TRUE(waitForDump(5000));
+    ASSERT_TRUE(waitForDump(7300));
     EXPECT_EQ(form->quelA->text(), QStringLiteral("FM"));
     EXPECT_EQ(form->volR->value(), 30);
     EXPECT_TRUE(form->formEnabled());
@@ -279,11 +273,9 @@ TEST_F(InProcessTest, LateAnswerIsFollowed)
 
 TEST_F(RealStackTest, EndingSignalsSaveWhatTheUserSetAndExitZero)
 {
-    ASSERT_TRUE(QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), path(QStringLiteral("pelora"))));
-    QFile::setPermissions(path(QStringLiteral("pelora")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(copyProgram(path(QStringLiteral("pelora"))));
     const QByteArray memory = readFile(QStringLiteral("Speicherplatz.txt"));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QProcessEnvironment env = programEnv(dir.path());
     size_t requests = 0;
     for (int sig : {SIGTERM, SIGHUP, SIGINT}) {
         SCOPED_TRACE(sig);
@@ -323,7 +315,7 @@ TEST_F(InProcessTest, ASignalClosesTheWindowTheNormalWayOnce)
         raise(SIGHUP);  // another request while the window closes
         form->close();
     });
-    QTest::mouseClick(form->verkleinern, Qt::LeftButton);  // the user shrinks the window
+    input->click(form->verkleinern);  // the user shrinks the window
     raise(SIGTERM);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, 3000));
     QTest::qWait(100);

@@ -106,6 +106,14 @@ protected:
     void click(QWidget *w) { input->click(w); }
     void type(char c) { input->type(c); }
 
+    // Brings up the configuration panels with "config", unless they are
+    // up already; the key sends nothing to the device.
+    void showConfig()
+    {
+        if (!form->Demo->isVisible())
+            click(form->Quelle[7]);
+    }
+
     const std::vector<platform::virt::VirtualMessageBoxes::Shown> &messages() const
     {
         return world->messages->shown;

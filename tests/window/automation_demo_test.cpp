@@ -63,11 +63,6 @@ protected:
         world->platform.random = std::move(r);
         return raw;
     }
-    void showConfig()
-    {
-        if (!form->Demo->isVisible())
-            click(form->Quelle[7]);  // "config" sends nothing
-    }
     // Ticks and clears by clicking, as a user does.
     void tick(QCheckBox *box, Qt::CheckState state)
     {

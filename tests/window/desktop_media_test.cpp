@@ -43,13 +43,6 @@ protected:
         player->call(c, [result](bool ran) { *result = ran; });
         return result;
     }
-    KeyLabel *transportKey(const char *control) const
-    {
-        for (KeyLabel *k : form->transportKeys)
-            if (k->objectName() == QLatin1String(control))
-                return k;
-        return nullptr;
-    }
 };
 
 }  // namespace
@@ -263,15 +256,15 @@ TEST_F(MediaPlayerTest, APortChosenFromTheListIsOpenedAtOnceAndRemembered)
     desktop::Settings settings(dir.path());
     desktop::PortChoice *choice = desktop::addPortChoice(*form, player->gate(), settings);
     EXPECT_FALSE(choice->isVisible());
-    click(form->Quelle[7]);  // config
+    showConfig();
     ASSERT_TRUE(choice->isVisible());
     EXPECT_EQ(choice->currentText(), QStringLiteral("/dev/pts/77"));
     EXPECT_TRUE(choice->itemText(0).startsWith(QStringLiteral("COM1")));
 
     // Home on the focused list takes its first entry: the COM1 entry.
     clearLine();
-    choice->setFocus();
-    QTest::keyClick(choice, Qt::Key_Home);
+    input->focus(choice);
+    input->key(Qt::Key_Home);
     EXPECT_EQ(world->serial->devicePath(), QString());
     EXPECT_TRUE(world->serial->isOpen());
     run(3.5);
@@ -284,7 +277,7 @@ TEST_F(MediaPlayerTest, APortChosenFromTheListIsOpenedAtOnceAndRemembered)
     // A device that does not open: the old line stays, and the user is told.
     choice->addItem(QStringLiteral("/dev/ttyUSB7"), QStringLiteral("/dev/ttyUSB7"));
     world->serial->setOpenFails(true);
-    QTest::keyClick(choice, Qt::Key_End);
+    input->key(Qt::Key_End);
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_TRUE(messages()[0].text.startsWith(QStringLiteral("Der Port /dev/ttyUSB7 lässt sich nicht öffnen")));
     EXPECT_EQ(world->serial->devicePath(), QString());
@@ -292,7 +285,11 @@ TEST_F(MediaPlayerTest, APortChosenFromTheListIsOpenedAtOnceAndRemembered)
     world->serial->setOpenFails(false);
     choice->addItem(QStringLiteral("/dev/ttyUSB7"), QStringLiteral("/dev/ttyUSB7"));
     run(3.5);
-    QTest::keyClick(choice, Qt::Key_End);
+    // Neither line opened, so the window shows the device as off and hides
+    // the list: the user brings it back with "config" and picks again.
+    showConfig();
+    input->focus(choice);
+    input->key(Qt::Key_End);
     EXPECT_EQ(world->serial->devicePath(), QStringLiteral("/dev/ttyUSB7"));
     EXPECT_EQ(QSettings(path(QStringLiteral("pelora.ini")), QSettings::IniFormat).value(QStringLiteral("serial/device")),
               QStringLiteral("/dev/ttyUSB7"));

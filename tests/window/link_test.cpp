@@ -264,7 +264,7 @@ TEST_F(LinkTest, ClosingDuringALongRunEndsTheRunAndTheLine)
     const QByteArray memory = readFile(QStringLiteral("Speicherplatz.txt"));
     const double t0 = now();
     world->sched.schedule(t0 + 20.0, [this] { form->close(); });
-    click(form->Quelle[7]);
+    showConfig();
     click(form->StationenEinlesen);  // the import waits minutes in its handler
     EXPECT_LT(now() - t0, 21.0);     // the run ended with the window
     // Three slots read of thirty: the close keeps the memory file as it was.

@@ -31,13 +31,6 @@ protected:
             run(0.2);
         }
     }
-    KeyLabel *key(const char *control) const
-    {
-        for (KeyLabel *k : form->transportKeys)
-            if (k->objectName() == QLatin1String(control))
-                return k;
-        return nullptr;
-    }
 };
 
 }  // namespace
@@ -76,13 +69,13 @@ TEST_F(TransportKeyTest, SharedCodesAcrossPanels)
         {"Label9", "Label31"},   // "a.spce" and "repeat"
     };
     for (const auto &[a, b] : same) {
-        showPanelOf(key(a));
+        showPanelOf(transportKey(a));
         clearLine();
-        click(key(a));
+        click(transportKey(a));
         const auto first = codeTexts();
-        showPanelOf(key(b));
+        showPanelOf(transportKey(b));
         clearLine();
-        click(key(b));
+        click(transportKey(b));
         run(0.3);
         const auto second = codeTexts();
         ASSERT_EQ(first.size(), 1u) << a;
@@ -93,8 +86,8 @@ TEST_F(TransportKeyTest, SharedCodesAcrossPanels)
 
 TEST_F(TransportKeyTest, TwoKeysWithinTheFlashBothSendAndBothRest)
 {
-    KeyLabel *rec = key("Label10");
-    KeyLabel *gotoKey = key("Label13");  // "set" of the second tape panel
+    KeyLabel *rec = transportKey("Label10");
+    KeyLabel *gotoKey = transportKey("Label13");  // "set" of the second tape panel
     showPanelOf(rec);
     clearLine();
     QColor recDuring, gotoDuring;

@@ -54,7 +54,12 @@ TEST_F(FileFaultTest, FileThatCannotBeWrittenKeepsItsContentsAndTheUserIsTold)
     startAndSettle();
     const QByteArray slots = readFile(QStringLiteral("Speicherplatz.txt"));
     form->slotFrequency[2] = QStringLiteral("101.10");
-    form->Ausweichsender->setCurrentIndex(3);
+    // The fallback station " 4", picked on the configuration panel by keys.
+    showConfig();
+    input->focus(form->Ausweichsender);
+    input->key(Qt::Key_Home);
+    for (int i = 0; i < 3; ++i)
+        input->key(Qt::Key_Down);
     QFile::setPermissions(path(QStringLiteral("Speicherplatz.txt")), QFile::ReadOwner);
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
     {

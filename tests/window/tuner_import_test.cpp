@@ -48,7 +48,7 @@ TEST_F(ImportTest, RecordsTheDeviceMemoryAndWritesTheFileAtOnce)
         progressTitle = form->windowTitle();
         progressShown = form->progressA->isVisible();
     });
-    click(form->Quelle[7]);  // the key lives on the configuration panel
+    showConfig();  // the key lives on the configuration panel
     const double t0 = now();
     click(form->StationenEinlesen);
     const double took = now() - t0;
@@ -100,7 +100,7 @@ TEST_F(ImportTest, DeviceOffAbortsWithItsMessage)
     const QByteArray fileBefore = readFile(QStringLiteral("Speicherplatz.txt"));
     const QString caption = form->stationT[3]->text();
     const TextArray slotsBefore = form->slotFrequency;
-    click(form->Quelle[7]);
+    showConfig();
     clearLine();
     click(form->StationenEinlesen);
     run(1);
@@ -126,12 +126,12 @@ TEST_F(ImportTest, SecondPressDuringARunIsIgnored)
     auto pressAgain = [&] {
         if (!form->formEnabled())
             return;
-        click(form->Quelle[7]);
+        showConfig();
         click(form->StationenEinlesen);
     };
     at(7.5, pressAgain);
     at(60, pressAgain);
-    click(form->Quelle[7]);
+    showConfig();
     click(form->StationenEinlesen);
     EXPECT_EQ(notices, 1);
     EXPECT_EQ(form->slotDirectMode, 0);
@@ -150,7 +150,7 @@ TEST_F(ImportTest, NoisyFrequencyIsAskedForAgainAndNeverStored)
     device.spoilFrequency(12);     // "10?.85" on every answer
     device.spoilFrequency(30);     // " 9?.10"
     startAndSettle();
-    click(form->Quelle[7]);
+    showConfig();
     click(form->StationenEinlesen);
 
     EXPECT_EQ(form->slotFrequency[3], QStringLiteral(" 89.00"));
@@ -192,7 +192,7 @@ TEST_F(ImportTest, RunEndedEarlyByAThrownConversionSaysSoAndKeepsTheFile)
     device.state().fm = *slots[0];
     startAndSettle();
     const QByteArray fileBefore = readFile(QStringLiteral("Speicherplatz.txt"));
-    click(form->Quelle[7]);
+    showConfig();
     click(form->StationenEinlesen);
 
     ASSERT_EQ(messages().size(), 2u);

@@ -69,7 +69,7 @@ TEST_F(SteppingTest, EachStepKeyWritesItsCodeAndSettles)
 TEST_F(SteppingTest, TestDisplayFlashesFourSecondsAndLeavesTheRestAlone)
 {
     startQuiet();
-    click(form->Quelle[7]);  // the key lives on the configuration panel
+    showConfig();  // the key lives on the configuration panel
     const QString name = form->nameA->text();
     const bool refresh = form->dauertimer->isEnabled();
     clearLine();

@@ -47,6 +47,15 @@ protected:
     // handler is waiting then.
     void at(double delay, std::function<void()> fn) { world->sched.schedule(now() + delay, std::move(fn)); }
 
+    // A key of the player panels by its control name.
+    KeyLabel *transportKey(const char *control) const
+    {
+        for (KeyLabel *k : form->transportKeys)
+            if (k->objectName() == QLatin1String(control))
+                return k;
+        return nullptr;
+    }
+
     void chooseFallback(const QString &entry)
     {
         form->Ausweichsender->setCurrentIndex(form->Ausweichsender->findText(entry));
