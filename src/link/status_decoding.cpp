@@ -28,7 +28,6 @@ void paintSwitch(KeyLabel *key, const QString &flag)
         key->setBackColor(colours::white);
 }
 
-
 }  // namespace
 
 void Form1::decodeStatus()
