@@ -1,9 +1,9 @@
-#include "desktop/call_gate.h"
 #include "desktop/command_line.h"
 #include "desktop/media_player.h"
 #include "desktop/mpris_service.h"
 #include "desktop/port_choice.h"
 #include "desktop/settings.h"
+#include "platform/logging.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/quit_requests.h"
 #include "ui/form1.h"
@@ -42,6 +42,7 @@ void restorePosition(QWidget &w, const desktop::Settings &settings)
 
 int main(int argc, char **argv)
 {
+    platform::logToStderr();
     QCoreApplication::setApplicationName(QStringLiteral("pelora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PELORA_VERSION));
     const desktop::CommandLine cmd = desktop::parseCommandLine(argumentList(argc, argv));
@@ -56,7 +57,6 @@ int main(int argc, char **argv)
         return 0;
 
     platform::Platform platform = platform::makeQtPlatform(platform::programDirectory());
-    desktop::WaitTracker *waits = desktop::WaitTracker::install(platform);
     desktop::Settings settings(platform.programDir);
     platform.serial->setDevicePath(desktop::startDevice(cmd.port, settings.device()));
 
@@ -64,13 +64,15 @@ int main(int argc, char **argv)
     platform::QuitRequests quitRequests([&form] { form.close(); });  // saves as the close box does
     if (!form.Form_Load())
         return 1;
-    desktop::MediaPlayer player(form, *waits);
-    desktop::addPortChoice(form, player.gate(), settings);
+    desktop::addPortChoice(form.door(), settings, platform, form.portPlace());
+    // The media interface only where there is a bus to offer it on.
+    std::unique_ptr<desktop::MediaPlayer> player;
     std::unique_ptr<desktop::MprisService> service;
     if (instance == desktop::Instance::First) {
-        service = std::make_unique<desktop::MprisService>(player);
+        player = std::make_unique<desktop::MediaPlayer>(form.door());
+        service = std::make_unique<desktop::MprisService>(*player);
         if (!service->registerOnBus())
-            std::fprintf(stderr, "pelora: the media interface could not be put on the bus\n");
+            qCWarning(lcDesktop) << "the media interface could not be put on the bus";
     }
     restorePosition(form, settings);
     form.show();

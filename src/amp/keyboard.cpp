@@ -2,7 +2,7 @@
 // window's event filter calls this before the focused control gets the
 // character, which then goes on unchanged.
 
-#include "desktop/media_keys.h"
+#include "model/player_calls.h"
 #include "ui/form1.h"
 
 void Form1::Form_KeyPress(int keyAscii)
@@ -19,6 +19,8 @@ void Form1::Form_KeyPress(int keyAscii)
         volR->setValue(std::max(volR->value() - 1, volR->minimum()));
     }
     volA->setText(QString::number(volR->value()));
+    if (keyAscii == '+' || keyAscii == '-')
+        hifi_.setLevel(model::Level::Volume, volR->value());
 }
 
 bool Form1::mediaKey_Press(int key)
@@ -26,20 +28,19 @@ bool Form1::mediaKey_Press(int key)
     // The keyboard's own volume keys do what "+", "-" and "mute" do; its
     // media keys drive the player that is the source, as the desktop's
     // media-player interface does.
-    desktop::Call call;
+    model::Call call;
     switch (key) {
     case Qt::Key_VolumeUp: Form_KeyPress('+'); return true;
     case Qt::Key_VolumeDown: Form_KeyPress('-'); return true;
     case Qt::Key_VolumeMute: muteK_Click(); return true;
-    case Qt::Key_MediaPlay: call = desktop::Call::Play; break;
-    case Qt::Key_MediaPause: call = desktop::Call::Pause; break;
-    case Qt::Key_MediaTogglePlayPause: call = desktop::Call::PlayPause; break;
-    case Qt::Key_MediaStop: call = desktop::Call::Stop; break;
-    case Qt::Key_MediaNext: call = desktop::Call::Next; break;
-    case Qt::Key_MediaPrevious: call = desktop::Call::Previous; break;
+    case Qt::Key_MediaPlay: call = model::Call::Play; break;
+    case Qt::Key_MediaPause: call = model::Call::Pause; break;
+    case Qt::Key_MediaTogglePlayPause: call = model::Call::PlayPause; break;
+    case Qt::Key_MediaStop: call = model::Call::Stop; break;
+    case Qt::Key_MediaNext: call = model::Call::Next; break;
+    case Qt::Key_MediaPrevious: call = model::Call::Previous; break;
     default: return false;
     }
-    const desktop::Source source = desktop::sourceOfWindow(quelA->text(), currentSource.toString());
-    desktop::runHandler(*this, desktop::handlerFor(source, call));
+    playerCall(call);
     return true;
 }

@@ -12,8 +12,8 @@ namespace {
 
 // Volume and balance move from the level last known; the burst is one code
 // longer than the distance moved.
-void moveFromLevel(Form1 &f, LevelSlider *slider, TextBox *readOut, QVariant &level, cmd::Code up,
-                   cmd::Code down)
+void moveFromLevel(Form1 &f, model::Level which, LevelSlider *slider, TextBox *readOut, QVariant &level,
+                   cmd::Code up, cmd::Code down)
 {
     // Read the level first: a level that is no number ends the handler
     // before anything has changed, and the periodic refresh keeps running.
@@ -30,6 +30,7 @@ void moveFromLevel(Form1 &f, LevelSlider *slider, TextBox *readOut, QVariant &le
     f.startRepeat(target > old ? up : down, int(std::min<long long>(distance + 1, INT_MAX)));
     f.dauertimer->setEnabled(true);
     level = slider->value();
+    f.hifi().setLevel(which, slider->value());
 }
 
 // Wait until a burst of `limit` codes has left, plus 0.6 s for the device.
@@ -42,12 +43,12 @@ float burstWait(int limit)
 
 void Form1::volR_Scroll()
 {
-    moveFromLevel(*this, volR, volA, volumeLevel, cmd::VolumeUp, cmd::VolumeDown);
+    moveFromLevel(*this, model::Level::Volume, volR, volA, volumeLevel, cmd::VolumeUp, cmd::VolumeDown);
 }
 
 void Form1::balR_Scroll()
 {
-    moveFromLevel(*this, balR, balA, balanceLevel, cmd::BalanceRight, cmd::BalanceLeft);
+    moveFromLevel(*this, model::Level::Balance, balR, balA, balanceLevel, cmd::BalanceRight, cmd::BalanceLeft);
 }
 
 void Form1::bassR_Scroll()
@@ -61,6 +62,7 @@ void Form1::bassR_Scroll()
     else if (v < 0)
         startRepeat(cmd::BassDown, -v);
     bassA->setText(QString::number(v * 2));
+    hifi_.setLevel(model::Level::Bass, v);
     dauertimer->setEnabled(true);
 }
 
@@ -70,6 +72,7 @@ void Form1::trebR_Scroll()
     // middle, then out to the value.
     dauertimer->setEnabled(false);
     trebA->setText(QString::number(trebR->value() * 2));
+    hifi_.setLevel(model::Level::Treble, trebR->value());
     startRepeat(cmd::TrebleDown, 11);
     Pause(burstWait(repeatLimit));
     startRepeat(cmd::TrebleUp, 5);
@@ -89,6 +92,7 @@ void Form1::bassA_Click()
     writeCode(cmd::BassCentre);
     bassA->setText(QStringLiteral("0"));
     bassR->setValue(0);
+    hifi_.setLevel(model::Level::Bass, 0);
 }
 
 void Form1::balA_Click()
@@ -97,6 +101,7 @@ void Form1::balA_Click()
     balA->setText(QStringLiteral("0"));
     balR->setValue(0);
     balanceLevel = 0;
+    hifi_.setLevel(model::Level::Balance, 0);
 }
 
 void Form1::trebA_Click()
@@ -107,6 +112,7 @@ void Form1::trebA_Click()
     startRepeat(cmd::TrebleUp, 5);
     trebA->setText(QStringLiteral("0"));
     trebR->setValue(0);
+    hifi_.setLevel(model::Level::Treble, 0);
 }
 
 void Form1::sliderMovedByUser(int slider)
@@ -127,6 +133,19 @@ void Form1::sliderRest_Timer(int slider)
     if (levelSliders()[size_t(slider)]->value() != sliderRestValue_[size_t(slider)])
         return;
     levelSlider_Scroll(slider);
+}
+
+void Form1::levelSlider_Set(int slider, int value)
+{
+    if (slider < 0 || slider >= int(levelSliders().size()))
+        return;
+    LevelSlider *s = levelSliders()[size_t(slider)];
+    const bool moving = sliderRest[size_t(slider)]->isEnabled();
+    const int before = s->value();
+    s->setValue(value);  // kept within the slider's range
+    // A value that moves nothing starts no action, but joins one under way.
+    if (s->value() != before || moving)
+        sliderMovedByUser(slider);
 }
 
 void Form1::levelSlider_Scroll(int slider)

@@ -24,7 +24,7 @@ void Form1::Quelle_Click(int index)
     Frame3->setVisible(true);
     for (QWidget *w : std::initializer_list<QWidget *>{nameA, frequenzA, tunerpanel1, tunerpanel2, tapepanel1,
                                                        tapepanel2, phonopanel, configpanel1, configpanel2,
-                                                       configpanel3, cdpanel, cdpanel2})
+                                                       configpanel3, cdpanel, cdpanel2, portPanel})
         w->setVisible(false);
     for (KeyLabel *k : Quelle)
         k->setBackColor(colours::black);
@@ -40,6 +40,7 @@ void Form1::Quelle_Click(int index)
     case 0:
         writeCode(cmd::SourceTv);
         quelA->setText(QStringLiteral("TV"));
+        hifi_.setSource(model::Source::Tv);
         Quelle[0]->setBackColor(colours::green);
         break;
     case 1:
@@ -57,6 +58,8 @@ void Form1::Quelle_Click(int index)
             refreshStationKeys();
             quelA->setText(QStringLiteral("FM"));
             tunerBand = QStringLiteral("FM");
+            hifi_.setSource(model::Source::Fm);
+            hifi_.setBand(tunerBand);
             showTuner();
             Quelle[1]->setBackColor(colours::green);
             break;
@@ -67,11 +70,14 @@ void Form1::Quelle_Click(int index)
         if (tunerBand == QLatin1String("AM")) {
             // The remembered station belongs to the other band.
             currentFrequency = QStringLiteral("");
+            hifi_.setStation({});
             Pause(0.5f);
             requestStatus();
         }
         quelA->setText(QStringLiteral("FM"));
         tunerBand = QStringLiteral("FM");
+        hifi_.setSource(model::Source::Fm);
+        hifi_.setBand(tunerBand);
         showTuner();
         showStation(currentFrequency);
         break;
@@ -80,11 +86,14 @@ void Form1::Quelle_Click(int index)
         Quelle[2]->setBackColor(colours::green);
         if (tunerBand == QLatin1String("FM")) {
             currentFrequency = QStringLiteral("");
+            hifi_.setStation({});
             Pause(0.5f);
             requestStatus();
         }
         quelA->setText(QStringLiteral("AM"));
         tunerBand = QStringLiteral("AM");
+        hifi_.setSource(model::Source::Am);
+        hifi_.setBand(tunerBand);
         showTuner();
         showStation(currentFrequency);
         break;
@@ -92,6 +101,7 @@ void Form1::Quelle_Click(int index)
     case 4:
         writeCode(index == 3 ? cmd::SourceTape1 : cmd::SourceTape2);
         quelA->setText(index == 3 ? QStringLiteral("Tape 1") : QStringLiteral("Tape 2"));
+        hifi_.setSource(index == 3 ? model::Source::Tape1 : model::Source::Tape2);
         Quelle[index]->setBackColor(colours::green);
         tapepanel1->setVisible(true);
         tapepanel2->setVisible(true);
@@ -99,12 +109,14 @@ void Form1::Quelle_Click(int index)
     case 5:
         writeCode(cmd::SourcePhono);
         quelA->setText(QStringLiteral("Phono"));
+        hifi_.setSource(model::Source::Phono);
         Quelle[5]->setBackColor(colours::green);
         phonopanel->setVisible(true);
         break;
     case 6:
         writeCode(cmd::SourceCd);
         quelA->setText(QStringLiteral("CD"));
+        hifi_.setSource(model::Source::Cd);
         Quelle[6]->setBackColor(colours::green);
         cdpanel->setVisible(true);
         cdpanel2->setVisible(true);
@@ -115,11 +127,13 @@ void Form1::Quelle_Click(int index)
         configpanel1->setVisible(true);
         configpanel2->setVisible(true);
         configpanel3->setVisible(true);
+        portPanel->setVisible(true);
         Quelle[7]->setBackColor(colours::green);
         break;
     case 8:
         writeCode(cmd::PowerOff);
         quelA->setText(QStringLiteral("OFF"));
+        hifi_.setSource(model::Source::Off);
         Quelle[8]->setBackColor(colours::green);
         break;
     default:

@@ -3,11 +3,11 @@
 // codes and waits.
 
 #include "ui/form1.h"
+#include "platform/logging.h"
 
 #include <QCheckBox>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -263,7 +263,7 @@ void Form1::Demo_Click()
     try {
         finished = programme.run();
     } catch (const WindowClosed &) {
-        std::fprintf(stderr, "pelora: %s\n", qUtf8Printable(abortedText(programme.currentSection(), "Fenster geschlossen")));
+        qCWarning(lcAutomation).noquote() << abortedText(programme.currentSection(), "Fenster geschlossen");
         throw;
     } catch (const std::exception &e) {
         // Whatever ends the script early, the user hears no more clicks and

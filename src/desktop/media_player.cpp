@@ -1,11 +1,5 @@
 #include "desktop/media_player.h"
 
-#include "amp/level_value.h"
-#include "store/frequency.h"
-#include "ui/form1.h"
-
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <cmath>
 
@@ -44,54 +38,37 @@ double volumeOfLevel(long long level)
     return double(level - kMinLevel) / double(kMaxLevel - kMinLevel);
 }
 
-MediaPlayer::MediaPlayer(Form1 &form, const WaitTracker &waits)
-    : form_(form), watchTimer_(form.plat.makeTimer()), gate_(form, waits)
+MediaPlayer::MediaPlayer(model::Door &door) : door_(door)
 {
     reported_ = state();
-    watchTimer_->setInterval(kWatchMs);
-    watchTimer_->onTick = [this] { watch(); };
-    watchTimer_->setEnabled(true);
-}
-
-MediaPlayer::~MediaPlayer()
-{
-    watchTimer_->onTick = nullptr;
+    const model::HifiModel *m = &door_.model();
+    connect(m, &model::HifiModel::sourceChanged, this, &MediaPlayer::modelChanged);
+    connect(m, &model::HifiModel::levelChanged, this, &MediaPlayer::modelChanged);
+    connect(m, &model::HifiModel::stationChanged, this, &MediaPlayer::modelChanged);
+    connect(m, &model::HifiModel::requestChanged, this, &MediaPlayer::modelChanged);
 }
 
 PlayerState MediaPlayer::state() const
 {
+    const model::HifiModel &m = door_.model();
     PlayerState s;
-    s.source = sourceOfWindow(form_.quelA->text(), form_.currentSource.toString());
-    s.can = capabilitiesOf(s.source);
-    s.playing = s.source != Source::Off;
-    try {
-        s.volume = volumeOfLevel(amp::wholeLevel(form_.volumeLevel));
-    } catch (const std::exception &) {
-        s.volume = volumeOfLevel(form_.volR->value());
-    }
-    s.title = sourceCaption(s.source);
-    s.trackId = QStringLiteral("/de/ondal/pelora/") + sourceKey(s.source);
-    if (s.source == Source::Fm || s.source == Source::Am) {
-        const QString freq = store::frequencyText(form_.currentFrequency).trimmed();
-        if (!freq.isEmpty()) {
-            s.title = freq;
-            s.frequency = freq + (s.source == Source::Fm ? QStringLiteral(" MHz") : QStringLiteral(" kHz"));
-            s.trackId += QLatin1Char('/') + pathElement(freq);
-            try {
-                // The station list names it, as the station display does.
-                if (const StationRecord *r = form_.stationRecordOf(form_.currentFrequency)) {
-                    s.title = r->name;
-                    s.note = r->note;
-                }
-            } catch (const std::exception &) {
-                // A frequency that is no number names no station.
-            }
-        }
+    s.source = m.source();
+    s.can = model::capabilitiesOf(s.source);
+    s.playback = model::playbackOf(s.source, m.request(s.source));
+    s.volume = volumeOfLevel(m.level(model::Level::Volume));
+    s.title = model::sourceCaption(s.source);
+    s.trackId = QStringLiteral("/de/ondal/pelora/") + model::sourceKey(s.source);
+    const model::Station &station = m.station();
+    if ((s.source == model::Source::Fm || s.source == model::Source::Am) && !station.frequency.isEmpty()) {
+        s.title = station.name.isEmpty() ? station.frequency : station.name;
+        s.note = station.note;
+        s.frequency = station.frequency + (s.source == model::Source::Fm ? QStringLiteral(" MHz") : QStringLiteral(" kHz"));
+        s.trackId += QLatin1Char('/') + pathElement(station.frequency);
     }
     return s;
 }
 
-void MediaPlayer::watch()
+void MediaPlayer::modelChanged()
 {
     const PlayerState now = state();
     if (now == reported_)
@@ -101,61 +78,14 @@ void MediaPlayer::watch()
     Q_EMIT changed(now, before);
 }
 
-void MediaPlayer::call(Call c, CallGate::Done done)
+void MediaPlayer::call(model::Call c, model::Door::Done done)
 {
-    // The source is read when the call runs: a status dump that arrives
-    // first may have changed it.
-    gate_.submit(
-        [this, c] {
-            runHandler(form_, handlerFor(state().source, c));
-        },
-        [this, done](bool ran) {
-            watch();
-            if (done)
-                done(ran);
-        });
+    door_.callPlayer(c, std::move(done));
 }
 
-void MediaPlayer::setVolume(double volume, CallGate::Done done)
+void MediaPlayer::setVolume(double volume, model::Door::Done done)
 {
-    // A widget's volume slider sends many levels while it is dragged: only
-    // the last one still waiting is moved to, and every caller is answered.
-    volumeTarget_ = levelOfVolume(volume);
-    volumeWaiters_.push_back(std::move(done));
-    if (volumeQueued_)
-        return;
-    volumeQueued_ = true;
-    gate_.submit(
-        [this] {
-            form_.volR->setValue(volumeTarget_);
-            form_.volR_Scroll();
-        },
-        [this](bool ran) {
-            volumeQueued_ = false;
-            const std::vector<CallGate::Done> waiters = std::move(volumeWaiters_);
-            volumeWaiters_.clear();
-            watch();
-            for (const CallGate::Done &d : waiters)
-                if (d)
-                    d(ran);
-        });
-}
-
-void MediaPlayer::raise()
-{
-    if (form_.isMinimized())
-        form_.showNormal();
-    else
-        form_.show();
-    form_.raise();
-    form_.activateWindow();
-}
-
-void MediaPlayer::quit()
-{
-    // Later, from the event loop, as the window's close button does: the
-    // caller gets its answer first.
-    QMetaObject::invokeMethod(&form_, [f = &form_] { f->close(); }, Qt::QueuedConnection);
+    door_.setLevel(model::Level::Volume, levelOfVolume(volume), std::move(done));
 }
 
 }  // namespace desktop

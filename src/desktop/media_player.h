@@ -1,29 +1,23 @@
 #pragma once
-// The media player the desktop sees: what plays (source, station, volume)
-// read from the window, and the calls of the media keys, run through the
-// same window procedures as the matching clicks. It knows nothing of the
-// bus: the D-Bus service (mpris_service.h) puts it on the session bus, the
-// window tests drive it directly.
+// The media player the desktop sees: what plays (source, station, volume,
+// whether it plays) read from the model, and the calls of the media keys
+// and widgets, which go through the door. It knows nothing of the bus: the
+// D-Bus service (mpris_service.h) puts it on the session bus, the window
+// tests drive it directly.
 
-#include "desktop/call_gate.h"
-#include "desktop/media_keys.h"
+#include "model/door.h"
+#include "model/player_calls.h"
 
 #include <QObject>
-#include <QStringList>
-#include <QVariantMap>
-
-#include <memory>
-#include <vector>
-
-class Form1;
+#include <QString>
 
 namespace desktop {
 
 // Everything the interface reports, taken at one moment.
 struct PlayerState {
-    Source source = Source::Off;
-    Capabilities can;
-    bool playing = false;
+    model::Source source = model::Source::Off;
+    model::Capabilities can;
+    model::Playback playback = model::Playback::Stopped;
     double volume = 0.0;
     QString trackId;  // an object path
     QString title;
@@ -39,44 +33,31 @@ double volumeOfLevel(long long level);
 class MediaPlayer : public QObject {
     Q_OBJECT
 public:
-    // How often the window is compared with what was last reported.
-    static constexpr int kWatchMs = 250;
-
-    MediaPlayer(Form1 &form, const WaitTracker &waits);
-    ~MediaPlayer() override;
+    explicit MediaPlayer(model::Door &door);
 
     PlayerState state() const;
     // The state as last reported by changed().
     const PlayerState &reported() const { return reported_; }
 
-    // A media key: the handler of `call` for the source that plays, if
-    // it offers one. `done` is told whether it ran or was refused.
-    void call(Call call, CallGate::Done done = {});
-    // Moves the volume as a pointer move of the slider to the level would.
-    void setVolume(double volume, CallGate::Done done = {});
-    void raise();
+    // A media key: the key of the source that plays, if it has one.
+    void call(model::Call call, model::Door::Done done = {});
+    // Moves the volume slider as the wheel would: levels set one after
+    // another join one move, which the device gets once they stop.
+    void setVolume(double volume, model::Door::Done done = {});
+    void raise() { door_.raise(); }
     // Closes the window the normal way (the files are saved).
-    void quit();
-
-    CallGate &gate() { return gate_; }
-
-    // Compares the window with the last report now, as the watch timer does.
-    void watch();
+    void quit() { door_.quit(); }
 
 Q_SIGNALS:
     // What the desktop sees has changed.
     void changed(const desktop::PlayerState &now, const desktop::PlayerState &before);
 
 private:
-    Form1 &form_;
-    std::unique_ptr<platform::Timer> watchTimer_;
+    // Compares the model with the last report.
+    void modelChanged();
+
+    model::Door &door_;
     PlayerState reported_;
-    int volumeTarget_ = 1;
-    bool volumeQueued_ = false;
-    std::vector<CallGate::Done> volumeWaiters_;
-    // Last, so that it goes first: calls still in line are answered from
-    // its destructor, through the members above.
-    CallGate gate_;
 };
 
 }  // namespace desktop

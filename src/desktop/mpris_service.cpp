@@ -6,9 +6,11 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 
-#include <cstdio>
+#include "platform/logging.h"
 
 namespace desktop {
+
+using model::Call;
 
 namespace {
 
@@ -51,7 +53,9 @@ QVariantMap metadata(const PlayerState &s)
 QVariantMap playerProperties(const PlayerState &s)
 {
     return {
-        {QStringLiteral("PlaybackStatus"), s.playing ? QStringLiteral("Playing") : QStringLiteral("Stopped")},
+        {QStringLiteral("PlaybackStatus"), s.playback == model::Playback::Playing  ? QStringLiteral("Playing")
+                                           : s.playback == model::Playback::Paused ? QStringLiteral("Paused")
+                                                                                   : QStringLiteral("Stopped")},
         {QStringLiteral("Rate"), 1.0},
         {QStringLiteral("MinimumRate"), 1.0},
         {QStringLiteral("MaximumRate"), 1.0},
@@ -133,7 +137,7 @@ const char kIntrospection[] = R"(  <interface name="org.mpris.MediaPlayer2">
 
 // The answer to a call that the window runs when it can: sent once it ran,
 // or an error when it was refused.
-CallGate::Done replyWhenDone(const QDBusMessage &message, const QDBusConnection &connection)
+model::Door::Done replyWhenDone(const QDBusMessage &message, const QDBusConnection &connection)
 {
     message.setDelayedReply(true);
     return [message, connection](bool ran) {
@@ -148,28 +152,26 @@ Instance claimInstance()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()) {
-        std::fprintf(stderr, "pelora: no session bus; the media interface is off\n");
+        qCWarning(lcDesktop) << "no session bus; the media interface is off";
         return Instance::NoBus;
     }
-    const auto reply = bus.interface()->registerService(QString::fromLatin1(kBusName),
-                                                        QDBusConnectionInterface::DontQueueService,
-                                                        QDBusConnectionInterface::DontAllowReplacement);
-    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
-        return Instance::First;
-    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceNotRegistered) {
-        const QDBusMessage raise = QDBusMessage::createMethodCall(QString::fromLatin1(kBusName),
-                                                                  QString::fromLatin1(kObjectPath), kRootInterface,
-                                                                  QStringLiteral("Raise"));
-        const QDBusMessage answer = bus.call(raise, QDBus::Block, 5000);
-        if (answer.type() == QDBusMessage::ReplyMessage)
-            return Instance::Second;
-        std::fprintf(stderr, "pelora: the running program did not answer (%s)\n",
-                     qPrintable(answer.errorMessage()));
-        return Instance::Second;
+    // The name is taken once the player is on the bus (registerOnBus): a
+    // start that fails before that holds no name without an object.
+    const auto owned = bus.interface()->isServiceRegistered(QString::fromLatin1(kBusName));
+    if (!owned.isValid()) {
+        qCWarning(lcDesktop).noquote() << "the bus does not answer (" << owned.error().message()
+                                       << "); the media interface is off";
+        return Instance::NoBus;
     }
-    std::fprintf(stderr, "pelora: the bus name %s is not available (%s); the media interface is off\n", kBusName,
-                 qPrintable(reply.error().message()));
-    return Instance::NoBus;
+    if (!owned.value())
+        return Instance::First;
+    const QDBusMessage raise = QDBusMessage::createMethodCall(QString::fromLatin1(kBusName),
+                                                              QString::fromLatin1(kObjectPath), kRootInterface,
+                                                              QStringLiteral("Raise"));
+    const QDBusMessage answer = bus.call(raise, QDBus::Block, 5000);
+    if (answer.type() != QDBusMessage::ReplyMessage)
+        qCWarning(lcDesktop).noquote() << "the running program did not answer:" << answer.errorMessage();
+    return Instance::Second;
 }
 
 MprisService::MprisService(MediaPlayer &player, QObject *parent) : QDBusVirtualObject(parent), player_(player)
@@ -179,7 +181,16 @@ MprisService::MprisService(MediaPlayer &player, QObject *parent) : QDBusVirtualO
 
 bool MprisService::registerOnBus()
 {
-    return QDBusConnection::sessionBus().registerVirtualObject(QString::fromLatin1(kObjectPath), this);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerVirtualObject(QString::fromLatin1(kObjectPath), this))
+        return false;
+    const auto reply = bus.interface()->registerService(QString::fromLatin1(kBusName),
+                                                        QDBusConnectionInterface::DontQueueService,
+                                                        QDBusConnectionInterface::DontAllowReplacement);
+    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
+        return true;
+    bus.unregisterObject(QString::fromLatin1(kObjectPath));
+    return false;
 }
 
 QString MprisService::introspect(const QString &) const
@@ -206,6 +217,14 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
     // Calls that run window procedures start from the event loop, after
     // this delivery has returned: a handler that waits must not hold up
     // the bus connection, which is locked while a message is delivered.
+    auto unknownMethod = [&] {
+        return error(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
+                     QStringLiteral("No such method: %1.%2").arg(iface, member));
+    };
+    auto cannotPause = [&] {
+        return error(QStringLiteral("org.freedesktop.DBus.Error.NotSupported"),
+                     QStringLiteral("The source that plays cannot pause"));
+    };
     auto later = [this](std::function<void()> fn) {
         QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
         return true;
@@ -218,7 +237,8 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
                 return reply({rootProperties()});
             if (which == kPlayerInterface)
                 return reply({playerProperties(player_.state())});
-            return reply({QVariantMap()});
+            return error(QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"),
+                         QStringLiteral("No such interface: ") + which);
         }
         if (member == QLatin1String("Get") && args.size() == 2) {
             const QString which = args[0].toString();
@@ -245,16 +265,25 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
             }
             if (which == kPlayerInterface && name == QLatin1String("Rate")) {
                 // The only rate is 1; a rate of 0 asks for a pause.
-                if (value.toDouble() == 0.0)
+                if (value.toDouble() == 0.0) {
+                    if (!player_.state().can.canPause)
+                        return cannotPause();
                     return later([this, done = replyWhenDone(message, connection)] { player_.call(Call::Pause, done); });
+                }
                 return reply();
             }
             if (which == kRootInterface && name == QLatin1String("Fullscreen"))
                 return reply();  // not offered: ignored
+            const QVariantMap known = which == kRootInterface     ? rootProperties()
+                                      : which == kPlayerInterface ? playerProperties(player_.state())
+                                                                  : QVariantMap();
+            if (!known.contains(name))
+                return error(QStringLiteral("org.freedesktop.DBus.Error.UnknownProperty"),
+                             QStringLiteral("No such property: ") + name);
             return error(QStringLiteral("org.freedesktop.DBus.Error.PropertyReadOnly"),
                          QStringLiteral("Not writable: ") + name);
         }
-        return false;
+        return unknownMethod();
     }
 
     // A call may leave out its interface: the member names are distinct.
@@ -274,8 +303,12 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
             {"Stop", Call::Stop}, {"Next", Call::Next},   {"Previous", Call::Previous},
         };
         for (const auto &[name, c] : calls) {
-            if (member == QLatin1String(name))
-                return later([this, c = c, done = replyWhenDone(message, connection)] { player_.call(c, done); });
+            if (member != QLatin1String(name))
+                continue;
+            // What cannot pause says so, rather than doing nothing.
+            if ((c == Call::Pause || c == Call::PlayPause) && !player_.state().can.canPause)
+                return cannotPause();
+            return later([this, c = c, done = replyWhenDone(message, connection)] { player_.call(c, done); });
         }
         // Nothing to seek in: these have no effect.
         if (member == QLatin1String("Seek") || member == QLatin1String("SetPosition"))
@@ -284,7 +317,7 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
             return error(QStringLiteral("org.freedesktop.DBus.Error.NotSupported"),
                          QStringLiteral("The hi-fi system opens no files"));
     }
-    return false;
+    return unknownMethod();
 }
 
 void MprisService::sendPropertiesChanged(const PlayerState &now, const PlayerState &before)

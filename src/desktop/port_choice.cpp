@@ -1,8 +1,6 @@
 #include "desktop/port_choice.h"
 
-#include "desktop/call_gate.h"
 #include "desktop/settings.h"
-#include "ui/form1.h"
 #include "ui/layout.h"
 
 #include <QAbstractItemView>
@@ -13,33 +11,6 @@
 namespace desktop {
 
 namespace {
-
-// The headline; the port's own text, which names the device and the
-// system's reason, follows as the details.
-const QString kOpenFailed = QStringLiteral("Der Port %1 lässt sich nicht öffnen.");
-
-// Shows and hides the port choice together with a configuration panel.
-class FollowPanel : public QObject {
-public:
-    FollowPanel(QWidget *panel, QList<QWidget *> widgets) : QObject(panel), widgets_(std::move(widgets))
-    {
-        panel->installEventFilter(this);
-        for (QWidget *w : widgets_)
-            w->setVisible(panel->isVisible());
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        if (e->type() == QEvent::Show || e->type() == QEvent::Hide)
-            for (QWidget *w : widgets_)
-                w->setVisible(e->type() == QEvent::Show);
-        return false;
-    }
-
-private:
-    QList<QWidget *> widgets_;
-};
 
 }  // namespace
 
@@ -82,25 +53,31 @@ QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QL
     return out;
 }
 
-PortChoice::PortChoice(Form1 &form, CallGate &gate, Settings &settings, QWidget *parent)
-    : QComboBox(parent), form_(form), gate_(gate), settings_(settings)
+PortChoice::PortChoice(model::Door &door, Settings &settings, std::function<QList<platform::SystemPort>()> listPorts,
+                       QString programDir, QWidget *parent)
+    : QComboBox(parent), door_(door), settings_(settings), listPorts_(std::move(listPorts)),
+      programDir_(std::move(programDir))
 {
     setObjectName(QStringLiteral("portChoice"));
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     refresh();
     connect(this, &QComboBox::activated, this, &PortChoice::choose);
+    // A port chosen elsewhere, or one that went away, shows here too.
+    connect(&door_.model(), &model::HifiModel::linkChanged, this, [this] { refresh(); });
 }
 
-void PortChoice::refresh()
+void PortChoice::refresh(bool readSystem)
 {
-    const QString current = form_.MSComm1.devicePath();
-    if (!current.isEmpty() && !used_.contains(current))
-        used_.append(current);
-    const QList<PortEntry> entries = portEntries(form_.comPort, form_.plat.programDir, form_.plat.listPorts(), used_);
+    if (readSystem)
+        system_ = listPorts_();
+    const model::Link &link = door_.model().link();
+    if (!link.device.isEmpty() && !used_.contains(link.device))
+        used_.append(link.device);
+    const QList<PortEntry> entries = portEntries(link.portNumber, programDir_, system_, used_);
     clear();
     int selected = 0;
     for (const PortEntry &e : entries) {
-        if (e.device == current)
+        if (e.device == link.device)
             selected = count();
         addItem(e.label, e.device);
         setItemData(count() - 1, e.label, Qt::ToolTipRole);
@@ -111,10 +88,16 @@ void PortChoice::refresh()
 
 void PortChoice::showPopup()
 {
-    refresh();
+    refresh(true);
     // The entries are longer than the box: the list takes the room it needs.
     view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
     QComboBox::showPopup();
+}
+
+void PortChoice::focusInEvent(QFocusEvent *e)
+{
+    refresh(true);
+    QComboBox::focusInEvent(e);
 }
 
 void PortChoice::choose(int index)
@@ -122,39 +105,22 @@ void PortChoice::choose(int index)
     if (index < 0 || index >= count())
         return;
     const QString device = itemData(index).toString();
-    platform::SerialPort &port = form_.MSComm1;
-    const QString before = port.devicePath();
-    if (device == before && port.isOpen())
-        return;
-    gate_.submit(
-        [this, device, before, &port] {
-            port.close();
-            port.setDevicePath(device);
-            if (port.open()) {
-                settings_.setDevice(device);
-            } else {
-                // The old line comes back; the user is told why.
-                const QString why = port.errorText();
-                port.setDevicePath(before);
-                port.open();
-                form_.plat.messages->showOk(kOpenFailed.arg(device.isEmpty() ? itemText(0) : device), why);
-            }
-            // The window follows the device now on the line.
-            form_.requestStatus();
-        },
-        [this](bool) { refresh(); });
+    door_.choosePort(device, [this, device](bool ran) {
+        const model::Link &link = door_.model().link();
+        if (ran && link.open && link.device == device)
+            settings_.setDevice(device);
+        refresh();
+    });
 }
 
-PortChoice *addPortChoice(Form1 &form, CallGate &gate, Settings &settings)
+PortChoice *addPortChoice(model::Door &door, Settings &settings, const platform::Platform &platform, QWidget *place)
 {
-    // The station display's place, which the configuration view leaves empty.
-    auto *caption = new QLabel(QStringLiteral("Port"), &form);
+    auto *caption = new QLabel(QStringLiteral("Port"), place);
     caption->setObjectName(QStringLiteral("LabelPort"));
     caption->setStyleSheet(QStringLiteral("QLabel { color: #ffffff; background: transparent; }"));
-    ui::place(caption, 5895, 450, 1815, 195);
-    auto *choice = new PortChoice(form, gate, settings, &form);
-    ui::place(choice, 5895, 675, 1815, 330);
-    new FollowPanel(form.configpanel1, {caption, choice});
+    ui::place(caption, 0, 0, 1815, 195);
+    auto *choice = new PortChoice(door, settings, platform.listPorts, platform.programDir, place);
+    ui::place(choice, 0, 225, 1815, 330);
     return choice;
 }
 

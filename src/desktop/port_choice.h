@@ -4,18 +4,15 @@
 // there are any) and the COM<n> entry of config.dat's port number.
 // Choosing one reopens the line at once and remembers it in pelora.ini.
 
+#include "model/door.h"
 #include "platform/platform.h"
 
 #include <QComboBox>
 #include <QList>
 #include <QString>
 
-class Form1;
-class QLabel;
-
 namespace desktop {
 
-class CallGate;
 class Settings;
 
 struct PortEntry {
@@ -34,26 +31,35 @@ QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QL
 class PortChoice : public QComboBox {
     Q_OBJECT
 public:
-    PortChoice(Form1 &form, CallGate &gate, Settings &settings, QWidget *parent);
+    // `listPorts` asks the system for its serial devices; `programDir`
+    // holds the COM<n> entry.
+    PortChoice(model::Door &door, Settings &settings, std::function<QList<platform::SystemPort>()> listPorts,
+               QString programDir, QWidget *parent);
 
-    // Lists the ports as they are now, with the one in use selected.
-    void refresh();
+    // Lists the ports, with the one in use selected. `readSystem` reads
+    // the system's devices anew; otherwise those last read are listed.
+    void refresh(bool readSystem = false);
     // Takes the entry at `index`, as a choice from the list does.
     void choose(int index);
 
 protected:
-    // The list is read anew each time it opens: adapters come and go.
+    // The system's devices are read anew each time the list opens or the
+    // keyboard comes to it: adapters come and go.
     void showPopup() override;
+    void focusInEvent(QFocusEvent *e) override;
 
 private:
-    Form1 &form_;
-    CallGate &gate_;
+    model::Door &door_;
     Settings &settings_;
+    std::function<QList<platform::SystemPort>()> listPorts_;
+    QString programDir_;
+    QList<platform::SystemPort> system_;  // as last read
     QStringList used_;
 };
 
-// Builds the port choice and its caption on the window, beside the source
-// display, shown together with the configuration panels.
-PortChoice *addPortChoice(Form1 &form, CallGate &gate, Settings &settings);
+// Builds the port choice and its caption in `place`, the window's place
+// for it beside the source display, shown with the configuration panels.
+PortChoice *addPortChoice(model::Door &door, Settings &settings, const platform::Platform &platform,
+                          QWidget *place);
 
 }  // namespace desktop

@@ -1,11 +1,11 @@
 #include "desktop/settings.h"
+#include "platform/logging.h"
 
 #include "store/files.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include <cstdio>
 
 namespace desktop {
 
@@ -19,8 +19,8 @@ Settings::Settings(const QString &programDir)
 {
     const QFileInfo file(fileName_);
     if (file.exists() && (!file.isFile() || file.size() > store::kMaxDataFileBytes)) {
-        std::fprintf(stderr, "pelora: %s is not a settings file; the port choice and the window place are not kept\n",
-                     qPrintable(fileName_));
+        qCWarning(lcFiles).noquote() << fileName_
+                                     << "is not a settings file; the port choice and the window place are not kept";
         return;
     }
     s_ = std::make_unique<QSettings>(fileName_, QSettings::IniFormat);
@@ -67,7 +67,7 @@ QString startDevice(const QString &commandLinePort, const QString &savedDevice)
     // An adapter that is not plugged in must not end the start: its
     // choice stays saved, and the COM<n> entry serves this run.
     if (!QFileInfo::exists(savedDevice)) {
-        std::fprintf(stderr, "pelora: %s is not there; using the port of config.dat\n", qPrintable(savedDevice));
+        qCWarning(lcLink).noquote() << savedDevice << "is not there; using the port of config.dat";
         return {};
     }
     return savedDevice;

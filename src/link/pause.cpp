@@ -9,6 +9,20 @@ void Form1::Pause(float seconds)
     // Times of day as 32-bit floats, as the device timing has always used.
     const float end = plat.clock->secondsSinceMidnight() + seconds;
     const float wrappedEnd = end - 86400.0f;  // for a wait that runs past midnight
+    // The window is busy while a handler waits: callers from outside wait their turn.
+    struct Busy {
+        Form1 &f;
+        Busy(Form1 &form) : f(form)
+        {
+            ++f.waitDepth_;
+            f.showBusy();
+        }
+        ~Busy()
+        {
+            --f.waitDepth_;
+            f.showBusy();
+        }
+    } busy(*this);
     for (;;) {
         if (unloaded_)
             throw WindowClosed();

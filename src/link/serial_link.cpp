@@ -1,8 +1,8 @@
 // Start and close of the window, and the one way codes reach the line.
 
 #include "ui/form1.h"
+#include "platform/logging.h"
 
-#include <cstdio>
 
 namespace {
 const QString kStartFailure = QStringLiteral(
@@ -32,12 +32,33 @@ bool Form1::Form_Load()
     if (!ok) {
         MSComm1.close();
         unloaded_ = true;  // a failed start writes no file
-        std::fprintf(stderr, "pelora: %s\n%s\n", qUtf8Printable(kStartFailure), qUtf8Printable(reason));
+        qCWarning(lcLink).noquote().nospace() << kStartFailure << "\n" << reason;
         plat.messages->showOk(kStartFailure, reason);
         return false;
     }
+    hifi_.setLink({MSComm1.devicePath(), comPort, MSComm1.isOpen(), false});
     runHandler([this] { requestStatus(); });
     return true;
+}
+
+void Form1::choosePort(const QString &device)
+{
+    const QString before = MSComm1.devicePath();
+    if (device == before && MSComm1.isOpen())
+        return;
+    MSComm1.close();
+    MSComm1.setDevicePath(device);
+    if (!MSComm1.open()) {
+        // The old line comes back; the user is told why.
+        const QString why = MSComm1.errorText();
+        MSComm1.setDevicePath(before);
+        MSComm1.open();
+        const QString name = device.isEmpty() ? QStringLiteral("COM%1").arg(comPort) : device;
+        plat.messages->showOk(QStringLiteral("Der Port %1 lässt sich nicht öffnen.").arg(name), why);
+    }
+    hifi_.setLink({MSComm1.devicePath(), comPort, MSComm1.isOpen(), hifi_.link().answering});
+    // The window follows the device now on the line.
+    requestStatus();
 }
 
 void Form1::Form_Unload()

@@ -3,6 +3,7 @@
 
 #include "amp/source_names.h"
 #include "link/dump_layout.h"
+#include "model/player_calls.h"
 #include "store/frequency.h"
 #include "ui/form1.h"
 
@@ -91,6 +92,9 @@ void Form1::decodeStatus()
     // chosen here since the last dump: selecting it again would take "fm"
     // for a second press and step the station key mode.
     const QString src = field(source);
+    hifi_.setAnswering(true);
+    for (int i = 0; i < 4; ++i)
+        hifi_.setLevel(model::Level(i), levelSliders()[size_t(i)]->value());
     if (src != currentSource.toString()) {
         const quint64 request = statusRequests_;
         for (int i = 0; i < int(amp::sourceNames.size()); ++i) {
@@ -101,6 +105,8 @@ void Form1::decodeStatus()
             }
         }
         currentSource = src;
+        if (const model::Source known = model::sourceOfDump(src); known != model::Source::Off)
+            hifi_.setSource(known);
         // A change of band asks for a new dump. The buffer now belongs to
         // that exchange: leave it pending, its own dump finishes the job.
         if (statusRequests_ != request)
@@ -121,18 +127,22 @@ void Form1::decodeStatus()
 
 void Form1::showStation(const QVariant &frequency)
 {
-    if (!frequency.isValid() || (frequency.typeId() == QMetaType::QString && frequency.toString().isEmpty()))
+    if (!frequency.isValid() || (frequency.typeId() == QMetaType::QString && frequency.toString().isEmpty())) {
+        hifi_.setStation({});
         return;
+    }
     const QString text = store::frequencyText(frequency);
     nameA->setForeColor(colours::nameGreen);
     nameA->setText(text);
     frequenzA->clear();
 
-    if (const StationRecord *r = stationRecordOf(frequency)) {
+    const StationRecord *r = stationRecordOf(frequency);
+    if (r) {
         nameA->setText(r->name);
         frequenzA->setText(text + QStringLiteral("  ") + r->note);
         nameA->setForeColor(r->flag == 1 ? colours::nameGreen : colours::olive);
     }
+    hifi_.setStation({text.trimmed(), r ? r->name : QString(), r ? r->note : QString()});
 
     for (int i = 1; i <= 30; ++i)
         stationT[size_t(i)]->setBackColor(colours::black);

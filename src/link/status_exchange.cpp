@@ -57,6 +57,7 @@ void Form1::requestStatus()
         // A re-plugged adapter comes back under the same name: open it again.
         if (!MSComm1.isOpen())
             MSComm1.open();
+        hifi_.setLineOpen(MSComm1.isOpen());
         MSComm1.discardInput();
         writeCode(cmd::StatusRequest);
         testtimer->setEnabled(true);
@@ -73,8 +74,11 @@ void Form1::requestStatus()
 void Form1::MSComm1_OnComm(platform::SerialPort::EventKind kind)
 {
     setIfChanged(Text2, QString::number(MSComm1.inBufferCount()));
-    if (kind != platform::SerialPort::Received)
+    if (kind != platform::SerialPort::Received) {
+        // The port closes itself when its device goes away.
+        hifi_.setLineOpen(MSComm1.isOpen());
         return;
+    }
     // A dump is stored one character per event, by position; what is only
     // logged is read in one go, so that noise costs one event per read.
     const bool storing = statusPending == 1 && rxCount <= 100;
@@ -132,10 +136,12 @@ void Form1::showDeviceAbsent()
     nameA->hide();
     frequenzA->hide();
     for (QFrame *p : {tunerpanel1, tunerpanel2, tapepanel1, tapepanel2, phonopanel, configpanel1, configpanel2,
-                      configpanel3, cdpanel, cdpanel2})
+                      configpanel3, cdpanel, cdpanel2, portPanel})
         p->hide();
     quelA->setText(QStringLiteral("off"));
     currentSource = QStringLiteral("off");
+    hifi_.setSource(model::Source::Off);
+    hifi_.setAnswering(false);
 }
 
 void Form1::dumpWatch_Timer()

@@ -5,6 +5,28 @@
 
 #include "ui/form1.h"
 
+#include <cstring>
+
+namespace players {
+
+model::Request requestAfterKey(const char *caption, model::Request before)
+{
+    using model::Request;
+    const auto is = [caption](const char *c) { return std::strcmp(caption, c) == 0; };
+    if (is("start"))
+        return Request::Play;
+    if (is("stop"))
+        return Request::Stop;
+    if (is("pause") || is("lift"))
+        // The same key pauses and resumes; a stopped player stays stopped.
+        return before == Request::Stop ? Request::Stop : before == Request::Pause ? Request::Play : Request::Pause;
+    if (is("start / stop"))
+        return before == Request::Stop ? Request::Play : Request::Stop;
+    return before;
+}
+
+}  // namespace players
+
 void Form1::transportKey_Click(int index)
 {
     if (index < 0 || index >= int(players::transportKeyTable.size()) || index >= int(transportKeys.size()))
@@ -13,9 +35,33 @@ void Form1::transportKey_Click(int index)
     KeyLabel *key = transportKeys[std::size_t(index)];
     const bool extra = players::isExtraFunction(t.panel);
     writeCode(t.code);
+    // The tape keys drive whichever deck is the source.
+    model::Source player = t.panel == players::Panel::Cd     ? model::Source::Cd
+                           : t.panel == players::Panel::Phono ? model::Source::Phono
+                                                              : model::Source::Tape1;
+    if (player == model::Source::Tape1 && hifi_.source() == model::Source::Tape2)
+        player = model::Source::Tape2;
+    if (!extra)
+        hifi_.setRequest(player, players::requestAfterKey(t.caption, hifi_.request(player)));
     key->setBackColor(extra ? colours::silver : colours::green);
     // Another key pressed meanwhile runs inside this wait and restores
     // only its own colour.
     Pause(0.3f);
     key->setBackColor(extra ? colours::white : colours::black);
+}
+
+void Form1::playerCall(model::Call call)
+{
+    const model::Source source = hifi_.source();
+    const auto procedure = keyProcedure(model::playerKeyFor(source, call, hifi_.request(source)));
+    if (!procedure)
+        return;
+    procedure();
+    // A call says what it wants, where the key alone only toggles.
+    if (call == model::Call::Play)
+        hifi_.setRequest(source, model::Request::Play);
+    else if (call == model::Call::Stop)
+        hifi_.setRequest(source, model::Request::Stop);
+    else if (call == model::Call::Pause)
+        hifi_.setRequest(source, model::Request::Pause);
 }

@@ -4,6 +4,7 @@
 // their code here.
 
 #include "link/command_codes.h"
+#include "model/hifi_model.h"
 
 #include <array>
 
@@ -52,5 +53,9 @@ inline constexpr std::array<TransportKey, 27> transportKeyTable = {{
     {Panel::Phono, "Label22", "<<", cmd::Rewind, 2100, 75},
     {Panel::Phono, "Label27", ">>", cmd::Forward, 3090, 75},
 }};
+
+// What a player has been asked once the key with `caption` is pressed,
+// after `before`. A player not known to be paused or stopped plays.
+model::Request requestAfterKey(const char *caption, model::Request before);
 
 }  // namespace players

@@ -2,10 +2,10 @@
 // status, take the frequency the device reports. About four minutes.
 
 #include "link/dump_layout.h"
+#include "platform/logging.h"
 #include "store/frequency.h"
 #include "ui/form1.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -213,7 +213,7 @@ void Form1::StationenEinlesen_Click()
         }
     } catch (const WindowClosed &) {
         // The close has saved the memory as it was before the run.
-        std::fprintf(stderr, "pelora: %s\n", qUtf8Printable(abortedText(slot, "Fenster geschlossen")));
+        qCWarning(lcAutomation).noquote() << abortedText(slot, "Fenster geschlossen");
         throw;
     } catch (const std::exception &e) {
         for (int i = 1; i <= 30; ++i)

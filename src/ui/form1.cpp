@@ -147,7 +147,9 @@ Form1::Form1(platform::Platform &platform, QWidget *parent)
     setWindowTitle(QStringLiteral("Ondal Pelora"));
     buildWindow();
     buildTimers();
+    door_ = std::make_unique<model::Door>(*this);
     connectHandlers();
+    connectModel();
     qApp->installEventFilter(this);
 }
 
@@ -339,6 +341,9 @@ void Form1::buildTunerPanels()
 
 void Form1::buildConfigPanels()
 {
+    // The station display's place, which the configuration view leaves
+    // empty: the port list goes there.
+    portPanel = makePanel(this, "portPanel", 5895, 450, 1815, 555);
     configpanel1 = makePanel(this, "configpanel1", 3645, 1245, 4245, 2355);
     copy = makeWhiteKey(configpanel1, "copy", QStringLiteral("copy"), 105, 120, 600, 210);
     ls1K = makeWhiteKey(configpanel1, "ls1K", QStringLiteral("spk 1"), 765, 120, 600, 210);
@@ -420,7 +425,7 @@ void Form1::buildPlayerPanels()
     // Every panel of the middle and lower rows starts hidden; the source
     // selection shows what belongs to the source.
     for (QFrame *p : {tunerpanel1, tunerpanel2, tapepanel1, tapepanel2, phonopanel, configpanel1,
-                      configpanel2, configpanel3, cdpanel, cdpanel2})
+                      configpanel2, configpanel3, cdpanel, cdpanel2, portPanel})
         p->hide();
 }
 
@@ -540,8 +545,6 @@ void Form1::buildTimers()
     dauertimer = make(30000, false);
     testtimer = make(2000, true);
     Timer3 = make(200, false);
-    Timer1 = make(100, true);  // no handler
-    Timer2 = make(30000, false);
     dumpWatch = make(kDumpWatchMs, false);
     rxLogShow = make(200, false);
     for (auto &t : sliderRest)
@@ -556,15 +559,17 @@ void Form1::connectHandlers()
     };
     // A key can also be pressed through assistive technology, which sends
     // no input event the window could hold back: the rule is kept here too.
-    auto on = [&](KeyLabel *k, auto handler) {
+    // Each key's procedure is also kept by the key's name, for the door.
+    auto on = [&](KeyLabel *k, auto handler, QString name = QString()) {
         connectTo(k, &KeyLabel::clicked, [this, handler] {
             if (formEnabled_)
                 handler();
         });
+        keyProcedures_[name.isEmpty() ? k->objectName() : name] = handler;
     };
 
     for (int i = 0; i < 9; ++i)
-        on(Quelle[i], [this, i] { Quelle_Click(i); });
+        on(Quelle[i], [this, i] { Quelle_Click(i); }, QStringLiteral("Quelle%1").arg(i));
     on(vergroessern, [this] { vergroessern_Click(); });
     on(verkleinern, [this] { verkleinern_Click(); });
 
@@ -590,7 +595,7 @@ void Form1::connectHandlers()
     on(lbassplus, [this] { lbassplus_Click(); });
 
     for (int i = 1; i <= 30; ++i)
-        on(stationT[i], [this, i] { stationT_Click(i); });
+        on(stationT[i], [this, i] { stationT_Click(i); }, QStringLiteral("stationT%1").arg(i));
     on(autominusK, [this] { autominusK_Click(); });
     on(autoplusK, [this] { autoplusK_Click(); });
     on(progminusK, [this] { progminusK_Click(); });
@@ -615,9 +620,41 @@ void Form1::connectHandlers()
     MSComm1.onComm = [this](platform::SerialPort::EventKind kind) { runHandler([this, kind] { MSComm1_OnComm(kind); }); };
 }
 
+void Form1::connectModel()
+{
+    // A function key's colour is its state: the model follows it.
+    const std::pair<KeyLabel *, model::Function> functionKeys[] = {
+        {muteK, model::Function::Mute},        {loudnK, model::Function::Loudness},
+        {eqK, model::Function::Equaliser},     {ls1K, model::Function::Speaker1},
+        {ls2K, model::Function::Speaker2},     {monoK, model::Function::Mono},
+        {hblendK, model::Function::HBlend},    {herz, model::Function::Filter20Hz},
+        {Werbeauto, model::Function::Advertising},
+    };
+    for (const auto &[key, function] : functionKeys) {
+        hifi_.setFunction(function, key->isChecked());
+        QObject::connect(key, &QAbstractButton::toggled, &hifi_,
+                         [this, f = function](bool on) { hifi_.setFunction(f, on); });
+    }
+    for (int i = 0; i < 4; ++i)
+        hifi_.setLevel(model::Level(i), levelSliders()[size_t(i)]->value());
+    hifi_.setLink({MSComm1.devicePath(), comPort, MSComm1.isOpen(), false});
+}
+
+std::function<void()> Form1::keyProcedure(const QString &name) const
+{
+    const auto it = keyProcedures_.find(name);
+    return it == keyProcedures_.end() ? std::function<void()>() : it->second;
+}
+
 void Form1::setFormEnabled(bool on)
 {
     formEnabled_ = on;
+    showBusy();
+}
+
+void Form1::showBusy()
+{
+    hifi_.setBusy(!formEnabled_ || waitDepth_ > 0);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

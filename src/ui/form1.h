@@ -4,6 +4,8 @@
 // automation/, ui/).
 
 #include "link/command_codes.h"
+#include "model/door.h"
+#include "model/hifi_model.h"
 #include "platform/platform.h"
 #include "store/station_arrays.h"
 #include "ui/widgets.h"
@@ -19,7 +21,24 @@
 
 #include <array>
 #include <exception>
+#include <functional>
+#include <map>
 #include <memory>
+
+// A timer of the window that has no handler: its interval and its enabled
+// flag are kept, but it never runs, so it never wakes the program.
+class IdleTimer {
+public:
+    IdleTimer(int ms, bool on) : interval_(ms), enabled_(on) {}
+    void setInterval(int ms) { interval_ = ms; }
+    int interval() const { return interval_; }
+    void setEnabled(bool on) { enabled_ = on; }
+    bool isEnabled() const { return enabled_; }
+
+private:
+    int interval_;
+    bool enabled_;
+};
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -29,11 +48,24 @@ public:
 
     platform::Platform &plat;
 
+    // What the hi-fi is doing, set by the procedures below.
+    model::HifiModel &hifi() { return hifi_; }
+    const model::HifiModel &hifi() const { return hifi_; }
+    // The door for callers outside the window.
+    model::Door &door() { return *door_; }
+    // The procedure a click on the key named `name` runs (its control name;
+    // arrays as "Quelle6", "stationT12"), or none.
+    std::function<void()> keyProcedure(const QString &name) const;
+
     // ---- Device link --------------------------------------------------
     // Opens the files and the port, labels the keys, asks for status. False
     // when the start failed (the message has been shown; the caller ends).
     bool Form_Load();
     void Form_Unload();
+    // Opens the line on `device` (empty: the COM<n> port). When it does not
+    // open, the old line is opened again and the user is told; then the
+    // window asks the device now on the line for its state.
+    void choosePort(const QString &device);
     void writeCode(cmd::Code code);
     // Waits while events go on; throws WindowClosed once the window is closed.
     void Pause(float seconds);
@@ -125,6 +157,8 @@ public:
     // once the slider has rested (sliderRest_Timer), as after a release.
     void sliderMovedByUser(int slider);
     void sliderRest_Timer(int slider);
+    // Moves slider `slider` to `value` as the wheel or the keyboard does.
+    void levelSlider_Set(int slider, int value);
     // The level handler of slider `slider` (volume, balance, bass, treble).
     void levelSlider_Scroll(int slider);
     // The four level sliders in the order volume, balance, bass, treble.
@@ -152,6 +186,9 @@ public:
     // ---- Player panels ---------------------------------------------------
     // Click of transport key `index` of the transport key table.
     void transportKey_Click(int index);
+    // A media key or a media-player call: the key of the player that is
+    // the source, read now, chosen by what the player was last asked.
+    void playerCall(model::Call call);
 
     // ---- Automation --------------------------------------------------------
     void schalttimer_Timer();
@@ -162,6 +199,9 @@ public:
     void verkleinern_Click();
     // Outer width of the window in design units (twips).
     int outerWidthTwips() const;
+    // Where the port list sits: the station display's place, shown with
+    // the configuration panels.
+    QWidget *portPlace() const { return portPanel; }
     // Shows the progress of a long run (import, demonstration) or, with an
     // empty text, takes it away.
     void showProgress(const QString &text);
@@ -218,6 +258,7 @@ public:
     std::array<QComboBox *, 3> sender{};
     QComboBox *Ausweichsender = nullptr;
     QLabel *Label37 = nullptr;
+    QFrame *portPanel = nullptr;
 
     QFrame *tunerpanel2 = nullptr;
     KeyLabel *Werbeauto = nullptr;
@@ -261,8 +302,8 @@ public:
     std::unique_ptr<platform::Timer> dauertimer;
     std::unique_ptr<platform::Timer> testtimer;
     std::unique_ptr<platform::Timer> Timer3;
-    std::unique_ptr<platform::Timer> Timer1;
-    std::unique_ptr<platform::Timer> Timer2;
+    IdleTimer Timer1{100, true};
+    IdleTimer Timer2{30000, false};
     std::unique_ptr<platform::Timer> dumpWatch;
     std::unique_ptr<platform::Timer> rxLogShow;
     std::array<std::unique_ptr<platform::Timer>, 4> sliderRest;
@@ -291,6 +332,14 @@ private:
     // from there, and must count once.
     QWidget *firstKeyReceiver();
 
+    // The model's busy flag: the window disabled, or a wait under way.
+    void showBusy();
+    void connectModel();
+
+    model::HifiModel hifi_;
+    std::unique_ptr<model::Door> door_;
+    std::map<QString, std::function<void()>> keyProcedures_;
+    int waitDepth_ = 0;
     bool formEnabled_ = true;
     std::array<int, 4> sliderRestValue_{};
     bool unloaded_ = false;

@@ -3,10 +3,10 @@
 // in which the serial device is chosen, and the port list.
 
 #include "desktop/command_line.h"
-#include "desktop/media_keys.h"
 #include "desktop/media_player.h"
 #include "desktop/port_choice.h"
 #include "desktop/settings.h"
+#include "model/player_calls.h"
 #include "players/transport_keys.h"
 
 #include <QDir>
@@ -15,27 +15,26 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
-using desktop::Call;
-using desktop::Handler;
-using desktop::Source;
+using model::Call;
+using model::Request;
+using model::Source;
 
 namespace {
 
-// What a handler puts on the line: the key's code, or the tuner step keys.
-std::string effect(Handler h)
+// What a key puts on the line: its caption and code, or the tuner step keys.
+std::string effect(const QString &key)
 {
-    switch (h.kind) {
-    case Handler::TransportKey: {
-        const auto &k = players::transportKeyTable.at(std::size_t(h.index));
-        return std::string(k.caption) + " " + std::string(k.code);
-    }
-    case Handler::ProgramPlus: return "programm >>";
-    case Handler::ProgramMinus: return "programm <<";
-    case Handler::None: break;
-    }
-    return "-";
+    if (key == QLatin1String("progplusK"))
+        return "programm >>";
+    if (key == QLatin1String("progminusK"))
+        return "programm <<";
+    for (const auto &k : players::transportKeyTable)
+        if (key == QLatin1String(k.control))
+            return std::string(k.caption) + " " + std::string(k.code);
+    return key.isEmpty() ? "-" : "unknown key " + key.toStdString();
 }
 
 }  // namespace
@@ -47,6 +46,7 @@ TEST(MediaKeys, EachSourceAndCallRunsItsKey)
         Source source;
         std::array<const char *, 6> expect;
     };
+    // Nothing known of the player yet: it counts as playing.
     const Row table[] = {
         {Source::Cd, {"start 026", "pause 025", "pause 025", "stop 024", "skip >> 02:", "<< skip 02;"}},
         {Source::Tape1, {"start 0:6", "pause 0:5", "pause 0:5", "stop 0:4", ">> 0:2", "<< 0:3"}},
@@ -59,33 +59,49 @@ TEST(MediaKeys, EachSourceAndCallRunsItsKey)
     };
     for (const Row &r : table)
         for (int c = 0; c < 6; ++c)
-            EXPECT_EQ(effect(desktop::handlerFor(r.source, calls[c])), r.expect[std::size_t(c)])
+            EXPECT_EQ(effect(model::playerKeyFor(r.source, calls[c])), r.expect[std::size_t(c)])
                 << "source " << int(r.source) << " call " << c;
-    // The keys are the visible ones of the source's panels.
-    for (const Row &r : {table[0], table[1], table[3]})
-        for (Call c : calls) {
-            const Handler h = desktop::handlerFor(r.source, c);
-            ASSERT_EQ(h.kind, Handler::TransportKey);
-            const auto panel = players::transportKeyTable.at(std::size_t(h.index)).panel;
-            EXPECT_FALSE(players::isExtraFunction(panel));
-        }
+
+    // Play/pause starts what was stopped and resumes what was paused; what
+    // is paused is not paused again, and the record player's one key is
+    // pressed only when it does what was asked.
+    EXPECT_EQ(effect(model::playerKeyFor(Source::Cd, Call::PlayPause, Request::Stop)), "start 026");
+    EXPECT_EQ(effect(model::playerKeyFor(Source::Tape1, Call::PlayPause, Request::Pause)), "pause 0:5");
+    EXPECT_EQ(effect(model::playerKeyFor(Source::Cd, Call::Pause, Request::Pause)), "-");
+    EXPECT_EQ(effect(model::playerKeyFor(Source::Phono, Call::PlayPause, Request::Stop)), "start / stop 0:6");
+    EXPECT_EQ(effect(model::playerKeyFor(Source::Phono, Call::Play, Request::Play)), "-");
+    EXPECT_EQ(effect(model::playerKeyFor(Source::Phono, Call::Play, Request::Pause)), "lift 0:5");
+    EXPECT_EQ(effect(model::playerKeyFor(Source::Phono, Call::Stop, Request::Stop)), "-");
 }
 
-TEST(MediaKeys, CapabilitiesFollowTheSource)
+TEST(MediaKeys, CapabilitiesAndPlaybackFollowTheSource)
 {
-    using C = desktop::Capabilities;
-    EXPECT_EQ(desktop::capabilitiesOf(Source::Cd), (C{true, true, true, true}));
-    EXPECT_EQ(desktop::capabilitiesOf(Source::Phono), (C{true, true, true, true}));
-    EXPECT_EQ(desktop::capabilitiesOf(Source::Fm), (C{true, false, true, true}));
-    EXPECT_EQ(desktop::capabilitiesOf(Source::Tv), (C{true, false, false, false}));
-    EXPECT_EQ(desktop::capabilitiesOf(Source::Off), (C{false, false, false, false}));
+    using C = model::Capabilities;
+    EXPECT_EQ(model::capabilitiesOf(Source::Cd), (C{true, true, true, true}));
+    EXPECT_EQ(model::capabilitiesOf(Source::Phono), (C{true, true, true, true}));
+    EXPECT_EQ(model::capabilitiesOf(Source::Fm), (C{true, false, true, true}));
+    EXPECT_EQ(model::capabilitiesOf(Source::Tv), (C{true, false, false, false}));
+    EXPECT_EQ(model::capabilitiesOf(Source::Off), (C{false, false, false, false}));
 
-    EXPECT_EQ(desktop::sourceOfWindow(QStringLiteral("Tape 2"), QStringLiteral("CD")), Source::Tape2);
-    // The configuration view: the device's last dump tells.
-    EXPECT_EQ(desktop::sourceOfWindow(QStringLiteral("config"), QStringLiteral("PH")), Source::Phono);
-    EXPECT_EQ(desktop::sourceOfWindow(QStringLiteral("config"), QStringLiteral("off")), Source::Off);
-    EXPECT_EQ(desktop::sourceOfWindow(QStringLiteral("OFF"), QStringLiteral("CD")), Source::Off);
-    EXPECT_EQ(desktop::sourceOfWindow(QStringLiteral("off"), QStringLiteral("off")), Source::Off);
+    using model::Playback;
+    EXPECT_EQ(model::playbackOf(Source::Off, Request::Play), Playback::Stopped);
+    EXPECT_EQ(model::playbackOf(Source::Fm, Request::Unknown), Playback::Playing);
+    EXPECT_EQ(model::playbackOf(Source::Cd, Request::Unknown), Playback::Playing);
+    EXPECT_EQ(model::playbackOf(Source::Cd, Request::Pause), Playback::Paused);
+    EXPECT_EQ(model::playbackOf(Source::Tape2, Request::Stop), Playback::Stopped);
+
+    // The keys' own toggles: the same key pauses and resumes; the record
+    // player's one key starts and stops.
+    EXPECT_EQ(players::requestAfterKey("pause", Request::Play), Request::Pause);
+    EXPECT_EQ(players::requestAfterKey("pause", Request::Pause), Request::Play);
+    EXPECT_EQ(players::requestAfterKey("lift", Request::Stop), Request::Stop);
+    EXPECT_EQ(players::requestAfterKey("start / stop", Request::Stop), Request::Play);
+    EXPECT_EQ(players::requestAfterKey("start / stop", Request::Play), Request::Stop);
+    EXPECT_EQ(players::requestAfterKey(">>", Request::Pause), Request::Pause);
+
+    EXPECT_EQ(model::sourceOfDump(QStringLiteral("PH")), Source::Phono);
+    EXPECT_EQ(model::sourceOfDump(QStringLiteral("T2")), Source::Tape2);
+    EXPECT_EQ(model::sourceOfDump(QStringLiteral("??")), Source::Off);
 }
 
 TEST(MediaKeys, VolumeScaleCoversTheSlider)

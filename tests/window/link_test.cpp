@@ -239,10 +239,10 @@ TEST_F(LinkTest, TimersOfTheWindow)
     EXPECT_TRUE(form->testtimer->isEnabled());
     EXPECT_EQ(form->Timer3->interval(), 200);
     EXPECT_FALSE(form->Timer3->isEnabled());
-    EXPECT_EQ(form->Timer1->interval(), 100);
-    EXPECT_TRUE(form->Timer1->isEnabled());
-    EXPECT_EQ(form->Timer2->interval(), 30000);
-    EXPECT_FALSE(form->Timer2->isEnabled());
+    EXPECT_EQ(form->Timer1.interval(), 100);
+    EXPECT_TRUE(form->Timer1.isEnabled());
+    EXPECT_EQ(form->Timer2.interval(), 30000);
+    EXPECT_FALSE(form->Timer2.isEnabled());
 }
 
 TEST_F(LinkTest, DisabledWindowTakesNoClickAndStaysUngrey)

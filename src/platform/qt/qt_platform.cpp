@@ -35,13 +35,19 @@ class QtTimer : public Timer {
 public:
     QtTimer()
     {
-        timer_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             if (onTick)
                 onTick();
         });
     }
-    void setInterval(int ms) override { timer_.setInterval(ms); }
+    void setInterval(int ms) override
+    {
+        // Timers of a second or more may be bunched with the system's other
+        // wake-ups; only the short ones (character pacing, bursts) need to
+        // be precise.
+        timer_.setTimerType(ms >= 1000 ? Qt::CoarseTimer : Qt::PreciseTimer);
+        timer_.setInterval(ms);
+    }
     int interval() const override { return timer_.interval(); }
     void setEnabled(bool on) override
     {
@@ -145,6 +151,9 @@ public:
             if (e == QSerialPort::ReadError || e == QSerialPort::ResourceError || e == QSerialPort::WriteError) {
                 lastError_ = p->errorString();
                 drop();
+                // The window hears of it as an event that is no character.
+                if (onComm)
+                    onComm(Other);
             }
         });
         port_ = std::move(port);

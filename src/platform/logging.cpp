@@ -1,0 +1,28 @@
+#include "platform/logging.h"
+
+#include <cstdio>
+
+Q_LOGGING_CATEGORY(lcLink, "pelora.link")
+Q_LOGGING_CATEGORY(lcFiles, "pelora.files")
+Q_LOGGING_CATEGORY(lcAutomation, "pelora.automation")
+Q_LOGGING_CATEGORY(lcDesktop, "pelora.desktop")
+
+namespace platform {
+
+namespace {
+
+void toStderr(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    const QByteArray line = qFormatLogMessage(type, context, message).toLocal8Bit();
+    std::fprintf(stderr, "%s\n", line.constData());
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+void logToStderr()
+{
+    qInstallMessageHandler(toStderr);
+}
+
+}  // namespace platform
