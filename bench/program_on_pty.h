@@ -1,6 +1,6 @@
 #pragma once
 // One run of the built program in a directory of its own: the sample data
-// files, a copy of pelora, and COM1 linked to a fresh pseudo-terminal whose
+// files, a copy of pelora (or of $PELORA_BENCH_PROGRAM), and COM1 linked to a fresh pseudo-terminal whose
 // far end the bench holds as `master`.
 
 #include <QDir>
@@ -23,7 +23,9 @@ struct ProgramOnPty {
             QFile::copy(QStringLiteral(PELORA_SOURCE_DIR "/data/") + QLatin1String(name),
                         QDir(dir.path()).filePath(QLatin1String(name)));
         const QString path = QDir(dir.path()).filePath(QStringLiteral("pelora"));
-        QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), path);
+        // PELORA_BENCH_PROGRAM measures another build of the program (an older one, say).
+        const QByteArray other = qgetenv("PELORA_BENCH_PROGRAM");
+        QFile::copy(other.isEmpty() ? QStringLiteral(PELORA_BINARY_DIR "/pelora") : QString::fromLocal8Bit(other), path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         program = path.toLocal8Bit();
 

@@ -5,7 +5,6 @@
 PELORA_RUN_PACKAGES=(
     cmake g++ make
     qt6-base-dev qt6-serialport-dev
-    libqt6svg6                          # draws the window's icon (a plugin, loaded at run time)
 )
 
 # What the test command adds. One purpose a line; add new test tools here.

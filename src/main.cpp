@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QScreen>
 
 #include <memory>
@@ -50,7 +52,15 @@ int main(int argc, char **argv)
         return cmd.exitStatus;
 
     QApplication app(argc, argv);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/pelora.svg")));
+    // Read as PNG only: otherwise Qt loads every image plugin to ask which
+    // one reads the file.
+    QIcon icon;
+    for (const char *size : {"32", "64"}) {
+        QImageReader reader(QStringLiteral(":/icons/pelora-%1.png").arg(QLatin1String(size)), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
+    QApplication::setWindowIcon(icon);
     // One program drives the device: a second start raises the first.
     const desktop::Instance instance = desktop::claimInstance();
     if (instance == desktop::Instance::Second)

@@ -5,6 +5,7 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QFileInfo>
 
 #include "platform/logging.h"
 
@@ -148,8 +149,27 @@ model::Door::Done replyWhenDone(const QDBusMessage &message, const QDBusConnecti
 
 }  // namespace
 
+namespace {
+
+// A session bus is found by its address or at its usual socket. Without
+// either, asking for it costs a connection thread and may start a bus of
+// its own for this program alone, which no desktop would see.
+bool sessionBusMayExist()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
+}
+
+}  // namespace
+
 Instance claimInstance()
 {
+    if (!sessionBusMayExist()) {
+        qCWarning(lcDesktop) << "no session bus; the media interface is off";
+        return Instance::NoBus;
+    }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()) {
         qCWarning(lcDesktop) << "no session bus; the media interface is off";

@@ -117,7 +117,10 @@ PortChoice *addPortChoice(model::Door &door, Settings &settings, const platform:
 {
     auto *caption = new QLabel(QStringLiteral("Port"), place);
     caption->setObjectName(QStringLiteral("LabelPort"));
-    caption->setStyleSheet(QStringLiteral("QLabel { color: #ffffff; background: transparent; }"));
+    // White on the window's dark face, as the window's own captions.
+    QPalette pal = caption->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    caption->setPalette(pal);
     ui::place(caption, 0, 0, 1815, 195);
     auto *choice = new PortChoice(door, settings, platform.listPorts, platform.programDir, place);
     ui::place(choice, 0, 225, 1815, 330);

@@ -3,7 +3,6 @@
 #include "store/frequency.h"
 
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <algorithm>
 #include <cmath>
@@ -25,16 +24,50 @@ bool isLineEnd(QChar c)
 
 }  // namespace
 
+namespace {
+
+// 0x80 to 0x9F; the rest of the code page is Latin-1. The five bytes the
+// code page leaves free stand for the control characters of the same
+// number, so that every byte reads back as it was.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char16_t fromWindows1252(unsigned char b)
+{
+    return b >= 0x80 && b <= 0x9F ? kHighControls[b - 0x80] : char16_t(b);
+}
+
+}  // namespace
+
+// A table of our own: the system's converters would load a large
+// character-set library at start for these 256 characters.
 QString decodeWindows1252(const QByteArray &bytes)
 {
-    QStringDecoder decoder("windows-1252");
-    return decoder.decode(bytes);
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        text[i] = QChar(fromWindows1252(static_cast<unsigned char>(bytes[i])));
+    return text;
 }
 
 QByteArray encodeWindows1252(const QString &text)
 {
-    QStringEncoder encoder("windows-1252");
-    return encoder.encode(text);
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        char b = '?';  // not in the code page
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            b = char(c);
+        } else {
+            for (int k = 0; k < 32; ++k)
+                if (kHighControls[k] == c)
+                    b = char(0x80 + k);
+        }
+        bytes[i] = b;
+    }
+    return bytes;
 }
 
 QString decodeDataFile(const QByteArray &bytes)

@@ -31,12 +31,26 @@ QFrame *makePanel(QWidget *parent, const char *name, int left, int top, int widt
     return f;
 }
 
+// Colours by palette, in every colour group, so that a disabled window
+// paints nothing grey. No style sheet: one would bring the style sheet
+// machinery into the whole window.
+void setTextColour(QWidget *w, const QColor &text, const QColor &back = QColor())
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, text);
+    if (back.isValid()) {
+        pal.setColor(QPalette::Window, back);
+        w->setAutoFillBackground(true);
+    }
+    w->setPalette(pal);
+}
+
 QLabel *makeCaption(QWidget *parent, const QString &text, int left, int top, int width, int height,
                     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {
     auto *l = new QLabel(text, parent);
     l->setAlignment(align);
-    l->setStyleSheet(QStringLiteral("QLabel { color: #ffffff; background: transparent; }"));
+    setTextColour(l, Qt::white);
     place(l, left, top, width, height);
     return l;
 }
@@ -185,7 +199,7 @@ void Form1::buildWindow()
     warten->setObjectName(QStringLiteral("warten"));
     warten->setWordWrap(true);
     warten->setAlignment(Qt::AlignCenter);
-    warten->setStyleSheet(QStringLiteral("QLabel { color: #ff0000; background-color: #ffffff; }"));
+    setTextColour(warten, QColor(255, 0, 0), QColor(255, 255, 255));
     place(warten, 225, 3885, 840, 555);
     warten->hide();
 
@@ -207,7 +221,7 @@ void Form1::buildWindow()
 
     progressA = makeCaption(this, QString(), 3855, 60, 3915, 300, Qt::AlignCenter);
     progressA->setObjectName(QStringLiteral("progressA"));
-    progressA->setStyleSheet(QStringLiteral("QLabel { color: #ffd060; background: transparent; }"));
+    setTextColour(progressA, QColor(0xff, 0xd0, 0x60));
     progressA->hide();
 
     buildAmplifierPanel();
@@ -439,7 +453,6 @@ void Form1::buildHiddenControls()
     place(Command1, 120, 6825, 1215, 375);
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setFont(QFont(QStringLiteral("Courier New")));
     place(Text1, 1500, 6825, 4500, 2400);
     // Nobody can see it down there; hidden, it is spared the layout work
     // of every received character.
