@@ -5,8 +5,8 @@
 #include "ui/layout.h"
 
 #include <QCryptographicHash>
+#include <gmock/gmock.h>
 
-#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -98,7 +98,12 @@ protected:
         return {k->objectName().toStdString(), [=, this] { showPanel(k, source); }, [=, this] { click(k); }};
     }
     Way transport(const char *control, int source) { return key(transportKey(control), source); }
-    Way station(int n) { return key(form->stationT[n], 1); }
+    Way station(int n)
+    {
+        Way w = key(form->stationT[n], 1);
+        w.what += "[" + std::to_string(n) + "]";
+        return w;
+    }
     Way source(int index)
     {
         KeyLabel *k = form->Quelle[index];
@@ -258,7 +263,7 @@ TEST_F(KeyCodeTest, EveryKeyPutsItsCodeOnTheLine)
             way.act();
             idle();
             const std::vector<std::string> heard = heardFrom(first);
-            EXPECT_NE(std::find(heard.begin(), heard.end(), code), heard.end()) << ::testing::PrintToString(heard);
+            EXPECT_THAT(heard, ::testing::Contains(code));
             for (const std::string &c : heard)
                 EXPECT_TRUE(known.count(c)) << c << " is no code of the device";
         }
