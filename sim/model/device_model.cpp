@@ -1,7 +1,7 @@
 #include "model/device_model.h"
 
-#include "link/command_codes.h"
 #include "model/dump.h"
+#include "model/remote_codes.h"
 
 #include <algorithm>
 
@@ -9,21 +9,17 @@ namespace sim {
 
 namespace {
 
+using K = RemoteKey;
+
 bool isGroupChar(char c)
 {
     return c == '2' || c == '3' || c == '9' || c == ':' || c == ';' || c == '<';
 }
 
-bool isKnown(std::string_view code)
+bool isSourceKey(K key)
 {
-    return std::find(cmd::all.begin(), cmd::all.end(), code) != cmd::all.end();
-}
-
-bool isSourceCode(std::string_view code)
-{
-    return code == cmd::SourceTv || code == cmd::SourceTuner || code == cmd::TunerFm
-        || code == cmd::SourceTape1 || code == cmd::SourceTape2 || code == cmd::SourcePhono
-        || code == cmd::SourceCd;
+    return key == K::SourceTv || key == K::SourceTuner || key == K::BandFm || key == K::SourceTape1
+        || key == K::SourceTape2 || key == K::SourcePhono || key == K::SourceCd;
 }
 
 void toggle(bool &b) { b = !b; }
@@ -34,14 +30,6 @@ void stepLevel(int &level, int step, int lowest, int highest)
 }
 
 }  // namespace
-
-int presetKeySlot(std::string_view code)
-{
-    for (std::size_t i = 0; i < cmd::presetOfSlot.size(); ++i)
-        if (cmd::presetOfSlot[i] == code)
-            return int(i) + 1;
-    return 0;
-}
 
 DeviceModel::DeviceModel(const SlotMemory &slots)
 {
@@ -90,31 +78,32 @@ PeerReply DeviceModel::byteArrived(char c, double t)
 
 PeerReply DeviceModel::codeArrived(const std::string &code, double t)
 {
+    const std::optional<RemoteKey> key = remoteKeyOf(code);
     Reception r = Reception::Acted;
     if (silent_)
         r = Reception::Off;
-    else if (!isKnown(code))
+    else if (!key)
         r = Reception::Unknown;
-    else if (state_.standby && !isSourceCode(code))
+    else if (state_.standby && !isSourceKey(*key))
         r = Reception::Standby;
     received_.push_back({t, code, r});
 
     const bool backToBack = !prevCode_.empty() && t - prevCodeEnd_ <= backToBackGap;
     PeerReply reply;
     if (r == Reception::Acted)
-        reply = act(code, t, backToBack && prevCodeHeard_);
+        reply = act(*key, code, t, backToBack && prevCodeHeard_);
     prevCode_ = code;
     prevCodeEnd_ = t;
     prevCodeHeard_ = r == Reception::Acted;
     return reply;
 }
 
-PeerReply DeviceModel::act(const std::string &code, double t, bool backToBack)
+PeerReply DeviceModel::act(RemoteKey key, const std::string &code, double t, bool backToBack)
 {
     const bool lowBassStep = lowBassArmed_ && backToBack;
     lowBassArmed_ = false;
 
-    if (const int keySlot = presetKeySlot(code)) {
+    if (const int keySlot = presetSlot(key)) {
         preset(keySlot, code, backToBack && prevCode_ == code);
         return {};
     }
@@ -123,52 +112,52 @@ PeerReply DeviceModel::act(const std::string &code, double t, bool backToBack)
     DeviceState &s = state_;
     const bool tone = !s.equaliser;  // the tone stage is bypassed while the equaliser is on
 
-    if (code == cmd::StatusRequest)
+    if (key == K::StatusRequest)
         return answerStatus(t);
-    if (code == cmd::SourceTv) s.source = Source::Tv;
-    else if (code == cmd::SourceTape1) s.source = Source::Tape1;
-    else if (code == cmd::SourceTape2) s.source = Source::Tape2;
-    else if (code == cmd::SourcePhono) s.source = Source::Phono;
-    else if (code == cmd::SourceCd) s.source = Source::Cd;
-    else if (code == cmd::SourceTuner) {
+    if (key == K::SourceTv) s.source = Source::Tv;
+    else if (key == K::SourceTape1) s.source = Source::Tape1;
+    else if (key == K::SourceTape2) s.source = Source::Tape2;
+    else if (key == K::SourcePhono) s.source = Source::Phono;
+    else if (key == K::SourceCd) s.source = Source::Cd;
+    else if (key == K::SourceTuner) {
         // The tuner key lands on AM; FM has a key of its own, which the
         // remote sends right after this one. Each band keeps its station.
         s.source = Source::Tuner;
         s.band = Band::Am;
-    } else if (code == cmd::TunerFm) {
+    } else if (key == K::BandFm) {
         s.source = Source::Tuner;
         s.band = Band::Fm;
-    } else if (code == cmd::PowerOff) goToStandby();
-    else if (code == cmd::PresetStepForward) stepPreset(+1);
-    else if (code == cmd::PresetStepBack) stepPreset(-1);
-    else if (code == cmd::VolumeUp) stepLevel(s.volume, +1, 1, 81);
-    else if (code == cmd::VolumeDown) stepLevel(s.volume, -1, 1, 81);
-    else if (code == cmd::BalanceRight) stepLevel(s.balance, +1, -80, 80);
-    else if (code == cmd::BalanceLeft) stepLevel(s.balance, -1, -80, 80);
-    else if (code == cmd::BalanceCentre) s.balance = 0;
-    else if (code == cmd::BassUp || code == cmd::BassDown) {
+    } else if (key == K::Standby) goToStandby();
+    else if (key == K::PresetStepForward) stepPreset(+1);
+    else if (key == K::PresetStepBack) stepPreset(-1);
+    else if (key == K::VolumeUp) stepLevel(s.volume, +1, 1, 81);
+    else if (key == K::VolumeDown) stepLevel(s.volume, -1, 1, 81);
+    else if (key == K::BalanceRight) stepLevel(s.balance, +1, -80, 80);
+    else if (key == K::BalanceLeft) stepLevel(s.balance, -1, -80, 80);
+    else if (key == K::BalanceCentre) s.balance = 0;
+    else if (key == K::BassUp || key == K::BassDown) {
         if (tone)
-            stepLevel(lowBassStep ? s.lowBass : s.bass, code == cmd::BassUp ? 2 : -2, -10, 10);
-    } else if (code == cmd::BassCentre) {
+            stepLevel(lowBassStep ? s.lowBass : s.bass, key == K::BassUp ? 2 : -2, -10, 10);
+    } else if (key == K::BassCentre) {
         if (tone) s.bass = 0;
-    } else if (code == cmd::TrebleUp) {
+    } else if (key == K::TrebleUp) {
         if (tone) stepLevel(s.treble, +2, -10, 10);
-    } else if (code == cmd::TrebleDown) {
+    } else if (key == K::TrebleDown) {
         if (tone) stepLevel(s.treble, -2, -10, 10);
-    } else if (code == cmd::LowBass) lowBassArmed_ = true;
-    else if (code == cmd::Loudness) toggle(s.loudness);
-    else if (code == cmd::Mute) toggle(s.mute);
-    else if (code == cmd::Speaker1) toggle(s.speaker1);
-    else if (code == cmd::Speaker2) toggle(s.speaker2);
-    else if (code == cmd::Mono) toggle(s.mono);
-    else if (code == cmd::HBlend) toggle(s.hblend);
-    else if (code == cmd::Filter20Hz) toggle(s.filter20Hz);
-    else if (code == cmd::Equaliser) toggle(s.equaliser);
-    else if (code == cmd::Copy) toggle(s.copying);
-    else if (code == cmd::TestDisplay) ++s.displayTests;
-    else if (!cdKey(code)) transport(code);
+    } else if (key == K::LowBass) lowBassArmed_ = true;
+    else if (key == K::Loudness) toggle(s.loudness);
+    else if (key == K::Mute) toggle(s.mute);
+    else if (key == K::Speaker1) toggle(s.speaker1);
+    else if (key == K::Speaker2) toggle(s.speaker2);
+    else if (key == K::Mono) toggle(s.mono);
+    else if (key == K::HBlend) toggle(s.hblend);
+    else if (key == K::Filter20Hz) toggle(s.filter20Hz);
+    else if (key == K::Equaliser) toggle(s.equaliser);
+    else if (key == K::Copy) toggle(s.copying);
+    else if (key == K::TestDisplay) ++s.displayTests;
+    else if (!cdKey(key)) transport(key);
 
-    if (isSourceCode(code))
+    if (isSourceKey(key))
         s.standby = false;
     return {};
 }
@@ -267,96 +256,96 @@ void DeviceModel::seek(int direction)
 
 // The transport group is shared by the decks and the record player; on the
 // tuner ">>" and "<<" seek. The device sends each key to the source playing.
-void DeviceModel::transport(const std::string &code)
+void DeviceModel::transport(RemoteKey key)
 {
     switch (state_.source) {
     case Source::Tuner:
-        if (code == cmd::Forward)
+        if (key == K::Forward)
             seek(+1);
-        else if (code == cmd::Rewind)
+        else if (key == K::Rewind)
             seek(-1);
         break;
-    case Source::Tape1: tapeKey(state_.tape1, code); break;
-    case Source::Tape2: tapeKey(state_.tape2, code); break;
-    case Source::Phono: phonoKey(code); break;
+    case Source::Tape1: tapeKey(state_.tape1, key); break;
+    case Source::Tape2: tapeKey(state_.tape2, key); break;
+    case Source::Phono: phonoKey(key); break;
     case Source::Cd:
-        if (code == cmd::AutoSpaceRepeat)
+        if (key == K::AutoSpaceRepeat)
             toggle(state_.cd.repeat);
         break;
     case Source::Tv: break;
     }
 }
 
-void DeviceModel::tapeKey(TapeDeck &d, const std::string &code)
+void DeviceModel::tapeKey(TapeDeck &d, RemoteKey key)
 {
     const bool moving = d.transport == Transport::Playing || d.transport == Transport::Recording;
-    if (code == cmd::Start) {
+    if (key == K::Play) {
         d.transport = d.recordArmed ? Transport::Recording : Transport::Playing;
         d.recordArmed = false;
-    } else if (code == cmd::TapeStop) {
+    } else if (key == K::Stop) {
         d.transport = Transport::Stopped;
         d.recordArmed = false;
-    } else if (code == cmd::PauseLift) {
+    } else if (key == K::PauseLift) {
         if (moving) {
             d.beforePause = d.transport;
             d.transport = Transport::Paused;
         } else if (d.transport == Transport::Paused) {
             d.transport = d.beforePause;
         }
-    } else if (code == cmd::Forward) d.transport = Transport::Forward;
-    else if (code == cmd::Rewind) d.transport = Transport::Rewind;
-    else if (code == cmd::TapeRecord) {
+    } else if (key == K::Forward) d.transport = Transport::Forward;
+    else if (key == K::Rewind) d.transport = Transport::Rewind;
+    else if (key == K::Record) {
         if (d.transport == Transport::Playing)
             d.transport = Transport::Recording;
         else if (d.transport != Transport::Recording)
             d.recordArmed = true;
-    } else if (code == cmd::TapeReset) ++d.counterResets;
-    else if (code == cmd::TapeSet) ++d.setPresses;
-    else if (code == cmd::TapeMemo) toggle(d.memo);
-    else if (code == cmd::AutoSpaceRepeat) toggle(d.autoSpace);
+    } else if (key == K::TapeReset) ++d.counterResets;
+    else if (key == K::TapeSet) ++d.setPresses;
+    else if (key == K::TapeMemo) toggle(d.memo);
+    else if (key == K::AutoSpaceRepeat) toggle(d.autoSpace);
 }
 
-void DeviceModel::phonoKey(const std::string &code)
+void DeviceModel::phonoKey(RemoteKey key)
 {
     RecordPlayer &p = state_.phono;
-    if (code == cmd::Start) {
+    if (key == K::Play) {
         toggle(p.playing);
         p.armLifted = false;
-    } else if (code == cmd::TapeStop) {
+    } else if (key == K::Stop) {
         p.playing = false;
-    } else if (code == cmd::PauseLift) {
+    } else if (key == K::PauseLift) {
         toggle(p.armLifted);
-    } else if (code == cmd::Forward) {
+    } else if (key == K::Forward) {
         ++p.cueForward;
-    } else if (code == cmd::Rewind) {
+    } else if (key == K::Rewind) {
         ++p.cueBack;
     }
 }
 
 // The CD player has codes of its own and hears them whatever the source.
-bool DeviceModel::cdKey(const std::string &code)
+bool DeviceModel::cdKey(RemoteKey key)
 {
     CdPlayer &cd = state_.cd;
-    if (code == cmd::CdStart) cd.transport = Transport::Playing;
-    else if (code == cmd::CdStop) {
+    if (key == K::CdStart) cd.transport = Transport::Playing;
+    else if (key == K::CdStop) {
         cd.transport = Transport::Stopped;
         cd.track = 1;
         cd.abStage = 0;
-    } else if (code == cmd::CdPause) {
+    } else if (key == K::CdPause) {
         if (cd.transport == Transport::Paused)
             cd.transport = Transport::Playing;
         else if (cd.transport != Transport::Stopped)
             cd.transport = Transport::Paused;
-    } else if (code == cmd::CdForward) {
+    } else if (key == K::CdForward) {
         if (cd.transport != Transport::Stopped)
             cd.transport = Transport::Forward;
-    } else if (code == cmd::CdSkipForward) cd.track = std::min(cdTracks, cd.track + 1);
-    else if (code == cmd::CdSkipBack) cd.track = std::max(1, cd.track - 1);
-    else if (code == cmd::CdGoto) ++cd.gotoPresses;
-    else if (code == cmd::CdSet) cd.programmed = std::min(20, cd.programmed + 1);
-    else if (code == cmd::CdClear) cd.programmed = 0;
-    else if (code == cmd::CdTime) cd.timeMode = (cd.timeMode + 1) % 3;
-    else if (code == cmd::CdAB) cd.abStage = (cd.abStage + 1) % 3;
+    } else if (key == K::CdSkipForward) cd.track = std::min(cdTracks, cd.track + 1);
+    else if (key == K::CdSkipBack) cd.track = std::max(1, cd.track - 1);
+    else if (key == K::CdGoto) ++cd.gotoPresses;
+    else if (key == K::CdSet) cd.programmed = std::min(20, cd.programmed + 1);
+    else if (key == K::CdClear) cd.programmed = 0;
+    else if (key == K::CdTime) cd.timeMode = (cd.timeMode + 1) % 3;
+    else if (key == K::CdAB) cd.abStage = (cd.abStage + 1) % 3;
     else return false;
     return true;
 }

@@ -4,6 +4,7 @@
 // answers the status request "0:7" with the 79-character dump.
 
 #include "model/device_state.h"
+#include "model/remote_codes.h"
 #include "platform/line_peer.h"
 
 #include <cstddef>
@@ -86,16 +87,16 @@ public:
 
 private:
     PeerReply codeArrived(const std::string &code, double t);
-    PeerReply act(const std::string &code, double t, bool backToBack);
+    PeerReply act(RemoteKey key, const std::string &code, double t, bool backToBack);
     PeerReply answerStatus(double t);
     void preset(int keySlot, const std::string &code, bool backToBack);
     void tuneSlot(int slot);
     void stepPreset(int direction);
     void seek(int direction);
-    void transport(const std::string &code);
-    void tapeKey(TapeDeck &deck, const std::string &code);
-    void phonoKey(const std::string &code);
-    bool cdKey(const std::string &code);
+    void transport(RemoteKey key);
+    void tapeKey(TapeDeck &deck, RemoteKey key);
+    void phonoKey(RemoteKey key);
+    bool cdKey(RemoteKey key);
     void goToStandby();
 
     DeviceState state_;
@@ -128,8 +129,5 @@ private:
     std::mt19937 random_{20240601u};
     std::map<int, int> spoiled_;  // slot -> dumps still to spoil
 };
-
-// Slot 1..10 of a preset code, 0 for any other code.
-int presetKeySlot(std::string_view code);
 
 }  // namespace sim

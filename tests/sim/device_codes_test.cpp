@@ -3,8 +3,8 @@
 
 #include "line_feeder.h"
 
-#include "link/command_codes.h"
 #include "model/device_model.h"
+#include "model/remote_codes.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +38,7 @@ DeviceState middleState()
 }
 
 struct CodeCase {
-    cmd::Code code;
+    std::string_view code;
     std::function<void(DeviceState &)> arrange;  // on top of middleState()
     std::function<void(DeviceState &)> expect;   // what the code changes
 };
@@ -49,68 +49,69 @@ void onTape1(DeviceState &s) { s.source = Source::Tape1; }
 std::vector<CodeCase> codeCases()
 {
     std::vector<CodeCase> cases = {
-        {cmd::CdForward, [](auto &s) { s.cd.transport = Transport::Playing; },
+        {"022", [](auto &s) { s.cd.transport = Transport::Playing; },
          [](auto &s) { s.cd.transport = Transport::Forward; }},
-        {cmd::CdStop, [](auto &s) { s.cd.transport = Transport::Playing; s.cd.abStage = 2; },
+        {"024", [](auto &s) { s.cd.transport = Transport::Playing; s.cd.abStage = 2; },
          [](auto &s) { s.cd.transport = Transport::Stopped; s.cd.track = 1; s.cd.abStage = 0; }},
-        {cmd::CdPause, [](auto &s) { s.cd.transport = Transport::Playing; },
+        {"025", [](auto &s) { s.cd.transport = Transport::Playing; },
          [](auto &s) { s.cd.transport = Transport::Paused; }},
-        {cmd::CdStart, none, [](auto &s) { s.cd.transport = Transport::Playing; }},
-        {cmd::CdSkipForward, none, [](auto &s) { s.cd.track = 4; }},
-        {cmd::CdSkipBack, none, [](auto &s) { s.cd.track = 2; }},
-        {cmd::CdGoto, none, [](auto &s) { s.cd.gotoPresses = 1; }},
-        {cmd::CdSet, none, [](auto &s) { s.cd.programmed = 4; }},
-        {cmd::CdClear, none, [](auto &s) { s.cd.programmed = 0; }},
-        {cmd::CdTime, none, [](auto &s) { s.cd.timeMode = 1; }},
-        {cmd::CdAB, none, [](auto &s) { s.cd.abStage = 1; }},
-        {cmd::PresetStepForward, none, [](auto &s) { s.source = Source::Tuner; s.slot = 4; s.fm = *s.slots[3]; }},
-        {cmd::PresetStepBack, none, [](auto &s) { s.source = Source::Tuner; s.slot = 2; s.fm = *s.slots[1]; }},
-        {cmd::SourceTape1, none, [](auto &s) { s.source = Source::Tape1; }},
-        {cmd::SourceTape2, none, [](auto &s) { s.source = Source::Tape2; }},
-        {cmd::Forward, onTape1, [](auto &s) { s.tape1.transport = Transport::Forward; }},
-        {cmd::Rewind, onTape1, [](auto &s) { s.tape1.transport = Transport::Rewind; }},
-        {cmd::TapeStop, [](auto &s) { onTape1(s); s.tape1.transport = Transport::Playing; },
+        {"026", none, [](auto &s) { s.cd.transport = Transport::Playing; }},
+        {"02:", none, [](auto &s) { s.cd.track = 4; }},
+        {"02;", none, [](auto &s) { s.cd.track = 2; }},
+        {"02<", none, [](auto &s) { s.cd.gotoPresses = 1; }},
+        {"02=", none, [](auto &s) { s.cd.programmed = 4; }},
+        {"02>", none, [](auto &s) { s.cd.programmed = 0; }},
+        {"03<", none, [](auto &s) { s.cd.timeMode = 1; }},
+        {"03>", none, [](auto &s) { s.cd.abStage = 1; }},
+        {"097", none, [](auto &s) { s.source = Source::Tuner; s.slot = 4; s.fm = *s.slots[3]; }},
+        {"098", none, [](auto &s) { s.source = Source::Tuner; s.slot = 2; s.fm = *s.slots[1]; }},
+        {"09?", none, [](auto &s) { s.source = Source::Tape1; }},
+        {"09@", none, [](auto &s) { s.source = Source::Tape2; }},
+        {"0:2", onTape1, [](auto &s) { s.tape1.transport = Transport::Forward; }},
+        {"0:3", onTape1, [](auto &s) { s.tape1.transport = Transport::Rewind; }},
+        {"0:4", [](auto &s) { onTape1(s); s.tape1.transport = Transport::Playing; },
          [](auto &s) { s.tape1.transport = Transport::Stopped; }},
-        {cmd::PauseLift, [](auto &s) { onTape1(s); s.tape1.transport = Transport::Playing; },
+        {"0:5", [](auto &s) { onTape1(s); s.tape1.transport = Transport::Playing; },
          [](auto &s) { s.tape1.transport = Transport::Paused; s.tape1.beforePause = Transport::Playing; }},
-        {cmd::Start, onTape1, [](auto &s) { s.tape1.transport = Transport::Playing; }},
-        {cmd::LowBass, none, none},  // only prepares the next bass step
-        {cmd::HBlend, none, [](auto &s) { s.hblend = true; }},
-        {cmd::TapeReset, onTape1, [](auto &s) { s.tape1.counterResets = 1; }},
-        {cmd::TapeSet, onTape1, [](auto &s) { s.tape1.setPresses = 1; }},
-        {cmd::TapeMemo, onTape1, [](auto &s) { s.tape1.memo = true; }},
-        {cmd::AutoSpaceRepeat, onTape1, [](auto &s) { s.tape1.autoSpace = true; }},
-        {cmd::TapeRecord, onTape1, [](auto &s) { s.tape1.recordArmed = true; }},
-        {cmd::BassCentre, none, [](auto &s) { s.bass = 0; }},
-        {cmd::Mono, none, [](auto &s) { s.mono = true; }},
-        {cmd::Copy, none, [](auto &s) { s.copying = true; }},
-        {cmd::BassUp, none, [](auto &s) { s.bass = 8; }},
-        {cmd::BassDown, none, [](auto &s) { s.bass = 4; }},
-        {cmd::BalanceCentre, none, [](auto &s) { s.balance = 0; }},
-        {cmd::BalanceRight, none, [](auto &s) { s.balance = 6; }},
-        {cmd::BalanceLeft, none, [](auto &s) { s.balance = 4; }},
-        {cmd::Loudness, none, [](auto &s) { s.loudness = true; }},
-        {cmd::TrebleUp, none, [](auto &s) { s.treble = -2; }},
-        {cmd::TrebleDown, none, [](auto &s) { s.treble = -6; }},
-        {cmd::Filter20Hz, none, [](auto &s) { s.filter20Hz = true; }},
-        {cmd::PowerOff, [](auto &s) { s.cd.transport = Transport::Playing; },
+        {"0:6", onTape1, [](auto &s) { s.tape1.transport = Transport::Playing; }},
+        {"0:8", none, none},  // only prepares the next bass step
+        {"0:9", none, [](auto &s) { s.hblend = true; }},
+        {"0::", onTape1, [](auto &s) { s.tape1.counterResets = 1; }},
+        {"0:;", onTape1, [](auto &s) { s.tape1.setPresses = 1; }},
+        {"0:<", onTape1, [](auto &s) { s.tape1.memo = true; }},
+        {"0:=", onTape1, [](auto &s) { s.tape1.autoSpace = true; }},
+        {"0:>", onTape1, [](auto &s) { s.tape1.recordArmed = true; }},
+        {"0;1", none, [](auto &s) { s.bass = 0; }},
+        {"0;4", none, [](auto &s) { s.mono = true; }},
+        {"0;6", none, [](auto &s) { s.copying = true; }},
+        {"0;7", none, [](auto &s) { s.bass = 8; }},
+        {"0;8", none, [](auto &s) { s.bass = 4; }},
+        {"0;9", none, [](auto &s) { s.balance = 0; }},
+        {"0;:", none, [](auto &s) { s.balance = 6; }},
+        {"0;;", none, [](auto &s) { s.balance = 4; }},
+        {"0;>", none, [](auto &s) { s.loudness = true; }},
+        {"0;?", none, [](auto &s) { s.treble = -2; }},
+        {"0;@", none, [](auto &s) { s.treble = -6; }},
+        {"0<1", none, [](auto &s) { s.filter20Hz = true; }},
+        {"0<2", [](auto &s) { s.cd.transport = Transport::Playing; },
          [](auto &s) { s.standby = true; s.cd.transport = Transport::Stopped; }},
-        {cmd::VolumeUp, none, [](auto &s) { s.volume = 31; }},
-        {cmd::VolumeDown, none, [](auto &s) { s.volume = 29; }},
-        {cmd::Mute, none, [](auto &s) { s.mute = true; }},
-        {cmd::Equaliser, none, [](auto &s) { s.equaliser = true; }},
-        {cmd::SourceTuner, none, [](auto &s) { s.source = Source::Tuner; s.band = Band::Am; }},
-        {cmd::SourceTv, none, [](auto &s) { s.source = Source::Tv; }},
-        {cmd::TunerFm, [](auto &s) { s.band = Band::Am; }, [](auto &s) { s.source = Source::Tuner; s.band = Band::Fm; }},
-        {cmd::SourcePhono, none, [](auto &s) { s.source = Source::Phono; }},
-        {cmd::SourceCd, [](auto &s) { s.source = Source::Tv; }, [](auto &s) { s.source = Source::Cd; }},
-        {cmd::Speaker1, none, [](auto &s) { s.speaker1 = false; }},
-        {cmd::Speaker2, none, [](auto &s) { s.speaker2 = true; }},
-        {cmd::TestDisplay, none, [](auto &s) { s.displayTests = 1; }},
+        {"0<3", none, [](auto &s) { s.volume = 31; }},
+        {"0<4", none, [](auto &s) { s.volume = 29; }},
+        {"0<5", none, [](auto &s) { s.mute = true; }},
+        {"0<6", none, [](auto &s) { s.equaliser = true; }},
+        {"0<9", none, [](auto &s) { s.source = Source::Tuner; s.band = Band::Am; }},
+        {"0<;", none, [](auto &s) { s.source = Source::Tv; }},
+        {"0<<", [](auto &s) { s.band = Band::Am; }, [](auto &s) { s.source = Source::Tuner; s.band = Band::Fm; }},
+        {"0<=", none, [](auto &s) { s.source = Source::Phono; }},
+        {"0<>", [](auto &s) { s.source = Source::Tv; }, [](auto &s) { s.source = Source::Cd; }},
+        {"0<?", none, [](auto &s) { s.speaker1 = false; }},
+        {"0<@", none, [](auto &s) { s.speaker2 = true; }},
+        {"0<B", none, [](auto &s) { s.displayTests = 1; }},
     };
-    // Presets 1..10 put the tuner on their slot, whatever played before.
+    // Memory keys 1..10 put the tuner on their slot, whatever played before.
+    const char *const memoryKeys[] = {"096", "095", "094", "093", "092", "09>", "09=", "09<", "09;", "09:"};
     for (int slot = 1; slot <= 10; ++slot)
-        cases.push_back({cmd::presetOfSlot[slot - 1], [](auto &s) { s.band = Band::Am; },
+        cases.push_back({memoryKeys[slot - 1], [](auto &s) { s.band = Band::Am; },
                          [slot](auto &s) {
                              s.source = Source::Tuner;
                              s.band = s.slots[slot - 1]->band;
@@ -142,30 +143,30 @@ TEST(SimDeviceCodes, EachCodeChangesExactlyWhatItShould)
 
 TEST(SimDeviceCodes, TableCoversEveryCodeButTheStatusRequest)
 {
-    std::set<cmd::Code> covered;
+    std::set<std::string_view> covered;
     for (const CodeCase &c : codeCases())
         covered.insert(c.code);
-    covered.insert(cmd::StatusRequest);
-    EXPECT_EQ(covered.size(), cmd::all.size());
-    for (cmd::Code code : cmd::all)
-        EXPECT_TRUE(covered.count(code)) << code;
+    covered.insert("0:7");
+    EXPECT_EQ(covered.size(), remoteCodes.size());
+    for (const RemoteCode &known : remoteCodes)
+        EXPECT_TRUE(covered.count(known.code)) << known.code;
 }
 
 TEST(SimDeviceCodes, LevelsStopAtTheirEnds)
 {
     DeviceModel m;
     LineFeeder line(m);
-    line.hold(cmd::VolumeUp, 90);
-    line.hold(cmd::BalanceLeft, 90);
-    line.hold(cmd::BassUp, 8);
-    line.hold(cmd::TrebleDown, 8);
+    line.hold("0<3", 90);
+    line.hold("0;;", 90);
+    line.hold("0;7", 8);
+    line.hold("0;@", 8);
     EXPECT_EQ(m.state().volume, 81);
     EXPECT_EQ(m.state().balance, -80);
     EXPECT_EQ(m.state().bass, 10);
     EXPECT_EQ(m.state().treble, -10);
 
-    line.hold(cmd::VolumeDown, 90);
-    line.hold(cmd::BalanceRight, 170);
+    line.hold("0<4", 90);
+    line.hold("0;:", 170);
     EXPECT_EQ(m.state().volume, 1);
     EXPECT_EQ(m.state().balance, 80);
 }
@@ -177,8 +178,8 @@ TEST(SimDeviceCodes, TrebleKeySequenceCentresFromAnywhere)
         DeviceModel m;
         m.state().treble = start;
         LineFeeder line(m);
-        line.hold(cmd::TrebleDown, 11);
-        line.hold(cmd::TrebleUp, 5);
+        line.hold("0;@", 11);
+        line.hold("0;?", 5);
         EXPECT_EQ(m.state().treble, 0) << "from " << start;
     }
 }
@@ -188,14 +189,14 @@ TEST(SimDeviceCodes, EqualiserBypassesTheToneControls)
     DeviceModel m;
     m.state().bass = 4;
     LineFeeder line(m);
-    line.press(cmd::Equaliser);
-    line.press(cmd::BassUp);
-    line.press(cmd::TrebleDown);
-    line.press(cmd::BassCentre);
+    line.press("0<6");
+    line.press("0;7");
+    line.press("0;@");
+    line.press("0;1");
     EXPECT_EQ(m.state().bass, 4);
     EXPECT_EQ(m.state().treble, 0);
-    line.press(cmd::Equaliser);
-    line.press(cmd::BassUp);
+    line.press("0<6");
+    line.press("0;7");
     EXPECT_EQ(m.state().bass, 6);
 }
 
@@ -203,19 +204,19 @@ TEST(SimDeviceCodes, LowBassKeyStepsLowBassOnlyWithTheCodeRightAfterIt)
 {
     DeviceModel m;
     LineFeeder line(m);
-    line.send(cmd::LowBass);
-    line.press(cmd::BassUp);  // back to back, as the low-bass key sends them
+    line.send("0:8");
+    line.press("0;7");  // back to back, as the low-bass key sends them
     EXPECT_EQ(m.state().lowBass, 2);
     EXPECT_EQ(m.state().bass, 0);
 
-    line.send(cmd::LowBass);
-    line.press(cmd::BassDown);
-    line.send(cmd::LowBass);
-    line.press(cmd::BassDown);
+    line.send("0:8");
+    line.press("0;8");
+    line.send("0:8");
+    line.press("0;8");
     EXPECT_EQ(m.state().lowBass, -2);
 
-    line.press(cmd::LowBass, 1.0);  // a second later it is the ordinary bass
-    line.press(cmd::BassUp);
+    line.press("0:8", 1.0);  // a second later it is the ordinary bass
+    line.press("0;7");
     EXPECT_EQ(m.state().lowBass, -2);
     EXPECT_EQ(m.state().bass, 2);
 }
@@ -228,14 +229,14 @@ TEST(SimDeviceCodes, TunerKeyGivesAmAndTheFmKeyAfterItGivesFm)
     const Station fm = m.state().fm, am = m.state().am;
     LineFeeder line(m);
 
-    line.press(cmd::SourceTuner);  // the "am" key
+    line.press("0<9");  // the "am" key
     EXPECT_EQ(m.state().source, Source::Tuner);
     EXPECT_EQ(m.state().band, Band::Am);
-    line.press(cmd::SourceTuner);  // pressed again
+    line.press("0<9");  // pressed again
     EXPECT_EQ(m.state().band, Band::Am);
 
-    line.send(cmd::SourceTuner);  // the "fm" key: both codes back to back
-    line.press(cmd::TunerFm);
+    line.send("0<9");  // the "fm" key: both codes back to back
+    line.press("0<<");
     EXPECT_EQ(m.state().band, Band::Fm);
     // Each band keeps its station.
     EXPECT_EQ(m.state().fm, fm);
@@ -246,26 +247,26 @@ TEST(SimDeviceCodes, TransportKeysGoToThePlayerOfTheSource)
 {
     DeviceModel m;
     LineFeeder line(m);
-    line.press(cmd::SourceTape2);
-    line.press(cmd::TapeRecord);
-    line.press(cmd::Start);
+    line.press("09@");
+    line.press("0:>");
+    line.press("0:6");
     EXPECT_EQ(m.state().tape2.transport, Transport::Recording);
     EXPECT_EQ(m.state().tape1.transport, Transport::Stopped);
-    line.press(cmd::PauseLift);
-    line.press(cmd::PauseLift);
+    line.press("0:5");
+    line.press("0:5");
     EXPECT_EQ(m.state().tape2.transport, Transport::Recording);  // pause resumes what ran
 
-    line.press(cmd::SourcePhono);
-    line.press(cmd::Start);
-    line.press(cmd::PauseLift);
+    line.press("0<=");
+    line.press("0:6");
+    line.press("0:5");
     EXPECT_TRUE(m.state().phono.playing);
     EXPECT_TRUE(m.state().phono.armLifted);
-    line.press(cmd::Start);
+    line.press("0:6");
     EXPECT_FALSE(m.state().phono.playing);
     EXPECT_EQ(m.state().tape2.transport, Transport::Recording);
 
-    line.press(cmd::SourceCd);
-    line.press(cmd::AutoSpaceRepeat);
+    line.press("0<>");
+    line.press("0:=");
     EXPECT_TRUE(m.state().cd.repeat);
     EXPECT_FALSE(m.state().tape2.autoSpace);
 }

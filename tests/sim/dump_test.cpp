@@ -2,7 +2,6 @@
 
 #include "line_feeder.h"
 
-#include "link/command_codes.h"
 #include "model/device_model.h"
 #include "model/dump.h"
 
@@ -127,7 +126,7 @@ TEST(SimStatusDump, AnswerFollowsTheRequestAfterTheReactionTime)
 {
     DeviceModel m;
     LineFeeder line(m);
-    line.press(cmd::VolumeUp);
+    line.press("0<3");
     EXPECT_EQ(line.send("0:"), "");
     const std::string answer = line.send("7");
     EXPECT_EQ(answer, buildDump(m.state()));
@@ -192,7 +191,7 @@ TEST(SimFaults, SilentDeviceHearsAndSaysNothing)
     DeviceModel m;
     m.setSilent(true);
     LineFeeder line(m);
-    line.press(cmd::VolumeUp);
+    line.press("0<3");
     EXPECT_EQ(line.status(), "");
     EXPECT_EQ(m.state().volume, 30);
     ASSERT_EQ(m.received().size(), 2u);  // still logged

@@ -3,7 +3,6 @@
 
 #include "line_feeder.h"
 
-#include "link/command_codes.h"
 #include "model/device_model.h"
 #include "model/dump.h"
 
@@ -31,7 +30,11 @@ int tunedSlot(const DeviceModel &m)
 
 // What a station key sends for a slot, as the window's code repeater does.
 int repeatsFor(int slot) { return slot <= 10 ? 1 : slot <= 20 ? 15 : slot < 30 ? 25 : 35; }
-cmd::Code codeFor(int slot) { return cmd::presetOfSlot[(slot - 1) % 10]; }
+const char *codeFor(int slot)
+{
+    static const char *const memoryKeys[] = {"096", "095", "094", "093", "092", "09>", "09=", "09<", "09;", "09:"};
+    return memoryKeys[(slot - 1) % 10];
+}
 
 }  // namespace
 
@@ -52,11 +55,11 @@ TEST(SimPresets, TheTenthKeyNeedsTheLongHoldForSlotThirty)
 {
     DeviceModel m(numberedSlots());
     LineFeeder line(m);
-    line.hold(cmd::Preset10, 25);
+    line.hold("09:", 25);
     EXPECT_EQ(tunedSlot(m), 20);
-    line.hold(cmd::Preset10, 35);
+    line.hold("09:", 35);
     EXPECT_EQ(tunedSlot(m), 30);
-    line.hold(cmd::Preset9, 25);
+    line.hold("09;", 25);
     EXPECT_EQ(tunedSlot(m), 29);
 }
 
@@ -64,12 +67,12 @@ TEST(SimPresets, ASingleCodeTunesAtOnceAndSpacedCodesAreSeparatePresses)
 {
     DeviceModel m(numberedSlots());
     LineFeeder line(m);
-    line.send(cmd::Preset4);
+    line.send("093");
     EXPECT_EQ(tunedSlot(m), 4);  // before anything else comes
 
     // Fifteen presses 200 ms apart (end to end) are no hold.
     for (int i = 0; i < 15; ++i)
-        line.press(cmd::Preset2, 0.1);
+        line.press("095", 0.1);
     EXPECT_EQ(tunedSlot(m), 2);
 }
 
@@ -77,9 +80,9 @@ TEST(SimPresets, AnotherCodeInBetweenStartsANewHold)
 {
     DeviceModel m(numberedSlots());
     LineFeeder line(m);
-    line.hold(cmd::Preset1, 8, 0.0);
-    line.send(cmd::VolumeUp);
-    line.hold(cmd::Preset1, 7);
+    line.hold("096", 8, 0.0);
+    line.send("0<3");
+    line.hold("096", 7);
     EXPECT_EQ(tunedSlot(m), 1);
 }
 
@@ -90,13 +93,13 @@ TEST(SimPresets, EmptySlotLeavesTheTunerWhereItWas)
     slots[14] = std::nullopt;  // 15
     DeviceModel m(slots);
     LineFeeder line(m);
-    line.press(cmd::Preset4);
-    line.press(cmd::Preset5);
+    line.press("093");
+    line.press("092");
     EXPECT_EQ(tunedSlot(m), 4);
     EXPECT_EQ(m.state().slot, 4);
 
     // Slot 15 empty: the hold passes slot 5 (empty too) and returns to 4.
-    line.hold(cmd::Preset5, 15);
+    line.hold("092", 15);
     EXPECT_EQ(tunedSlot(m), 4);
 
     // Slot 14 filled, slot 24 filled: a hold that lands on an empty slot
@@ -104,8 +107,8 @@ TEST(SimPresets, EmptySlotLeavesTheTunerWhereItWas)
     slots = numberedSlots();
     slots[23] = std::nullopt;  // 24
     m.setSlots(slots);
-    line.press(cmd::Preset7);
-    line.hold(cmd::Preset4, 25);
+    line.press("09=");
+    line.hold("093", 25);
     EXPECT_EQ(tunedSlot(m), 7);
 }
 
@@ -115,10 +118,10 @@ TEST(SimPresets, AmSlotsSwitchTheBand)
     slots[2] = Station{Band::Am, 1440};
     DeviceModel m(slots);
     LineFeeder line(m);
-    line.press(cmd::Preset3);
+    line.press("094");
     EXPECT_EQ(m.state().band, Band::Am);
     EXPECT_EQ(displayText(m.state().tuned()), "  1440");
-    line.press(cmd::Preset1);
+    line.press("096");
     EXPECT_EQ(m.state().band, Band::Fm);
     EXPECT_EQ(m.state().am.value, 1440);  // AM remembers its station
 }
@@ -134,11 +137,11 @@ TEST(SimPresetStep, StepsThroughFilledSlotsAndWraps)
 
     std::vector<int> visited;
     for (int i = 0; i < 4; ++i) {
-        line.press(cmd::PresetStepForward);
+        line.press("097");
         visited.push_back(m.state().slot);
     }
     EXPECT_EQ(visited, (std::vector<int>{2, 7, 30, 2}));
-    line.press(cmd::PresetStepBack);
+    line.press("098");
     EXPECT_EQ(m.state().slot, 30);
     EXPECT_EQ(m.state().fm.value, 10500);
 }
@@ -148,17 +151,17 @@ TEST(SimAutoTune, SeeksThroughTheBandListAndWraps)
     DeviceModel m(SlotMemory{});
     m.state().fm = Station{Band::Fm, 10000};
     LineFeeder line(m);
-    line.press(cmd::Forward);
+    line.press("0:2");
     EXPECT_EQ(m.state().fm.value, 10020);
-    line.press(cmd::Rewind);  // 100.00 was no station of the list
+    line.press("0:3");  // 100.00 was no station of the list
     EXPECT_EQ(m.state().fm.value, 9880);
     EXPECT_EQ(m.state().slot, 0);
 
     const auto &fm = receivableStations(Band::Fm);
     m.state().fm = fm.back();
-    line.press(cmd::Forward);
+    line.press("0:2");
     EXPECT_EQ(m.state().fm, fm.front());
-    line.press(cmd::Rewind);
+    line.press("0:3");
     EXPECT_EQ(m.state().fm, fm.back());
 }
 
@@ -169,12 +172,12 @@ TEST(SimAutoTune, FindsStoredStationsAndStaysInItsBand)
     DeviceModel m(slots);
     m.state().fm = Station{Band::Fm, 8760};
     LineFeeder line(m);
-    line.press(cmd::Forward);
+    line.press("0:2");
     EXPECT_EQ(m.state().fm.value, 8800);
 
     m.state().band = Band::Am;
     m.state().am = Station{Band::Am, 1000};
-    line.press(cmd::Forward);
+    line.press("0:2");
     EXPECT_EQ(m.state().am.value, 1017);
     EXPECT_EQ(m.state().fm.value, 8800);
 }
@@ -183,15 +186,15 @@ TEST(SimStandby, IgnoresEverythingButASourceCode)
 {
     DeviceModel m;
     LineFeeder line(m);
-    line.press(cmd::PowerOff);
+    line.press("0<2");
     EXPECT_EQ(line.status(), "");
-    line.press(cmd::VolumeUp);
-    line.press(cmd::Preset2);
+    line.press("0<3");
+    line.press("095");
     EXPECT_EQ(m.state().volume, 30);
     EXPECT_EQ(m.state().slot, 1);
     EXPECT_EQ(m.received().back().reception, Reception::Standby);
 
-    line.press(cmd::SourceCd);
+    line.press("0<>");
     EXPECT_FALSE(m.state().standby);
     EXPECT_EQ(m.state().source, Source::Cd);
     const std::string dump = line.status();

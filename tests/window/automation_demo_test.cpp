@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -37,19 +38,19 @@ std::vector<std::string> &operator+=(std::vector<std::string> &a, const std::vec
     return a;
 }
 
+// The tuner's memory keys of slots 1..10, as the device knows them.
+const std::string kMemoryKeys[] = {"096", "095", "094", "093", "092", "09>", "09=", "09<", "09;", "09:"};
+
 // The preset codes a station key sends for device slot 1..30.
 std::vector<std::string> stationCodes(int slot)
 {
-    const std::string code(cmd::presetOfSlot[size_t((slot - 1) % 10)]);
+    const std::string &code = kMemoryKeys[(slot - 1) % 10];
     return slot <= 10 ? times(1, code) : times(slot <= 20 ? 15 : 25, code);
 }
 
 bool isPreset(const std::string &code)
 {
-    for (cmd::Code c : cmd::presetOfSlot)
-        if (code == c)
-            return true;
-    return false;
+    return std::find(std::begin(kMemoryKeys), std::end(kMemoryKeys), code) != std::end(kMemoryKeys);
 }
 
 class DemoTest : public TunerTest {
@@ -90,7 +91,7 @@ protected:
     {
         std::vector<std::string> out;
         for (const auto &c : codeTexts(clickedAt))
-            if (c != cmd::StatusRequest)
+            if (c != "0:7")
                 out.push_back(c);
         return out;
     }

@@ -148,21 +148,41 @@ TEST_F(MediaPlayerTest, VolumeMovesAsTheSliderDoes)
     EXPECT_NEAR(up.back() - up.front(), 11 * 0.2, 0.01);
     EXPECT_DOUBLE_EQ(player->state().volume, 0.5);
 
-    // A drag in a desktop widget sends many levels while the window is
-    // busy: the last one counts, in one burst, and every caller hears back.
-    form->requestStatus();
-    int answered = 0;
-    for (double v : {0.55, 0.6, 0.75})
-        player->setVolume(v, [&](bool r) { answered += r; });
+    // A phone's slider dragged from 0.5 to 0.75 sends a level every 120 ms:
+    // one move, from where the device is to where the slider was let go.
     clearLine();
     const double t1 = now();
+    int answered = 0;
+    for (int i = 1; i <= 5; ++i)
+        at(0.12 * i, [&, i] { player->setVolume(0.5 + 0.05 * i, [&](bool r) { answered += r; }); });
+    run(8.0);
+    EXPECT_EQ(answered, 5);
+    EXPECT_EQ(timesOf("0<3", t1).size(), 21u);
+    EXPECT_EQ(device.state().volume, 61);
+    EXPECT_DOUBLE_EQ(player->state().volume, 0.75);
+
+    // Levels that arrive while the window is busy wait, and join one move
+    // once it is free; every caller hears back.
+    form->requestStatus();
+    answered = 0;
+    for (double v : {0.8, 0.85, 0.875})
+        player->setVolume(v, [&](bool r) { answered += r; });
+    clearLine();
+    const double t2 = now();
     const int reported = device.state().volume;  // what the dump will say
     run(8.0);
     EXPECT_EQ(answered, 3);
-    EXPECT_EQ(form->volA->text(), QStringLiteral("61"));
-    const auto second = timesOf("0<3", t1);
-    ASSERT_EQ(int(second.size()), 61 - reported + 1);
-    EXPECT_NEAR(second.back() - second.front(), (61 - reported) * 0.2, 0.01);
+    EXPECT_EQ(form->volA->text(), QStringLiteral("71"));
+    const auto third = timesOf("0<3", t2);
+    ASSERT_EQ(int(third.size()), 71 - reported + 1);
+    EXPECT_NEAR(third.back() - third.front(), (71 - reported) * 0.2, 0.01);
+
+    // Between two levels the nearer one counts.
+    for (const auto &[volume, level] : {std::pair{0.994, "81"}, std::pair{0.01, "2"}}) {
+        player->setVolume(volume);
+        run(20.0);
+        EXPECT_EQ(form->volA->text(), QLatin1String(level)) << volume;
+    }
 }
 
 TEST_F(MediaPlayerTest, ACallWaitsForTheDisabledWindowAndRunsOnce)
@@ -236,7 +256,7 @@ TEST_F(MediaPlayerTest, ACallIsRefusedWhenTheWindowStaysBusy)
         return form->formEnabled() && answeredAt >= 0;
     }, 30.0);
     EXPECT_EQ(*done, std::optional<bool>(false));
-    EXPECT_NEAR(answeredAt - t0, 6.0, 0.2);
+    EXPECT_NEAR(answeredAt - t0, 6.0, 0.2);  // a call waits its turn at most 6 s
     run(2.0);
     EXPECT_EQ(count("024"), 0);  // refused means never run
 }

@@ -1,10 +1,14 @@
-// The window's start and close, the code line, Pause, and the inventory of
-// the window.
+// The window's start and close, the code line, every key's code, Pause, and
+// the inventory of the window.
 
+#include "tuner_support.h"
 #include "ui/layout.h"
-#include "window_fixture.h"
 
 #include <QCryptographicHash>
+#include <gmock/gmock.h>
+
+#include <functional>
+#include <set>
 
 namespace {
 const QString kStartFailure = QStringLiteral(
@@ -32,8 +36,8 @@ TEST_F(LinkTest, CodesLeaveAsTheyStandAndBackToBack)
     startAndSettle();
     clearLine();
     const double t0 = now();
-    form->writeCode(cmd::LowBass);
-    form->writeCode(cmd::BassDown);
+    form->writeCode("0:8");
+    form->writeCode("0;8");
     run(1);
     const auto bytes = world->serial->toDevice();
     ASSERT_EQ(bytes.size(), 6u);
@@ -73,6 +77,197 @@ TEST_F(LinkTest, CloseClosesThePortOnce)
     EXPECT_FALSE(world->serial->isOpen());
     form->Form_Unload();  // a second close does nothing more
     EXPECT_TRUE(messages().empty());
+}
+
+// ---- Every key's code --------------------------------------------------------
+
+namespace {
+
+class KeyCodeTest : public TunerTest {
+protected:
+    // One way a user makes the window send a code: what brings the control
+    // up, then the action itself.
+    struct Way {
+        std::string what;
+        std::function<void()> prepare, act;
+    };
+
+    // A key on the panel that source key `source` shows (7: configuration).
+    Way key(QWidget *k, int source)
+    {
+        return {k->objectName().toStdString(), [=, this] { showPanel(k, source); }, [=, this] { click(k); }};
+    }
+    Way transport(const char *control, int source) { return key(transportKey(control), source); }
+    Way station(int n)
+    {
+        Way w = key(form->stationT[n], 1);
+        w.what += "[" + std::to_string(n) + "]";
+        return w;
+    }
+    Way source(int index)
+    {
+        KeyLabel *k = form->Quelle[index];
+        return {k->objectName().toStdString() + "[" + std::to_string(index) + "]",
+                // "fm" with FM shown only relabels the station keys
+                [=, this] { if (index == 1 && form->quelA->text() == QLatin1String("FM")) press(form->Quelle[6]); },
+                [=, this] { click(k); }};
+    }
+    Way arrow(LevelSlider *s, Qt::Key k)
+    {
+        return {s->objectName().toStdString() + " key " + std::to_string(int(k)), [] {},
+                [=, this] { input->focus(s); input->key(k); }};
+    }
+    Way typed(char c)
+    {
+        return {std::string("typed ") + c, [] {}, [=, this] { type(c); }};
+    }
+
+    void showPanel(QWidget *w, int source)
+    {
+        if (source == 7)
+            showConfig();
+        else if (!w->isVisible())
+            press(form->Quelle[source]);
+    }
+    void press(KeyLabel *k)
+    {
+        click(k);
+        idle();
+    }
+    // Until the window takes input again and the last code is through.
+    void idle()
+    {
+        run(0.5);
+        world->sched.runUntil([this] { return form->formEnabled(); }, 60.0);
+        run(0.5);
+    }
+    std::vector<std::string> heardFrom(std::size_t first) const
+    {
+        std::vector<std::string> out;
+        for (std::size_t i = first; i < device.received().size(); ++i)
+            out.push_back(device.received()[i].code);
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST_F(KeyCodeTest, EveryKeyPutsItsCodeOnTheLine)
+{
+    startQuiet();
+    // Station key n holds the sample's slot n.
+    ASSERT_EQ(form->keyFrequency[7], QStringLiteral(" 93.70"));
+    ASSERT_EQ(form->keyFrequency[26], QStringLiteral("891"));
+    LevelSlider *vol = form->volR, *bal = form->balR, *bass = form->bassR, *treble = form->trebR;
+    const auto right = Qt::Key_Right, left = Qt::Key_Left;
+    // Bass steps out from the middle to the slider's value: its ends give each direction.
+    const auto top = Qt::Key_End, bottom = Qt::Key_Home;
+    // The advertising key jumps to the fallback chosen with the keyboard
+    // (Home: slot 1) and comes back at a second press.
+    Way advertising{"Werbeauto",
+                    [this] {
+                        showConfig();
+                        input->focus(form->Ausweichsender);
+                        input->key(Qt::Key_Home);
+                        ASSERT_EQ(form->Ausweichsender->currentText(), QStringLiteral(" 1"));
+                        press(form->Quelle[1]);
+                    },
+                    [this] {
+                        click(form->Werbeauto);
+                        click(form->Werbeauto);
+                    }};
+    // "eq" hides the tone controls; a second press brings them back.
+    Way equaliser = key(form->eqK, 6);
+    equaliser.act = [this] {
+        click(form->eqK);
+        click(form->eqK);
+    };
+
+    // Each code the device knows, with every way the window has to send it.
+    const std::vector<std::pair<std::string, std::vector<Way>>> table = {
+        {"022", {transport("Label25", 6)}},
+        {"024", {transport("Label18", 6)}},
+        {"025", {transport("Label11", 6)}},
+        {"026", {transport("Label4", 6)}},
+        {"02:", {transport("Label2", 6), transport("Label20", 6)}},
+        {"02;", {transport("Label19", 6)}},
+        {"02<", {transport("Label33", 6)}},
+        {"02=", {transport("Label28", 6)}},
+        {"02>", {transport("Label32", 6)}},
+        {"03<", {transport("Label29", 6)}},
+        {"03>", {transport("Label30", 6)}},
+        {"092", {station(5), station(15), station(25)}},
+        {"093", {station(4), station(14), station(24)}},
+        {"094", {station(3), station(13)}},
+        {"095", {station(2), station(12), station(22)}},
+        {"096", {station(1), station(11), station(21), advertising}},
+        {"097", {key(form->progplusK, 1)}},
+        {"098", {key(form->progminusK, 1)}},
+        {"09:", {station(10), station(20)}},
+        {"09;", {station(9), station(19), station(29)}},
+        {"09<", {station(8), station(18), station(28)}},
+        {"09=", {station(7), station(17)}},
+        {"09>", {station(6), station(16), station(26)}},
+        {"09?", {source(3)}},
+        {"09@", {source(4)}},
+        {"0:2", {transport("Label3", 3), transport("Label27", 5), key(form->autoplusK, 1)}},
+        {"0:3", {transport("Label8", 3), transport("Label22", 5), key(form->autominusK, 1)}},
+        {"0:4", {transport("Label7", 3)}},
+        {"0:5", {transport("Label6", 3), transport("Label24", 5)}},
+        {"0:6", {transport("Label5", 3), transport("Label26", 5)}},
+        {"0:7", {key(form->progplusK, 1), key(form->autominusK, 1)}},  // asks what the step found
+        {"0:8", {key(form->lbassplus, 7), key(form->lbassminus, 7)}},
+        {"0:9", {key(form->hblendK, 1)}},
+        {"0::", {transport("Label14", 3)}},
+        {"0:;", {transport("Label13", 3)}},
+        {"0:<", {transport("Label12", 3)}},
+        {"0:=", {transport("Label9", 3), transport("Label31", 6)}},
+        {"0:>", {transport("Label10", 3)}},
+        {"0;1", {key(form->bassA, 6), arrow(bass, right)}},
+        {"0;4", {key(form->monoK, 7)}},
+        {"0;6", {key(form->copy, 7)}},
+        {"0;7", {arrow(bass, top), key(form->lbassplus, 7)}},
+        {"0;8", {arrow(bass, bottom), key(form->lbassminus, 7)}},
+        {"0;9", {key(form->balA, 6)}},
+        {"0;:", {arrow(bal, right)}},
+        {"0;;", {arrow(bal, left)}},
+        {"0;>", {key(form->loudnK, 6)}},
+        {"0;?", {arrow(treble, right), key(form->trebA, 6)}},
+        {"0;@", {arrow(treble, left), key(form->trebA, 6)}},
+        {"0<1", {key(form->herz, 7)}},
+        {"0<2", {source(8)}},
+        {"0<3", {typed('+'), arrow(vol, right)}},
+        {"0<4", {typed('-'), arrow(vol, left)}},
+        {"0<5", {key(form->muteK, 6)}},
+        {"0<6", {equaliser}},
+        {"0<9", {source(2)}},
+        {"0<;", {source(0)}},
+        {"0<<", {source(1)}},
+        {"0<=", {source(5)}},
+        {"0<>", {source(6)}},
+        {"0<?", {key(form->ls1K, 7)}},
+        {"0<@", {key(form->ls2K, 7)}},
+        {"0<B", {key(form->TestMemory, 7)}},
+    };
+    ASSERT_EQ(table.size(), 63u);
+    std::set<std::string> known;
+    for (const auto &row : table)
+        known.insert(row.first);
+
+    for (const auto &[code, ways] : table) {
+        for (const Way &way : ways) {
+            SCOPED_TRACE(code + " by " + way.what);
+            way.prepare();
+            idle();
+            const std::size_t first = device.received().size();
+            way.act();
+            idle();
+            const std::vector<std::string> heard = heardFrom(first);
+            EXPECT_THAT(heard, ::testing::Contains(code));
+            for (const std::string &c : heard)
+                EXPECT_TRUE(known.count(c)) << c << " is no code of the device";
+        }
+    }
 }
 
 // ---- Pause ----------------------------------------------------------------

@@ -56,7 +56,7 @@ TEST_F(TransportKeyTest, EveryKeyWritesItsCodeOnceAndFlashes)
         EXPECT_EQ(flash, extra ? colours::silver : colours::green);
         EXPECT_EQ(k->backColor(), rest);
         run(0.3);
-        EXPECT_EQ(codeTexts(), std::vector<std::string>{std::string(t.code)});
+        EXPECT_EQ(codeTexts().size(), 1u);  // which code: KeyCodeTest
         EXPECT_EQ(form->nameA->text(), name);  // no station display, no status request
     }
 }

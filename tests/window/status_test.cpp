@@ -472,7 +472,7 @@ TEST_F(StatusTest, CodeRepeaterWritesItsCodeTheGivenNumberOfTimes)
     startAndSettle();
     clearLine();
     const double t0 = now();
-    form->startRepeat(cmd::VolumeUp, 3);
+    form->startRepeat("0<3", 3);
     run(0.25);
     EXPECT_FALSE(form->formEnabled());
     EXPECT_TRUE(form->warten->isVisible());
@@ -490,7 +490,7 @@ TEST_F(StatusTest, CodeRepeaterWritesItsCodeTheGivenNumberOfTimes)
 
     // A limit of zero still writes once.
     clearLine();
-    form->startRepeat(cmd::VolumeDown, 0);
+    form->startRepeat("0<4", 0);
     run(1.0);
     EXPECT_EQ(codeTexts(), std::vector<std::string>{"0<4"});
 }

@@ -41,6 +41,21 @@ TEST_F(AdvertisingTest, PressJumpsToTheFallbackAndASecondPressComesBack)
     EXPECT_EQ(device.state().slot, 12);
 }
 
+TEST_F(AdvertisingTest, TheLastSlotOfTheListIsAFallbackToo)
+{
+    startQuiet();
+    showConfig();
+    input->focus(form->Ausweichsender);
+    input->key(Qt::Key_End);
+    ASSERT_EQ(form->Ausweichsender->currentText(), QStringLiteral("30"));
+    click(form->Quelle[1]);  // back to the tuner
+    run(1);
+    clearLine();
+    click(form->Werbeauto);
+    EXPECT_EQ(form->Werbeauto->backColor(), colours::red);
+    EXPECT_EQ(codeTexts(), std::vector<std::string>(35, "09:"));
+}
+
 TEST_F(AdvertisingTest, ReturnsAtTheFirstTickOfTheHalfHour)
 {
     const QTime start(10, 28);
