@@ -242,6 +242,7 @@ Platform makeQtPlatform(const QString &programDir)
         return ports;
     };
     p.programDir = programDir;
+    p.stateDir = stateDirectory();
     return p;
 }
 
