@@ -87,7 +87,9 @@ public:
     // and the user is told.
     bool saveConfiguration();
     bool saveStationMemory();
-    void refreshStationKeys();
+    // Labels the station keys in the current mode. False when the station
+    // files had to be read again and could not be: the keys stay as they were.
+    bool refreshStationKeys();
 
     QVariant stationKeyMode;
     QVariant largeWindow;
