@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <poll.h>
 #include <random>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -42,6 +43,10 @@ struct Bench {
     ProgramOnPty run;
     QTemporaryDir state;
     bool asRoot = geteuid() == 0;
+
+    // A killed program leaves the line in exclusive mode for as long as the
+    // bench holds it open.
+    void releaseLine() const { ioctl(run.keep, TIOCNXCL); }
 
     QString path(const char *name) const { return QDir(run.dir.path()).filePath(QLatin1String(name)); }
 
@@ -88,7 +93,7 @@ struct Bench {
 
 int main(int argc, char **argv)
 {
-    const int kills = argc > 1 ? std::atoi(argv[1]) : 120;
+    const int kills = argc > 1 ? std::atoi(argv[1]) : 300;
     Bench b;
     // The directory takes no new file; its files stay writable.
     for (const char *name : {"config.dat", "Speicherplatz.txt", "Sendername.txt"}) {
@@ -110,7 +115,7 @@ int main(int argc, char **argv)
     const QByteArray oldConfig = newConfig + QByteArray("\r\n").repeated(2000);
 
     std::mt19937 random(20250125u);
-    std::uniform_int_distribution<int> delayUs(0, 20000);
+    std::uniform_int_distribution<int> delayUs(0, 4000);
     int killed = 0, startFailures = 0, journalsAfterKill = 0, mixedAfterKill = 0, mixedAfterStart = 0;
     auto mixed = [&] {
         const QByteArray m = readAll(b.path("Speicherplatz.txt"));
@@ -125,6 +130,7 @@ int main(int argc, char **argv)
             ++startFailures;
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
+            b.releaseLine();
             continue;
         }
         // The ending signal starts the saves; the kill lands somewhere in them.
@@ -135,6 +141,7 @@ int main(int argc, char **argv)
         waitpid(pid, &status, 0);
         if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
             ++killed;
+        b.releaseLine();
         journalsAfterKill += int(!QDir(b.state.path() + QStringLiteral("/pelora")).entryList(QDir::Files).isEmpty());
         mixedAfterKill += mixed();
 
@@ -144,6 +151,7 @@ int main(int argc, char **argv)
             ++startFailures;
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
+        b.releaseLine();
         mixedAfterStart += mixed();
     }
     std::printf("in-place saves killed: %d of %d runs (the rest had finished)\n", killed, kills);
