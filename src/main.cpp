@@ -45,6 +45,8 @@ void restorePosition(QWidget &w, const desktop::Settings &settings)
 int main(int argc, char **argv)
 {
     platform::logToStderr();
+    // An ending signal during the start must not kill the program either.
+    platform::QuitRequests::catchEarly();
     QCoreApplication::setApplicationName(QStringLiteral("pelora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PELORA_VERSION));
     const desktop::CommandLine cmd = desktop::parseCommandLine(argumentList(argc, argv));

@@ -54,8 +54,12 @@ void Form1::Quelle_Click(int index)
             }
             if (mode > kLastStationKeyMode || mode < 1)
                 mode = 1;
+            // A station list that fails to load leaves the keys, and so the
+            // mode that is saved, as they were.
+            const QVariant shown = stationKeyMode;
             stationKeyMode = int(mode);
-            refreshStationKeys();
+            if (!refreshStationKeys())
+                stationKeyMode = shown;
             quelA->setText(QStringLiteral("FM"));
             tunerBand = QStringLiteral("FM");
             hifi_.setSource(model::Source::Fm);

@@ -48,6 +48,7 @@ void Form1::requestStatus()
         setFormEnabled(false);
         warten->show();
         statusPending = 1;
+        lateAnswer_ = false;
         ++statusRequests_;
         rxBuffer.fill(QString());
         Text1->clear();
@@ -81,7 +82,7 @@ void Form1::MSComm1_OnComm(platform::SerialPort::EventKind kind)
     }
     // A dump is stored one character per event, by position; what is only
     // logged is read in one go, so that noise costs one event per read.
-    const bool storing = statusPending == 1 && rxCount <= 100;
+    const bool storing = (statusPending == 1 || lateAnswer_) && rxCount <= 100;
     rxChunk = QString::fromLatin1(storing ? MSComm1.input() : MSComm1.inputAll());
     rxLogPending_ += QString::number(rxCount) + QStringLiteral(":   ") + rxChunk + QStringLiteral("\r\n");
     if (rxLogPending_.size() > kReceiveLogTail)
@@ -95,10 +96,13 @@ void Form1::MSComm1_OnComm(platform::SerialPort::EventKind kind)
     ++rxCount;
     if (rxCount == 79) {
         dumpWatch->setEnabled(false);
-        setFormEnabled(true);
-        warten->hide();
+        // The rest of an answer that paused finds the window free already.
+        if (!std::exchange(lateAnswer_, false)) {
+            setFormEnabled(true);
+            warten->hide();
+        }
         decodeStatus();
-    } else if (rxCount < 79) {
+    } else if (rxCount < 79 && !lateAnswer_) {
         // Silence is timed from the latest character, however late the
         // answer began.
         dumpWatch->setEnabled(false);
@@ -156,8 +160,11 @@ void Form1::dumpWatch_Timer()
             showDeviceAbsent();
         return;
     }
-    // The answer stopped short: end the exchange as a failed request ends.
+    // The answer stopped short: end the exchange as a failed request ends,
+    // but keep collecting until the next request, so that the rest of an
+    // answer that only paused is still decoded.
     statusPending = 0;
+    lateAnswer_ = true;
     setFormEnabled(true);
     warten->hide();
 }

@@ -123,6 +123,9 @@ struct Platform {
     // The serial devices the system has now; adapters come and go.
     std::function<QList<SystemPort>()> listPorts;
     QString programDir;
+    // The user's own state, outside the program directory (journals of
+    // in-place saves).
+    QString stateDir;
 };
 
 // The serial device behind port number n: COM<n> on Windows; elsewhere an

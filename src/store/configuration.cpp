@@ -4,6 +4,7 @@
 #include "store/files.h"
 #include "store/station_files.h"
 #include "store/write_format.h"
+#include "platform/logging.h"
 #include "ui/form1.h"
 
 namespace {
@@ -88,6 +89,12 @@ void takeStationFiles(Form1 &f, const StationFiles &in)
 bool Form1::GetConfiguration(QString *error)
 {
     const QString dir = plat.programDir;
+    // A save that a kill cut short is undone before anything is read.
+    const QStringList recovered = store::recoverInterruptedSaves(plat.stateDir, dir);
+    for (const QString &note : recovered) {
+        qCWarning(lcFiles).noquote() << note;
+        plat.messages->showOk(note);
+    }
     store::Configuration config;
     StationFiles stations;
     try {
@@ -141,11 +148,11 @@ bool Form1::reloadStationFiles(QString *error)
 namespace {
 
 // The reason the file could not be written, or nothing.
-QString writeDataFile(const QString &dir, const QString &name, const QByteArray &bytes)
+QString writeDataFile(const platform::Platform &plat, const QString &name, const QByteArray &bytes)
 {
     QString reason;
     bool oldKept = true;
-    if (store::writeFileAtomically(store::findFile(dir, name), bytes, &reason, &oldKept))
+    if (store::writeFileAtomically(store::findFile(plat.programDir, name), bytes, plat.stateDir, &reason, &oldKept))
         return {};
     return QStringLiteral("Die Datei %1 konnte nicht gespeichert werden (%2). %3")
         .arg(name, reason,
@@ -157,7 +164,7 @@ QString writeDataFile(const QString &dir, const QString &name, const QByteArray 
 
 bool Form1::saveStationMemory()
 {
-    const QString failure = writeDataFile(plat.programDir, kMemoryFile, store::writeStationMemory(slotFrequency));
+    const QString failure = writeDataFile(plat, kMemoryFile, store::writeStationMemory(slotFrequency));
     if (!failure.isEmpty())
         plat.messages->showOk(failure);
     return failure.isEmpty();
@@ -166,7 +173,7 @@ bool Form1::saveStationMemory()
 bool Form1::saveConfiguration()
 {
     QStringList failures;
-    const QString memory = writeDataFile(plat.programDir, kMemoryFile, store::writeStationMemory(slotFrequency));
+    const QString memory = writeDataFile(plat, kMemoryFile, store::writeStationMemory(slotFrequency));
     if (!memory.isEmpty())
         failures << memory;
 
@@ -179,7 +186,7 @@ bool Form1::saveConfiguration()
         c.rows[i] = {qint16(Woche[i]->currentIndex()), qint16(stunde[i]->currentIndex()),
                      qint16(minuten[i]->currentIndex()), qint16(sender[i]->currentIndex())};
     }
-    const QString config = writeDataFile(plat.programDir, kConfigFile, store::writeConfiguration(c));
+    const QString config = writeDataFile(plat, kConfigFile, store::writeConfiguration(c));
     if (!config.isEmpty())
         failures << config;
 

@@ -1,9 +1,14 @@
 #include "store/files.h"
 
+#include "platform/logging.h"
+
+#include <QCryptographicHash>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <cerrno>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -54,7 +59,7 @@ std::optional<QByteArray> readWholeFile(const QString &path, QString *error, qin
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
     if (::stat(name.constData(), &st) != 0)
-        return fail(errno == ENOENT ? QStringLiteral("sie fehlt") : qt_error_string(errno));
+        return fail(errno == ENOENT ? QStringLiteral("sie fehlt") : systemErrorText(errno));
     if (S_ISDIR(st.st_mode))
         return fail(QStringLiteral("sie ist ein Verzeichnis"));
     if (S_ISFIFO(st.st_mode))
@@ -67,7 +72,7 @@ std::optional<QByteArray> readWholeFile(const QString &path, QString *error, qin
         return fail(tooBig(st.st_size, maxBytes));
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return fail(qt_error_string(errno));
+        return fail(systemErrorText(errno));
     if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return fail(f.errorString());
@@ -95,57 +100,244 @@ std::optional<QByteArray> readWholeFile(const QString &path, QString *error, qin
     return bytes;
 }
 
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error, bool *oldKept)
+QString systemErrorText(int err)
 {
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("keine Berechtigung");
+    case ENOSPC:
+        return QStringLiteral("kein Platz mehr auf dem Datenträger");
+#ifdef EDQUOT
+    case EDQUOT:
+        return QStringLiteral("das Speicherkontingent ist erschöpft");
+#endif
+    case EROFS:
+        return QStringLiteral("das Dateisystem ist schreibgeschützt");
+    case EFBIG:
+        return QStringLiteral("die Datei würde zu groß");
+    case EIO:
+        return QStringLiteral("Ein-/Ausgabefehler des Datenträgers");
+    case ENOENT:
+        return QStringLiteral("sie oder ihr Verzeichnis fehlt");
+    case EISDIR:
+        return QStringLiteral("sie ist ein Verzeichnis");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("sie ist belegt");
+    case ENAMETOOLONG:
+        return QStringLiteral("der Name ist zu lang");
+    case ELOOP:
+        return QStringLiteral("zu viele Verweise hintereinander");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("zu viele offene Dateien");
+    case ENOMEM:
+        return QStringLiteral("zu wenig Arbeitsspeicher");
+    default:
+        return qt_error_string(err);
+    }
+}
+
+namespace {
+
+// Why the last call on `f` failed, in German where the system said why.
+QString reasonOf(const QFileDevice &f, int err)
+{
+    if (err != 0)
+        return systemErrorText(err);
+    if (f.error() == QFileDevice::WriteError || f.error() == QFileDevice::OpenError)
+        return QStringLiteral("keine Schreibberechtigung");
+    return f.errorString();
+}
+
+// A journal: what an in-place save is about to overwrite, and a digest of
+// what it writes, so that a start after a kill can tell a complete new file
+// from a cut-short one.
+const QByteArray kJournalHead = QByteArrayLiteral("pelora in-place save 1");
+
+QByteArray digest(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+QString journalPath(const QString &journalDir, const QString &path)
+{
+    const QFileInfo target(path);
+    const QByteArray key = digest(target.absoluteFilePath().toUtf8()).left(16);
+    return QDir(journalDir).filePath(target.fileName() + u'.' + QString::fromLatin1(key) + QStringLiteral(".journal"));
+}
+
+struct Journal {
+    QString path;
+    qint64 newSize = 0;
+    QByteArray newDigest;
+    QByteArray old;
+};
+
+QByteArray journalBytes(const QString &path, const QByteArray &old, const QByteArray &next)
+{
+    return kJournalHead + '\n' + QFileInfo(path).absoluteFilePath().toUtf8().toBase64() + '\n' +
+           QByteArray::number(next.size()) + ' ' + digest(next) + '\n' + old;
+}
+
+std::optional<Journal> parseJournal(const QByteArray &bytes)
+{
+    const qsizetype a = bytes.indexOf('\n');
+    const qsizetype b = a < 0 ? -1 : bytes.indexOf('\n', a + 1);
+    const qsizetype c = b < 0 ? -1 : bytes.indexOf('\n', b + 1);
+    if (c < 0 || bytes.left(a) != kJournalHead)
+        return std::nullopt;
+    Journal j;
+    j.path = QString::fromUtf8(QByteArray::fromBase64(bytes.mid(a + 1, b - a - 1)));
+    const QList<QByteArray> next = bytes.mid(b + 1, c - b - 1).split(' ');
+    bool ok = false;
+    if (next.size() != 2 || j.path.isEmpty())
+        return std::nullopt;
+    j.newSize = next[0].toLongLong(&ok);
+    j.newDigest = next[1];
+    j.old = bytes.mid(c + 1);
+    return ok ? std::optional<Journal>(j) : std::nullopt;
+}
+
+// Overwrites the file's contents without creating anything in its
+// directory. Returns 0, or the errno of what failed.
+int overwrite(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    errno = 0;
+    // Read-write: write-only would empty the file before the first byte.
+    if (!f.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return errno ? errno : EACCES;
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        errno = 0;
+        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return errno ? errno : EIO;
+        done += n;
+    }
+    errno = 0;
+    if (!f.resize(bytes.size()))
+        return errno ? errno : EIO;
+#ifdef Q_OS_UNIX
+    if (::fsync(f.handle()) != 0 && errno != EINVAL)
+        return errno;
+#endif
+    return 0;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, const QString &journalDir, QString *error,
+                         bool *oldKept)
+{
+    auto fail = [&](const QString &reason, bool kept = true) {
+        if (error)
+            *error = reason;
+        if (oldKept)
+            *oldKept = kept;
+        return false;
+    };
     // A name that leads to something other than a regular file (a link to
     // a device) is never written through: the save would replace it.
     const QFileInfo target(path);
-    if (target.exists() && !target.isFile()) {
-        if (error)
-            *error = QStringLiteral("sie ist keine gewöhnliche Datei");
-        if (oldKept)
-            *oldKept = true;
-        return false;
+    if (target.exists() && !target.isFile())
+        return fail(QStringLiteral("sie ist keine gewöhnliche Datei"));
+
+    {
+        // Unbuffered: a buffered QSaveFile only meets a failing write (full
+        // disk) at the flush inside commit(), and then renames the
+        // cut-short file into place all the same.
+        QSaveFile f(path);
+        errno = 0;
+        if (f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            qint64 done = 0;
+            while (done < bytes.size()) {
+                errno = 0;
+                const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
+                if (n <= 0) {
+                    const QString reason = reasonOf(f, errno);
+                    f.cancelWriting();
+                    return fail(reason);
+                }
+                done += n;
+            }
+            errno = 0;
+            if (f.error() != QFileDevice::NoError || !f.commit())
+                return fail(reasonOf(f, errno));
+            return true;
+        }
+        if (!target.exists())
+            return fail(reasonOf(f, errno));
     }
+
     // A directory that takes no new file (a shared install run by an
     // ordinary user) still lets a writable file be overwritten in place.
-    // Such a write is not atomic: should it fail, the old contents are put
-    // back.
-    const std::optional<QByteArray> old = readWholeFile(path);
-    // Unbuffered: a buffered QSaveFile only meets a failing write (full disk)
-    // at the flush inside commit(), and then renames the cut-short file
-    // into place all the same.
-    QSaveFile f(path);
-    f.setDirectWriteFallback(true);
-    auto fail = [&](const QString &reason) {
-        if (error)
-            *error = reason;
-        f.cancelWriting();
-        if (oldKept)
-            *oldKept = true;
-        if (old && readWholeFile(path) != old) {
-            QFile back(path);
-            const bool restored = back.open(QIODevice::WriteOnly | QIODevice::Truncate)
-                && back.write(*old) == old->size() && back.flush();
-            if (oldKept)
-                *oldKept = restored;
-        }
-        return false;
-    };
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(f.errorString());
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            return fail(f.errorString());
-        done += n;
+    // That is not atomic, so the old contents go to a journal first: a start
+    // after a kill in the middle puts them back.
+    QString readError;
+    const std::optional<QByteArray> old = readWholeFile(path, &readError);
+    if (!old)
+        return fail(readError);
+    if (journalDir.isEmpty() || !QDir().mkpath(journalDir))
+        return fail(QStringLiteral("kein Ort für die Sicherungskopie beim Überschreiben"));
+    const QString journal = journalPath(journalDir, path);
+    {
+        QSaveFile j(journal);
+        errno = 0;
+        if (!j.open(QIODevice::WriteOnly) || j.write(journalBytes(path, *old, bytes)) < 0 || !j.commit())
+            return fail(QStringLiteral("die Sicherungskopie %1 kann nicht angelegt werden: %2")
+                            .arg(QDir::toNativeSeparators(journal), reasonOf(j, errno)));
     }
-    if (f.error() != QFileDevice::NoError)
-        return fail(f.errorString());
-    if (!f.commit())
-        return fail(f.errorString());
-    return true;
+    const int err = overwrite(path, bytes);
+    if (err == 0) {
+        QFile::remove(journal);
+        return true;
+    }
+    // The journal stays until the old contents are back.
+    const bool restored = readWholeFile(path) == old || overwrite(path, *old) == 0;
+    if (restored)
+        QFile::remove(journal);
+    return fail(systemErrorText(err), restored);
+}
+
+QStringList recoverInterruptedSaves(const QString &journalDir, const QString &dataDir)
+{
+    QStringList notes;
+    if (journalDir.isEmpty())
+        return notes;
+    const QString here = QDir(dataDir).absolutePath();
+    const QDir d(journalDir);
+    for (const QString &name : d.entryList({QStringLiteral("*.journal")}, QDir::Files)) {
+        const QString journal = d.filePath(name);
+        const std::optional<QByteArray> bytes = readWholeFile(journal, nullptr, 2 * kMaxDataFileBytes + 4096);
+        const std::optional<Journal> j = bytes ? parseJournal(*bytes) : std::nullopt;
+        if (!j) {
+            qCWarning(lcFiles).noquote() << journal << "is no journal of a save; left alone";
+            continue;
+        }
+        if (QFileInfo(j->path).absolutePath() != here)
+            continue;  // another data folder's
+        const std::optional<QByteArray> now = readWholeFile(j->path);
+        if (now && ((now->size() == j->newSize && digest(*now) == j->newDigest) || *now == j->old)) {
+            QFile::remove(journal);  // the save was complete, or had not begun
+            continue;
+        }
+        const QString file = QFileInfo(j->path).fileName();
+        const int err = overwrite(j->path, j->old);
+        if (err == 0) {
+            QFile::remove(journal);
+            notes << QStringLiteral("Die Datei %1 wurde beim letzten Speichern unterbrochen und war unvollständig. "
+                                    "Ihr vorheriger Inhalt wurde wiederhergestellt.")
+                         .arg(file);
+        } else {
+            notes << QStringLiteral("Die Datei %1 wurde beim letzten Speichern unterbrochen und ist unvollständig; "
+                                    "ihr vorheriger Inhalt konnte nicht wiederhergestellt werden (%2). Er liegt in %3.")
+                         .arg(file, systemErrorText(err), QDir::toNativeSeparators(journal));
+        }
+    }
+    return notes;
 }
 
 }  // namespace store

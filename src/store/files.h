@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -25,10 +26,20 @@ std::optional<QByteArray> readWholeFile(const QString &path, QString *error = nu
                                         qint64 maxBytes = kMaxDataFileBytes);
 
 // Replaces the file in one step where the directory allows it, else
-// overwrites it in place: either the new contents are all there or the old
-// file is left as it was. On failure returns false and the reason, and
-// *oldKept tells whether the old contents are still there (an in-place
-// write that failed and whose old contents could not be put back).
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error, bool *oldKept = nullptr);
+// overwrites it in place, keeping the old contents in a journal in
+// `journalDir` until the new are complete: either the new contents are all
+// there or the old ones are (at the latest after
+// recoverInterruptedSaves). On failure returns false and the reason, and
+// *oldKept tells whether the old contents are still there.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, const QString &journalDir, QString *error,
+                         bool *oldKept = nullptr);
+
+// Puts back the old contents of the files in `dataDir` whose in-place save
+// was cut short (the program was killed during it). One note for the user
+// per file put back or not put back.
+QStringList recoverInterruptedSaves(const QString &journalDir, const QString &dataDir);
+
+// The system's reason `err` in German words, for the common ones.
+QString systemErrorText(int err);
 
 }  // namespace store

@@ -3,6 +3,8 @@
 #include "store/frequency.h"
 #include "store/write_format.h"
 
+#include <string>
+
 namespace store {
 
 TextArray parseStationMemory(const QByteArray &bytes, SlotLines *lines)
@@ -35,8 +37,10 @@ StationNameList parseStationNames(const QByteArray &bytes)
     StationNameList list;
     int i = 1;
     while (!in.atEnd()) {
-        if (i > kMaxStationRecords)
-            throw FormatError("mehr als 100 Sender");
+        if (i > kMaxStationRecords) {
+            in.readText();  // the record too many, for its line
+            throw FormatError("Zeile " + std::to_string(in.lastFieldLine()) + ": mehr als 100 Sender");
+        }
         StationRecord &r = list.records[i];
         r.freq = in.readText();
         r.line = in.lastFieldLine();

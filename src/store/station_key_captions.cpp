@@ -19,10 +19,11 @@ int displayMode(const QVariant &mode)
 
 }  // namespace
 
-void Form1::refreshStationKeys()
+bool Form1::refreshStationKeys()
 {
     const int mode = displayMode(stationKeyMode);
     bool applied = false;
+    bool reloaded = true;
     if (mode == 1) {
         // The reload brings the keys back into slot order. Only the station
         // files are read again: the timer rows and the fallback station are
@@ -34,6 +35,7 @@ void Form1::refreshStationKeys()
                 stationT[i]->setText(slotFrequency[i]);
             applied = true;
         } else {
+            reloaded = false;
             plat.messages->showOk(QStringLiteral("Die Senderliste konnte nicht neu geladen werden. %1 "
                                                  "Die Stationstasten bleiben, wie sie waren.")
                                       .arg(error));
@@ -55,4 +57,5 @@ void Form1::refreshStationKeys()
         stationKeyMode = mode;
     }
     vergroessern_Click();
+    return reloaded;
 }

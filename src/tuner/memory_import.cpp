@@ -6,6 +6,7 @@
 #include "store/frequency.h"
 #include "ui/form1.h"
 
+#include <stdexcept>
 
 namespace {
 
@@ -90,7 +91,7 @@ bool isFrequency(const QVariant &v)
 
 enum class Reading {
     Taken,   // a whole dump, and the window took the frequency it reports
-    Silent,  // no answer: the device stays where it was
+    Silent,  // no answer: nothing is known of the slot
     Spoiled, // noise: the dump or the frequency in it cannot be trusted
 };
 
@@ -114,7 +115,7 @@ struct ImportRun {
 Reading lastReading(const Form1 &f)
 {
     if (f.rxCount < 5)
-        return isEmptyValue(f.currentFrequency) ? Reading::Spoiled : Reading::Silent;
+        return Reading::Silent;
     if (f.rxCount < dump::length)
         return Reading::Spoiled;
     // The dump's own frequency field: an AM text that does not convert ends
@@ -181,6 +182,7 @@ void Form1::StationenEinlesen_Click()
         };
 
         QVariant previous = QStringLiteral("XX");
+        int silentInARow = 0;
         for (slot = 1; slot <= 30; ++slot) {
             showProgress(progressText(slot));
             stationT_Click(slot);
@@ -190,7 +192,13 @@ void Form1::StationenEinlesen_Click()
             // frequency, or take a slot for empty that is not.
             if (reading == Reading::Spoiled)
                 reading = readSlot();
-            if (reading == Reading::Spoiled) {
+            // A device that stopped answering: one slot may be a hiccup; a
+            // second in a row ends the run before it records anything from
+            // a device that is gone.
+            silentInARow = reading == Reading::Silent ? silentInARow + 1 : 0;
+            if (silentInARow >= 2)
+                throw std::runtime_error("das Gerät antwortet nicht mehr");
+            if (reading != Reading::Taken) {
                 // Keep what the slot held; the device now plays a station
                 // nobody could read, so show none.
                 unread << slot;

@@ -119,7 +119,9 @@ public:
     // and the user is told.
     bool saveConfiguration();
     bool saveStationMemory();
-    void refreshStationKeys();
+    // Labels the station keys in the current mode. False when the station
+    // files had to be read again and could not be: the keys stay as they were.
+    bool refreshStationKeys();
 
     QVariant stationKeyMode;
     QVariant largeWindow;
@@ -346,6 +348,9 @@ private:
     // Counts status requests, so that a decoding can tell when the source
     // selection it ran has asked for a new dump.
     quint64 statusRequests_ = 0;
+    // The silence watch ended the exchange short of a dump; what still
+    // arrives before the next request completes it.
+    bool lateAnswer_ = false;
     // Receive log lines not yet in Text1 (at most the log's tail).
     QString rxLogPending_;
 };

@@ -293,10 +293,14 @@ TEST_F(RealStackTest, EndingSignalsSaveWhatTheUserSetAndExitZero)
         // Its first status request reached the device: the window is up.
         ASSERT_TRUE(QTest::qWaitFor([&] { return simCodes().size() > requests; }, 5000));
         requests = simCodes().size();
-        // A second signal while it saves.
-        kill(pid_t(program.processId()), sig);
-        kill(pid_t(program.processId()), sig);
-        ASSERT_TRUE(program.waitForFinished(5000));
+        // More signals, of every kind, while it saves and on its way out,
+        // until it has gone.
+        const pid_t pid = pid_t(program.processId());
+        kill(pid, sig);
+        kill(pid, sig);
+        for (int i = 0; i < 2500 && !program.waitForFinished(2); ++i)
+            kill(pid, i % 2 ? SIGHUP : sig == SIGINT ? SIGTERM : SIGINT);
+        ASSERT_EQ(program.state(), QProcess::NotRunning);
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(program.exitCode(), 0);
         EXPECT_TRUE(readFile(QStringLiteral("config.dat")).startsWith("1,1,,,,,,,,,,1,10\r\n"))

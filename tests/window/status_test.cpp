@@ -427,6 +427,28 @@ TEST_F(StatusTest, ShortAnswerNoLongerLocksTheWindow)
     EXPECT_NE(form->quelA->text(), QStringLiteral("off"));
 }
 
+TEST_F(StatusTest, AnswerThatPausesInsideIsStillDecoded)
+{
+    startAndSettle();
+    fields.volume = "33";
+    const std::string d = sim::buildDump(fields);
+    device.setSilent(true);
+    form->requestStatus();
+    // 40 characters, then 1.3 s of silence: the watch frees the window.
+    world->serial->injectFromDevice(QByteArray::fromStdString(d.substr(0, 40)), 0.15);
+    run(0.15 + 40 / 30.0 + 1.3);
+    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_TRUE(form->formEnabled());
+    EXPECT_NE(form->volA->text(), QStringLiteral("33"));
+    // The other 39 complete the dump; the window follows at once.
+    world->serial->injectFromDevice(QByteArray::fromStdString(d.substr(40)));
+    run(1.4);
+    EXPECT_EQ(form->rxCount, 79);
+    EXPECT_EQ(form->volA->text(), QStringLiteral("33"));
+    EXPECT_EQ(form->volR->value(), 33);
+    EXPECT_TRUE(form->formEnabled());
+}
+
 TEST_F(StatusTest, LateAnswerIsFollowedAtEveryRefresh)
 {
     // The request takes 0.1 s on the line and the device reacts 0.05 s

@@ -5,6 +5,7 @@
 #include "window_fixture.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 using FileFaultTest = WindowTest;
 
@@ -72,6 +73,8 @@ TEST_F(FileFaultTest, FileThatCannotBeWrittenKeepsItsContentsAndTheUserIsTold)
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("Speicherplatz.txt")));
     EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("bleibt erhalten")));
+    // The system's reason in the message's language.
+    EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("(keine Berechtigung)"))) << messages()[0].text.toStdString();
     EXPECT_FALSE(messages()[0].text.contains(QStringLiteral("config.dat")));
 }
 
@@ -93,6 +96,48 @@ TEST_F(FileFaultTest, InPlaceSaveThatFailsPutsTheOldContentsBack)
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("Speicherplatz.txt")));
     EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("bleibt erhalten")));
+}
+
+TEST_F(FileFaultTest, InPlaceSaveKilledHalfWayIsUndoneAtTheNextStart)
+{
+    startAndSettle();
+    const QByteArray slots = readFile(QStringLiteral("Speicherplatz.txt"));
+    for (int i = 1; i <= 30; ++i)
+        form->slotFrequency[i] = QStringLiteral("ein Text, der die Datei auf ein Vielfaches wachsen lässt");
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    int status = 0;
+    {
+        OrdinaryUser user(dir.path());
+        const pid_t child = fork();
+        if (child == 0) {
+            // The kernel kills the save once the file passes the limit,
+            // half-way through the new contents.
+            std::signal(SIGXFSZ, SIG_DFL);
+            rlimit limit{};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = rlim_t(slots.size()) + 600;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            form->saveConfiguration();
+            _exit(0);
+        }
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_EQ(WTERMSIG(status), SIGXFSZ);
+    ASSERT_NE(readFile(QStringLiteral("Speicherplatz.txt")), slots);  // cut short
+
+    form.reset();
+    ASSERT_TRUE(start());
+    EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), slots);
+    EXPECT_EQ(form->slotFrequency[1], QStringLiteral(" 87.90"));
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].text, QStringLiteral("Die Datei Speicherplatz.txt wurde beim letzten Speichern unterbrochen "
+                                                 "und war unvollständig. Ihr vorheriger Inhalt wurde wiederhergestellt."));
+    // Once only.
+    form.reset();
+    ASSERT_TRUE(start());
+    EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(FileFaultTest, SaveNeverWritesThroughALinkToSomethingElse)

@@ -320,6 +320,24 @@ TEST_F(StoreTest, FailedReloadChangesNothingAndSaysWhy)
     EXPECT_EQ(form->stationKeyMode, QVariant(2));
 }
 
+TEST_F(StoreTest, FmKeyWhoseReloadFailsKeepsTheKeyModeAndNamesTheLine)
+{
+    writeFile("config.dat", "1,3,,,,,,,,,,1,10\r\n0,0,0,0\r\n1,7,0,15\r\n7,18,29,3\r\n");
+    startAndSettle();
+    ASSERT_EQ(form->quelA->text(), "FM");
+    const QStringList before = captions();
+    QByteArray tooMany;
+    for (int i = 0; i < 101; ++i)
+        tooMany += "\"88.00\",\"X\",\"\",0\r\n";
+    writeFile("Sendername.txt", tooMany);
+    click(form->Quelle[1]);  // "fm" again: from mode 3 to mode 1, which reloads
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_TRUE(messages()[0].text.contains("Zeile 101: mehr als 100 Sender")) << messages()[0].text.toStdString();
+    EXPECT_EQ(captions(), before);
+    form->close();
+    EXPECT_TRUE(readFile("config.dat").startsWith("1,3,")) << readFile("config.dat").toStdString();
+}
+
 TEST_F(StoreTest, ModeOfTextStartsLikeAnEmptyOneAndIsSavedBack)
 {
     writeFile("config.dat", "1,zwei,,,,,,,,,,1,10\r\n0,0,0,0\r\n0,0,0,0\r\n0,0,0,0\r\n");

@@ -4,6 +4,8 @@
 
 #include "store/frequency.h"
 
+#include <memory>
+
 namespace {
 
 class ImportTest : public TunerTest {
@@ -27,6 +29,21 @@ protected:
             previous = now;
         }
         return out;
+    }
+
+    // Runs `fn` as soon as the import's progress names `slot`, before the
+    // slot's first code reaches the device.
+    void whenImportReaches(int slot, std::function<void()> fn)
+    {
+        const QString mark = QStringLiteral("Platz %1 von 30").arg(slot);
+        auto poll = std::make_shared<std::function<void()>>();
+        *poll = [this, mark, fn, poll] {
+            if (form->windowTitle().contains(mark))
+                fn();
+            else
+                at(0.02, *poll);
+        };
+        at(0.02, *poll);
     }
 };
 
@@ -112,6 +129,44 @@ TEST_F(ImportTest, DeviceOffAbortsWithItsMessage)
     EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), fileBefore);
     for (const auto &c : codeTexts())
         EXPECT_EQ(c, "0:7");  // only the periodic refresh
+}
+
+TEST_F(ImportTest, SilentDeviceNeverEmptiesSlots)
+{
+    sim::SlotMemory slots = device.state().slots;
+    slots[16] = sim::Station{sim::Band::Fm, 10430};  // the file holds 103.20 for slot 17
+    device.setSlots(slots);
+    startAndSettle();
+    showConfig();
+    // One slot without an answer keeps what it held and is named.
+    whenImportReaches(17, [&] { device.setSilent(true); });
+    whenImportReaches(18, [&] { device.setSilent(false); });
+    click(form->StationenEinlesen);
+    EXPECT_EQ(form->slotFrequency[17], QStringLiteral("103.20"));
+    EXPECT_EQ(form->stationT[17]->text(), QStringLiteral("103.20"));
+    EXPECT_EQ(form->slotFrequency[16], QStringLiteral("102.70"));
+    EXPECT_EQ(form->slotFrequency[18], QStringLiteral("104.00"));
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[1].text,
+              QStringLiteral("Fertig. Bitte starten Sie das Programm neu, damit alle Sendernamen korrekt dargestellt "
+                             "werden\n\nPlatz 17 konnte nicht gelesen werden und behält seinen bisherigen Inhalt."));
+
+    // A device that stays silent ends the run at the second slot: nothing
+    // recorded, the file as it was.
+    const TextArray memoryBefore = form->slotFrequency;
+    const QByteArray fileBefore = readFile(QStringLiteral("Speicherplatz.txt"));
+    run(40);
+    showConfig();
+    whenImportReaches(20, [&] { device.setSilent(true); });
+    click(form->StationenEinlesen);
+    ASSERT_EQ(messages().size(), 4u);
+    EXPECT_EQ(messages()[3].text, QStringLiteral("Das Einlesen der Stationen wurde bei Platz 21 abgebrochen (das Gerät "
+                                                 "antwortet nicht mehr). Die Datei Speicherplatz.txt bleibt unverändert."));
+    EXPECT_EQ(form->slotFrequency, memoryBefore);
+    for (int s = 1; s <= 30; ++s)
+        EXPECT_EQ(form->stationT[s]->text(), memoryBefore[s]) << "slot " << s;
+    EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), fileBefore);
+    EXPECT_EQ(form->slotDirectMode, 0);
 }
 
 TEST_F(ImportTest, SecondPressDuringARunIsIgnored)

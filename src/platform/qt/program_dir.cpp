@@ -30,4 +30,16 @@ QString programDirectory()
     return dir;
 }
 
+QString stateDirectory()
+{
+#ifdef Q_OS_UNIX
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::home().filePath(QStringLiteral(".local/state"));
+    return QDir(base).filePath(QStringLiteral("pelora"));
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+#endif
+}
+
 }  // namespace platform

@@ -33,6 +33,8 @@ public:
 
 class QtTimer : public Timer {
 public:
+    static constexpr int kCoarseFromMs = 10000;
+
     QtTimer()
     {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
@@ -42,10 +44,11 @@ public:
     }
     void setInterval(int ms) override
     {
-        // Timers of a second or more may be bunched with the system's other
-        // wake-ups; only the short ones (character pacing, bursts) need to
-        // be precise.
-        timer_.setTimerType(ms >= 1000 ? Qt::CoarseTimer : Qt::PreciseTimer);
+        // The periodic ones (the status refresh, the switch timer) may be
+        // bunched with the system's other wake-ups, a few per cent early
+        // or late. The watches of an answer (1 s, 2 s) and the pacing of
+        // codes judge the device to the tenth of a second: precise.
+        timer_.setTimerType(ms >= kCoarseFromMs ? Qt::CoarseTimer : Qt::PreciseTimer);
         timer_.setInterval(ms);
     }
     int interval() const override { return timer_.interval(); }
@@ -251,6 +254,7 @@ Platform makeQtPlatform(const QString &programDir)
         return ports;
     };
     p.programDir = programDir;
+    p.stateDir = stateDirectory();
     return p;
 }
 

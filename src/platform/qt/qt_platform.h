@@ -13,5 +13,7 @@ Platform makeQtPlatform(const QString &programDir);
 // Where the data files and the COM<n> links live: beside the program, or for
 // a program installed system-wide, the user's own data directory.
 QString programDirectory();
+// The user's state directory for the program ($XDG_STATE_HOME/pelora).
+QString stateDirectory();
 
 }  // namespace platform

@@ -31,11 +31,30 @@ void noteSignal(int)
     errno = saved;
 }
 
+bool caught = false;
+
 }  // namespace
+
+void QuitRequests::catchEarly()
+{
+    if (caught || pipe2(signalPipe, O_NONBLOCK | O_CLOEXEC) != 0)
+        return;
+    caught = true;
+    struct sigaction action {};
+    action.sa_handler = noteSignal;
+    sigemptyset(&action.sa_mask);
+    // A write of the save that a signal interrupts goes on.
+    action.sa_flags = SA_RESTART;
+    for (size_t i = 0; i < kSignals.size(); ++i)
+        sigaction(kSignals[i], &action, &previousActions[i]);
+}
 
 QuitRequests::QuitRequests(std::function<void()> closeWindow) : closeWindow_(std::move(closeWindow))
 {
-    if (pipe2(signalPipe, O_NONBLOCK | O_CLOEXEC) == 0) {
+    catchEarly();
+    if (caught) {
+        // A signal noted before now is still in the pipe: it is read as
+        // soon as the event loop runs.
         notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
             char buf[64];
@@ -43,13 +62,6 @@ QuitRequests::QuitRequests(std::function<void()> closeWindow) : closeWindow_(std
             }
             request();
         });
-        struct sigaction action {};
-        action.sa_handler = noteSignal;
-        sigemptyset(&action.sa_mask);
-        // A write of the save that a signal interrupts goes on.
-        action.sa_flags = SA_RESTART;
-        for (size_t i = 0; i < kSignals.size(); ++i)
-            sigaction(kSignals[i], &action, &previousActions[i]);
     }
 #if QT_CONFIG(sessionmanager)
     if (qGuiApp) {
@@ -63,14 +75,20 @@ QuitRequests::QuitRequests(std::function<void()> closeWindow) : closeWindow_(std
 QuitRequests::~QuitRequests()
 {
     QObject::disconnect(sessionEnd_);
-    if (!notifier_)
+    if (!caught)
         return;
+    // Once asked to end, the program is ending: a signal more, however late,
+    // must not kill it on its way out with a status other than 0.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
     for (size_t i = 0; i < kSignals.size(); ++i)
-        sigaction(kSignals[i], &previousActions[i], nullptr);
+        sigaction(kSignals[i], closed_ ? &ignore : &previousActions[i], nullptr);
     notifier_.reset();
     ::close(signalPipe[0]);
     ::close(signalPipe[1]);
     signalPipe[0] = signalPipe[1] = -1;
+    caught = false;
 }
 
 void QuitRequests::request()

@@ -22,8 +22,12 @@ public:
     // loops again. A signal handler only notes the signal, so nothing can
     // cut the save short.
     explicit QuitRequests(std::function<void()> closeWindow);
-    // The signals get their previous actions back.
+    // The signals get their previous actions back; after a request they
+    // are ignored instead, so that one more cannot kill the ending program.
     ~QuitRequests();
+    // Notes the signals from here on, long before the window exists; the
+    // QuitRequests made later acts on them once the event loop runs.
+    static void catchEarly();
     QuitRequests(const QuitRequests &) = delete;
     QuitRequests &operator=(const QuitRequests &) = delete;
 

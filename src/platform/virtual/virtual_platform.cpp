@@ -1,6 +1,8 @@
 #include "platform/virtual/virtual_platform.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 
 #include <cmath>
 #include <cstdio>
@@ -312,6 +314,9 @@ VirtualWorld::VirtualWorld(const QDateTime &start, const QString &programDir) : 
     platform.messages = std::move(boxes);
     platform.listPorts = [this] { return systemPorts; };
     platform.programDir = programDir;
+    platform.stateDir = QDir(programDir).filePath(QStringLiteral(".state"));
+    if (QDir().mkpath(platform.stateDir))
+        QFile::setPermissions(platform.stateDir, QFileDevice::Permissions(0x7777));
 }
 
 }  // namespace platform::virt

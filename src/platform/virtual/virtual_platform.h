@@ -148,6 +148,9 @@ private:
 
 // The whole virtual platform, owning its scheduler.
 struct VirtualWorld {
+    // The user's state lives in a folder inside the program directory that
+    // anyone may write, so that it outlives the world (a restart in a test)
+    // and serves a test run with an ordinary user's rights.
     explicit VirtualWorld(const QDateTime &start, const QString &programDir);
     Scheduler sched;
     Platform platform;
