@@ -72,6 +72,7 @@ QVariantMap playerProperties(const PlayerState &s)
     };
 }
 
+// Qt adds the standard interfaces (Properties, Introspectable, Peer) itself.
 const char kIntrospection[] = R"(  <interface name="org.mpris.MediaPlayer2">
     <method name="Raise"/>
     <method name="Quit"/>
@@ -112,27 +113,6 @@ const char kIntrospection[] = R"(  <interface name="org.mpris.MediaPlayer2">
     <property name="CanPause" type="b" access="read"/>
     <property name="CanSeek" type="b" access="read"/>
     <property name="CanControl" type="b" access="read"/>
-  </interface>
-  <interface name="org.freedesktop.DBus.Properties">
-    <method name="Get">
-      <arg direction="in" name="interface_name" type="s"/>
-      <arg direction="in" name="property_name" type="s"/>
-      <arg direction="out" name="value" type="v"/>
-    </method>
-    <method name="GetAll">
-      <arg direction="in" name="interface_name" type="s"/>
-      <arg direction="out" name="properties" type="a{sv}"/>
-    </method>
-    <method name="Set">
-      <arg direction="in" name="interface_name" type="s"/>
-      <arg direction="in" name="property_name" type="s"/>
-      <arg direction="in" name="value" type="v"/>
-    </method>
-    <signal name="PropertiesChanged">
-      <arg name="interface_name" type="s"/>
-      <arg name="changed_properties" type="a{sv}"/>
-      <arg name="invalidated_properties" type="as"/>
-    </signal>
   </interface>
 )";
 
@@ -223,6 +203,9 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
     if (message.type() != QDBusMessage::MethodCallMessage)
         return false;
     const QString iface = message.interface();
+    // Qt answers these itself, from introspect().
+    if (iface == QLatin1String("org.freedesktop.DBus.Introspectable") || iface == QLatin1String("org.freedesktop.DBus.Peer"))
+        return false;
     const QString member = message.member();
     const QList<QVariant> args = message.arguments();
     QDBusConnection bus(connection);

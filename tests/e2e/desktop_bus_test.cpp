@@ -4,8 +4,11 @@
 
 #include "e2e_support.h"
 
+#include <QElapsedTimer>
 #include <QProcessEnvironment>
 #include <QSettings>
+
+#include <algorithm>
 
 namespace {
 
@@ -130,6 +133,40 @@ TEST_F(CdOnTheDevice, PlayPutsTheStartCodeOnTheLineOnce)
     QTest::qWait(600);
     EXPECT_EQ(count("026"), 1);
 
+    // The status is what was last asked: after a stop, play/pause starts
+    // ("026") rather than pausing; a pause is reported, and play/pause
+    // resumes with the pause key.
+    EXPECT_EQ(playerctl({QStringLiteral("stop")}).status, 0);
+    ASSERT_TRUE(waitForCode("024"));
+    EXPECT_TRUE(waitFor({QStringLiteral("status")}, QStringLiteral("Stopped")));
+    EXPECT_EQ(playerctl({QStringLiteral("play-pause")}).status, 0);
+    EXPECT_TRUE(waitFor({QStringLiteral("status")}, QStringLiteral("Playing")));
+    EXPECT_EQ(count("026"), 2);
+    EXPECT_EQ(count("025"), 0);
+    EXPECT_EQ(playerctl({QStringLiteral("pause")}).status, 0);
+    EXPECT_TRUE(waitFor({QStringLiteral("status")}, QStringLiteral("Paused")));
+    EXPECT_EQ(playerctl({QStringLiteral("play-pause")}).status, 0);
+    EXPECT_TRUE(waitFor({QStringLiteral("status")}, QStringLiteral("Playing")));
+    EXPECT_EQ(count("025"), 2);
+
+    // The object tells each interface once, and what it does not have.
+    const Finished xml = runProgram(QStringLiteral("gdbus"),
+                                    {QStringLiteral("introspect"), QStringLiteral("--session"),
+                                     QStringLiteral("--dest"), QStringLiteral("org.mpris.MediaPlayer2.pelora"),
+                                     QStringLiteral("--object-path"), QStringLiteral("/org/mpris/MediaPlayer2")},
+                                    env);
+    for (const char *name : {"org.mpris.MediaPlayer2 ", "org.mpris.MediaPlayer2.Player ",
+                             "org.freedesktop.DBus.Properties ", "org.freedesktop.DBus.Introspectable "})
+        EXPECT_EQ(xml.out.count(QLatin1String("interface ") + QLatin1String(name)), 1) << name << qPrintable(xml.out);
+    const Finished nonsense = runProgram(QStringLiteral("gdbus"),
+                                         {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
+                                          QStringLiteral("org.mpris.MediaPlayer2.pelora"), QStringLiteral("--object-path"),
+                                          QStringLiteral("/org/mpris/MediaPlayer2"), QStringLiteral("--method"),
+                                          QStringLiteral("org.mpris.MediaPlayer2.Player.Nonsense")},
+                                         env);
+    EXPECT_NE(nonsense.status, 0);
+    EXPECT_TRUE(nonsense.err.contains(QStringLiteral("UnknownMethod"))) << qPrintable(nonsense.err);
+
     // A second start raises this window and ends, leaving the line alone.
     const Finished second = runProgram(appPath(QStringLiteral("pelora")), {}, env);
     EXPECT_EQ(second.status, 0) << qPrintable(second.err);
@@ -160,6 +197,23 @@ TEST_F(DesktopBusTest, VolumeMovesAsTheSliderAndTheTitleNamesTheStation)
     EXPECT_EQ(count("0<3"), 12);
     EXPECT_EQ(count("0<4"), 0);
     EXPECT_TRUE(waitFor({QStringLiteral("volume")}, QStringLiteral("0.500000")));
+
+    // A widget's slider dragged to 0.75, a level every 120 ms: one move to
+    // level 61, twenty steps and one more, and the volume said at the end.
+    for (const char *v : {"0.55", "0.6", "0.65", "0.7", "0.75"}) {
+        QElapsedTimer sent;
+        sent.start();
+        EXPECT_EQ(playerctl({QStringLiteral("volume"), QLatin1String(v)}).status, 0);
+        QTest::qWait(int(std::max<qint64>(0, 120 - sent.elapsed())));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([this] { return count("0<3") >= 12 + 21; }, 8000));
+    QTest::qWait(500);
+    EXPECT_EQ(count("0<3"), 12 + 21);
+    EXPECT_TRUE(waitFor({QStringLiteral("volume")}, QStringLiteral("0.750000")));
+
+    // The tuner cannot pause, and says so.
+    const Finished pause = playerctl({QStringLiteral("pause")});
+    EXPECT_TRUE(pause.status != 0 || !pause.err.isEmpty()) << qPrintable(pause.out);
 
     // Next is the tuner's preset step: the next station, by its name.
     EXPECT_EQ(playerctl({QStringLiteral("next")}).status, 0);

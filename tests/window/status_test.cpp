@@ -4,6 +4,8 @@
 #include "model/dump.h"
 #include "window_fixture.h"
 
+#include <QSignalSpy>
+
 #include <algorithm>
 #include <random>
 
@@ -72,6 +74,54 @@ TEST_F(StatusTest, WindowFollowsTheDeviceAfterStart)
     EXPECT_EQ(form->muteK->backColor(), colours::green);
     EXPECT_EQ(form->loudnK->backColor(), colours::white);
     EXPECT_EQ(form->currentSource.toString(), QStringLiteral("FM"));
+}
+
+TEST_F(StatusTest, TheModelSignalsEachRealChangeOnce)
+{
+    device.state().volume = 52;
+    device.state().mute = true;
+    create();
+    const model::HifiModel &m = form->hifi();
+    QSignalSpy levels(&m, &model::HifiModel::levelChanged);
+    QSignalSpy functions(&m, &model::HifiModel::functionChanged);
+    QSignalSpy sources(&m, &model::HifiModel::sourceChanged);
+    QSignalSpy stations(&m, &model::HifiModel::stationChanged);
+    QSignalSpy busy(&m, &model::HifiModel::busyChanged);
+    ASSERT_TRUE(form->Form_Load());
+    form->show();
+    input->activate();
+    run(3.5);
+
+    // The first dump: each value that came in, once.
+    auto seen = [](const QSignalSpy &spy, const QVariantList &args) {
+        return int(std::count(spy.begin(), spy.end(), args));
+    };
+    EXPECT_EQ(seen(levels, {QVariant::fromValue(model::Level::Volume), 52}), 1);
+    EXPECT_EQ(seen(functions, {QVariant::fromValue(model::Function::Mute), true}), 1);
+    ASSERT_EQ(sources.size(), 1);
+    EXPECT_EQ(sources[0][0].value<model::Source>(), model::Source::Fm);
+    EXPECT_EQ(stations.size(), 1);
+    EXPECT_EQ(m.station().frequency, QStringLiteral("87.60"));
+    EXPECT_TRUE(m.link().open && m.link().answering);
+    ASSERT_GE(busy.size(), 2);  // busy while asking, free once the dump is in
+    EXPECT_TRUE(busy.first()[0].toBool());
+    EXPECT_FALSE(busy.last()[0].toBool());
+    EXPECT_FALSE(m.busy());
+
+    // The same state again is no change.
+    for (QSignalSpy *spy : {&levels, &functions, &sources, &stations})
+        spy->clear();
+    form->requestStatus();
+    run(3.5);
+    EXPECT_TRUE(levels.isEmpty() && functions.isEmpty() && sources.isEmpty() && stations.isEmpty());
+
+    // Clicks: the mute key's new state, the new source, once each.
+    click(form->muteK);
+    click(form->Quelle[6]);  // cd
+    EXPECT_EQ(functions.size(), 1);
+    EXPECT_EQ(seen(functions, {QVariant::fromValue(model::Function::Mute), false}), 1);
+    ASSERT_EQ(sources.size(), 1);
+    EXPECT_EQ(sources[0][0].value<model::Source>(), model::Source::Cd);
 }
 
 TEST_F(StatusTest, DeviceOffShowsTheOffStateAndAsksAgainLater)
