@@ -100,16 +100,22 @@ void stop(pid_t pid)
     waitpid(pid, nullptr, 0);
 }
 
-Figures bare(const QByteArray &program, const char *display)
+// Wake-ups in kIdleSeconds from now, then the peak memory; ends the program.
+void measureIdleAndStop(pid_t pid, Figures &f)
 {
-    Figures f;
-    const pid_t pid = startAndWaitForMap(program, display, &f.mappedMs);
-    sleepSeconds(4.0);  // as long as pelora's first exchange takes, and then some
     const long w0 = wakeups(pid);
     sleepSeconds(kIdleSeconds);
     f.wakeups = wakeups(pid) - w0;
     f.peakKb = statusField(pid, "VmHWM:");
     stop(pid);
+}
+
+Figures bare(const QByteArray &program, const char *display)
+{
+    Figures f;
+    const pid_t pid = startAndWaitForMap(program, display, &f.mappedMs);
+    sleepSeconds(4.0);  // as long as pelora's first exchange takes, and then some
+    measureIdleAndStop(pid, f);
     return f;
 }
 
@@ -135,11 +141,7 @@ Figures pelora(const char *display)
     }
     sleepSeconds(1.0);
     // The next exchange is 30 s after the first: 15 s fit between them.
-    const long w0 = wakeups(pid);
-    sleepSeconds(kIdleSeconds);
-    f.wakeups = wakeups(pid) - w0;
-    f.peakKb = statusField(pid, "VmHWM:");
-    stop(pid);
+    measureIdleAndStop(pid, f);
     return f;
 }
 

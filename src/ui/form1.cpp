@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPixmap>
 
 using ui::place;
 
@@ -91,23 +90,29 @@ QComboBox *makeList(QWidget *parent, const QStringList &entries, int left, int t
     return c;
 }
 
-// A small picture for the amplifier panel: the maker's badge.
-QPixmap badge(int w, int h)
-{
-    QPixmap pm(w, h);
-    QPainter p(&pm);
-    QLinearGradient g(0, 0, 0, h);
-    g.setColorAt(0, QColor(90, 90, 90));
-    g.setColorAt(1, QColor(20, 20, 20));
-    p.fillRect(pm.rect(), g);
-    p.setPen(QColor(220, 200, 120));
-    QFont f = p.font();
-    f.setPixelSize(std::max(7, h - 4));
-    f.setBold(true);
-    p.setFont(f);
-    p.drawText(pm.rect(), Qt::AlignCenter, QStringLiteral("SONVERA"));
-    return pm;
-}
+// A small picture for the amplifier panel: the maker's badge. Drawn when
+// it is painted, so that the start does not wait for the fonts before the
+// window can be shown.
+class Badge : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        QLinearGradient g(0, 0, 0, height());
+        g.setColorAt(0, QColor(90, 90, 90));
+        g.setColorAt(1, QColor(20, 20, 20));
+        p.fillRect(rect(), g);
+        p.setPen(QColor(220, 200, 120));
+        QFont f = p.font();
+        f.setPixelSize(std::max(7, height() - 4));
+        f.setBold(true);
+        p.setFont(f);
+        p.drawText(rect(), Qt::AlignCenter, QStringLiteral("SONVERA"));
+    }
+};
 
 }  // namespace
 
@@ -242,10 +247,9 @@ void Form1::buildAmplifierPanel()
 {
     Frame3 = makePanel(this, "Frame3", 1170, -30, 2310, 3510);
 
-    Picture1 = new QLabel(Frame3);
+    Picture1 = new Badge(Frame3);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     place(Picture1, 1080, 120, 1095, 210);
-    Picture1->setPixmap(badge(ui::px(1095), ui::px(210)));
 
     struct Row {
         const char *caption;
