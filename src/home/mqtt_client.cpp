@@ -55,6 +55,10 @@ bool MqttClient::start()
         return false;
     }
     mosquitto_int_option(m_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    // No limit on messages awaiting the broker's acknowledgement: with one,
+    // the discovery burst would hold later messages back, and "offline" at
+    // the end could stay queued behind them while the disconnect goes out.
+    mosquitto_max_inflight_messages_set(m_, 0);
     mosquitto_connect_callback_set(m_, connectCallback);
     mosquitto_message_callback_set(m_, messageCallback);
     int rc = MOSQ_ERR_SUCCESS;
