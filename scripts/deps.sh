@@ -5,6 +5,7 @@
 PELORA_RUN_PACKAGES=(
     cmake g++ make
     qt6-base-dev qt6-serialport-dev
+    libmosquitto-dev pkg-config         # the home network's MQTT client
 )
 
 # What the test command adds. One purpose a line; add new test tools here.
@@ -16,6 +17,7 @@ PELORA_TEST_PACKAGES=(
     lintian appstream desktop-file-utils man-db   # checks of the package, metainfo, desktop entry, manual
     xvfb dbus-daemon at-spi2-core python3-pyatspi   # the window on the accessibility bus, as a screen reader reads it
     dbus-daemon dbus-bin playerctl      # media interface end to end: a private session bus, dbus-send, the client
+    mosquitto mosquitto-clients         # home network end to end: a broker of the test's own, mosquitto_sub/_pub
 )
 
 # pelora_install_deps run|test: installs the missing packages of the run

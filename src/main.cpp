@@ -3,18 +3,22 @@
 #include "desktop/mpris_service.h"
 #include "desktop/port_choice.h"
 #include "desktop/settings.h"
+#include "home/bridge.h"
+#include "home/mqtt_settings.h"
 #include "platform/logging.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/quit_requests.h"
 #include "ui/form1.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QImageReader>
 #include <QPixmap>
 #include <QScreen>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -53,6 +57,10 @@ int main(int argc, char **argv)
     if (cmd.exitStatus >= 0)
         return cmd.exitStatus;
 
+    // A service has no display: the program picks the offscreen platform
+    // itself, whatever the environment says.
+    if (cmd.headless)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // Read as PNG only: otherwise Qt loads every image plugin to ask which
     // one reads the file.
@@ -69,7 +77,19 @@ int main(int argc, char **argv)
         return 0;
 
     platform::Platform platform = platform::makeQtPlatform(platform::programDirectory());
+    if (cmd.headless)
+        platform.messages = platform::makeLoggedMessageBoxes();
     desktop::Settings settings(platform.programDir);
+    const QString iniFile = QDir(platform.programDir).filePath(QStringLiteral("pelora.ini"));
+    QString mqttError;
+    const std::optional<home::MqttSettings> mqtt =
+        home::readMqttSettings(iniFile, cmd.mqttHost, cmd.mqttPort, &mqttError);
+    if (!mqttError.isEmpty()) {
+        // Without a window the home network is the point of the run.
+        platform.messages->showOk(QStringLiteral("MQTT is not used: %1.").arg(mqttError));
+        if (cmd.headless)
+            return 1;
+    }
     platform.serial->setDevicePath(desktop::startDevice(cmd.port, settings.device()));
 
     Form1 form(platform);
@@ -86,10 +106,25 @@ int main(int argc, char **argv)
         if (!service->registerOnBus())
             qCWarning(lcDesktop) << "the media interface could not be put on the bus";
     }
-    restorePosition(form, settings);
+    std::unique_ptr<home::HomeBridge> bridge;
+    if (mqtt) {
+        bridge = std::make_unique<home::HomeBridge>(form.door(), platform, *mqtt, iniFile);
+        if (!bridge->start()) {
+            qCWarning(lcHome).noquote() << bridge->stateText();
+            if (cmd.headless)
+                return 1;
+        }
+    } else if (cmd.headless) {
+        qCInfo(lcHome) << "no MQTT settings: the hi-fi is not on the home network";
+    }
+    if (!cmd.headless)
+        restorePosition(form, settings);
     form.show();
     const int rc = app.exec();
     form.Form_Unload();  // also when the session ends without a close event
-    settings.setWindowPosition(form.pos());
+    if (bridge)
+        bridge->close();
+    if (!cmd.headless)
+        settings.setWindowPosition(form.pos());
     return rc;
 }

@@ -1,5 +1,7 @@
 #include "desktop/command_line.h"
 
+#include "home/mqtt_settings.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -24,6 +26,15 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                                  "/dev/ttyUSB0), instead of the one chosen in the window."),
                                   QStringLiteral("path"));
     parser.addOption(port);
+    const QCommandLineOption headless(QStringLiteral("headless"),
+                                      QStringLiteral("Run without a window and without a display, as a service "
+                                                     "(messages go to the log)."));
+    parser.addOption(headless);
+    const QCommandLineOption mqtt(QStringLiteral("mqtt"),
+                                  QStringLiteral("Connect to the MQTT broker at <host>[:<port>] for this run; the "
+                                                 "other MQTT settings come from the [mqtt] section of pelora.ini."),
+                                  QStringLiteral("host[:port]"));
+    parser.addOption(mqtt);
     // The options that the window system takes for itself.
     for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
                              "qwindowicon", "qwindowtitle", "display", "geometry", "style", "stylesheet", "session",
@@ -61,6 +72,12 @@ CommandLine parseCommandLine(const QStringList &arguments)
     if (!parser.positionalArguments().isEmpty()) {
         std::fprintf(stderr, "pelora: unexpected argument '%s'\nTry 'pelora --help'.\n",
                      qPrintable(parser.positionalArguments().first()));
+        out.exitStatus = 2;
+        return out;
+    }
+    out.headless = parser.isSet(headless);
+    if (parser.isSet(mqtt) && !home::parseHostPort(parser.value(mqtt), &out.mqttHost, &out.mqttPort)) {
+        std::fprintf(stderr, "pelora: --mqtt needs a host name or address, with :port if not 1883\nTry 'pelora --help'.\n");
         out.exitStatus = 2;
         return out;
     }

@@ -9,6 +9,9 @@ namespace desktop {
 
 struct CommandLine {
     QString port;  // --port PATH, empty if not given
+    bool headless = false;  // --headless
+    QString mqttHost;       // --mqtt HOST[:PORT]
+    int mqttPort = 0;       // 0: none given
     // Set when the program ends here: its exit status (0 after --help
     // and --version, 2 after a wrong option); the text has been printed.
     int exitStatus = -1;

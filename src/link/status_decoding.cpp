@@ -146,12 +146,15 @@ void Form1::showStation(const QVariant &frequency)
 
     for (int i = 1; i <= 30; ++i)
         stationT[size_t(i)]->setBackColor(colours::black);
+    int lit = 0;
     for (int i = 1; i <= 30; ++i) {
         if (text == keyFrequency[size_t(i)]) {
             stationT[size_t(i)]->setBackColor(colours::green);
+            lit = i;
             break;
         }
     }
+    hifi_.setLitStationKey(lit);
 }
 
 const StationRecord *Form1::stationRecordOf(const QVariant &frequency) const

@@ -65,6 +65,18 @@ void HifiModel::setLevel(Level l, int value)
         Q_EMIT levelChanged(l, value);
 }
 
+void HifiModel::setStationKeyCaption(int key, const QString &caption)
+{
+    if (key >= 1 && key <= 30 && update(stationKeys_[size_t(key)], caption))
+        Q_EMIT stationKeysChanged();
+}
+
+void HifiModel::setLitStationKey(int key)
+{
+    if (update(litStationKey_, key))
+        Q_EMIT stationKeysChanged();
+}
+
 void HifiModel::setFunction(Function f, bool on)
 {
     if (update(functions_[size_t(f)], on))

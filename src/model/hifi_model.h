@@ -48,6 +48,10 @@ public:
     const Station &station() const { return station_; }
     int level(Level l) const { return levels_[size_t(l)]; }
     bool function(Function f) const { return functions_[size_t(f)]; }
+    // The captions of station keys 1..30 as the window shows them (index
+    // 0 unused), and the key of the station now tuned (0: none is lit).
+    const std::array<QString, 31> &stationKeyCaptions() const { return stationKeys_; }
+    int litStationKey() const { return litStationKey_; }
     // An exchange with the device, a burst or a handler's wait is under way.
     bool busy() const { return busy_; }
     // `player` is the player's source: Tape1, Tape2, Phono or Cd.
@@ -60,6 +64,8 @@ public:
     void setBand(const QString &band);
     void setStation(const Station &station);
     void setLevel(Level l, int value);
+    void setStationKeyCaption(int key, const QString &caption);
+    void setLitStationKey(int key);
     void setFunction(Function f, bool on);
     void setBusy(bool busy);
     void setRequest(Source player, Request r);
@@ -69,6 +75,8 @@ Q_SIGNALS:
     void sourceChanged(model::Source source);
     void bandChanged();
     void stationChanged();
+    // A caption or the lit key changed.
+    void stationKeysChanged();
     void levelChanged(model::Level level, int value);
     void functionChanged(model::Function function, bool on);
     void busyChanged(bool busy);
@@ -79,6 +87,8 @@ private:
     Source source_ = Source::Off;
     QString band_;
     Station station_;
+    std::array<QString, 31> stationKeys_;
+    int litStationKey_ = 0;
     std::array<int, kLevelCount> levels_{};
     std::array<bool, kFunctionCount> functions_{};
     bool busy_ = false;

@@ -1,6 +1,7 @@
 #include "platform/common.h"
 
 #include <QDir>
+#include <QSocketNotifier>
 #include <QFileInfo>
 
 #include <utility>
@@ -80,6 +81,53 @@ QString portDeviceName(int n, const QString &programDir, bool *viaLink)
     }
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
 #endif
+}
+
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+class QtSocketWatch : public SocketWatch {
+public:
+    explicit QtSocketWatch(int fd)
+        : read_(new QSocketNotifier(fd, QSocketNotifier::Read)), write_(new QSocketNotifier(fd, QSocketNotifier::Write))
+    {
+        write_->setEnabled(false);
+        QObject::connect(read_, &QSocketNotifier::activated, read_, [this] {
+            if (onReadable)
+                onReadable();
+        });
+        QObject::connect(write_, &QSocketNotifier::activated, write_, [this] {
+            if (onWritable)
+                onWritable();
+        });
+    }
+    ~QtSocketWatch() override
+    {
+        // The watch may end inside one of its own notifications.
+        for (QSocketNotifier *n : {read_, write_}) {
+            n->setEnabled(false);
+            QObject::disconnect(n, nullptr, nullptr, nullptr);
+            n->deleteLater();
+        }
+    }
+    void watchWrite(bool on) override
+    {
+        if (write_->isEnabled() != on)
+            write_->setEnabled(on);
+    }
+
+private:
+    QSocketNotifier *read_;
+    QSocketNotifier *write_;
+};
+
+}  // namespace
+
+std::unique_ptr<SocketWatch> makeQtSocketWatch(int fd)
+{
+    return std::make_unique<QtSocketWatch>(fd);
 }
 
 }  // namespace platform

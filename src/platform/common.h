@@ -47,6 +47,10 @@ struct LineSettings {
     int dataBits = 8;
     int stopBits = 1;
 };
+// A socket watch on Qt's event loop; both backends use it, since the
+// virtual scheduler runs Qt's events between its own.
+std::unique_ptr<SocketWatch> makeQtSocketWatch(int fd);
+
 // Parses "300,N,8,1"; false when it is not of that form.
 bool parseLineSettings(const QString &text, LineSettings *out);
 

@@ -6,6 +6,7 @@ Q_LOGGING_CATEGORY(lcLink, "pelora.link")
 Q_LOGGING_CATEGORY(lcFiles, "pelora.files")
 Q_LOGGING_CATEGORY(lcAutomation, "pelora.automation")
 Q_LOGGING_CATEGORY(lcDesktop, "pelora.desktop")
+Q_LOGGING_CATEGORY(lcHome, "pelora.home")
 
 namespace platform {
 

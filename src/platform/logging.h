@@ -8,6 +8,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcLink)        // pelora.link: the serial line and th
 Q_DECLARE_LOGGING_CATEGORY(lcFiles)       // pelora.files: the data and settings files
 Q_DECLARE_LOGGING_CATEGORY(lcAutomation)  // pelora.automation: long runs (import, demonstration)
 Q_DECLARE_LOGGING_CATEGORY(lcDesktop)     // pelora.desktop: the session bus and the media interface
+Q_DECLARE_LOGGING_CATEGORY(lcHome)        // pelora.home: the home network (MQTT) and the headless service
 
 namespace platform {
 

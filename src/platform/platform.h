@@ -107,6 +107,20 @@ public:
     std::function<void(EventKind)> onComm;
 };
 
+// A socket of a network client (the home network's broker connection),
+// watched by the event loop: onReadable when data waits, onWritable while
+// writing is watched and the socket takes more. The sockets are real in
+// both backends: virtual time does not reach the network.
+class SocketWatch {
+public:
+    virtual ~SocketWatch() = default;
+    // Watch for room to write only while there is something to write, so
+    // that an idle connection wakes nobody.
+    virtual void watchWrite(bool on) = 0;
+    std::function<void()> onReadable;
+    std::function<void()> onWritable;
+};
+
 // A serial device the system reports, and its description (may be empty).
 struct SystemPort {
     QString device;
@@ -122,6 +136,8 @@ struct Platform {
     std::unique_ptr<MessageBoxes> messages;
     // The serial devices the system has now; adapters come and go.
     std::function<QList<SystemPort>()> listPorts;
+    // Watches the socket `fd` (which stays the caller's to close).
+    std::function<std::unique_ptr<SocketWatch>(int fd)> watchSocket;
     QString programDir;
     // The user's own state, outside the program directory (journals of
     // in-place saves).

@@ -15,6 +15,7 @@ void stepTuner(Form1 &f, KeyLabel *key, cmd::Code code, float settle)
     f.frequenzA->setText(QStringLiteral("---"));
     for (int i = 1; i <= 30; ++i)
         f.stationT[i]->setBackColor(colours::black);
+    f.hifi().setLitStationKey(0);
     key->setBackColor(colours::silver);
     f.Pause(0.1f);
     key->setBackColor(colours::white);

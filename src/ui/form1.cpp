@@ -652,6 +652,11 @@ void Form1::connectModel()
         QObject::connect(key, &QAbstractButton::toggled, &hifi_,
                          [this, f = function](bool on) { hifi_.setFunction(f, on); });
     }
+    for (int i = 1; i <= 30; ++i) {
+        hifi_.setStationKeyCaption(i, stationT[size_t(i)]->text());
+        QObject::connect(stationT[size_t(i)], &KeyLabel::captionChanged, &hifi_,
+                         [this, i](const QString &caption) { hifi_.setStationKeyCaption(i, caption); });
+    }
     for (int i = 0; i < 4; ++i)
         hifi_.setLevel(model::Level(i), levelSliders()[size_t(i)]->value());
     hifi_.setLink({MSComm1.devicePath(), comPort, MSComm1.isOpen(), false});

@@ -242,11 +242,14 @@ void KeyLabel::syncChecked()
 
 void KeyLabel::setText(const QString &caption)
 {
+    const bool changed = caption != text();
     QAbstractButton::setText(caption);
     // A station called "R&B" must not make Alt+B tune it.
     setShortcut(QKeySequence());
     setAccessibleName(caption.isEmpty() ? emptyName_ : QString());
     update();
+    if (changed)
+        Q_EMIT captionChanged(caption);
 }
 
 void KeyLabel::setEmptyName(const QString &name)

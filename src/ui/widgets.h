@@ -73,6 +73,9 @@ public:
     // in their tooltip.
     void setAlwaysTipCaption(bool on);
 
+Q_SIGNALS:
+    void captionChanged(const QString &caption);
+
 protected:
     void paintEvent(QPaintEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;

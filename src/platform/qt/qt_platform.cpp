@@ -1,6 +1,7 @@
 #include "platform/qt/qt_platform.h"
 
 #include "platform/common.h"
+#include "platform/logging.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -235,7 +236,26 @@ private:
     }
 };
 
+// Without a window: the text goes to the log and is answered OK.
+class LoggedMessageBoxes : public MessageBoxes {
+public:
+    void showOk(const QString &text, const QString &details) override
+    {
+        qCWarning(lcHome).noquote() << (details.isEmpty() ? text : text + u' ' + details);
+    }
+    bool showOkCancel(const QString &text) override
+    {
+        qCWarning(lcHome).noquote() << text << "(answered OK)";
+        return true;
+    }
+};
+
 }  // namespace
+
+std::unique_ptr<MessageBoxes> makeLoggedMessageBoxes()
+{
+    return std::make_unique<LoggedMessageBoxes>();
+}
 
 Platform makeQtPlatform(const QString &programDir)
 {
@@ -253,6 +273,7 @@ Platform makeQtPlatform(const QString &programDir)
             ports.append({info.systemLocation(), info.description()});
         return ports;
     };
+    p.watchSocket = makeQtSocketWatch;
     p.programDir = programDir;
     p.stateDir = stateDirectory();
     return p;

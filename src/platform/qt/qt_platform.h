@@ -10,6 +10,10 @@ namespace platform {
 // files and the COM<n> links live.
 Platform makeQtPlatform(const QString &programDir);
 
+// Message boxes for a program without a window (--headless): each text
+// goes to the log and is answered OK.
+std::unique_ptr<MessageBoxes> makeLoggedMessageBoxes();
+
 // Where the data files and the COM<n> links live: beside the program, or for
 // a program installed system-wide, the user's own data directory.
 QString programDirectory();

@@ -313,6 +313,7 @@ VirtualWorld::VirtualWorld(const QDateTime &start, const QString &programDir) : 
     messages = boxes.get();
     platform.messages = std::move(boxes);
     platform.listPorts = [this] { return systemPorts; };
+    platform.watchSocket = makeQtSocketWatch;
     platform.programDir = programDir;
     platform.stateDir = QDir(programDir).filePath(QStringLiteral(".state"));
     if (QDir().mkpath(platform.stateDir))

@@ -1,0 +1,76 @@
+#pragma once
+// The hi-fi on the home network: what the model holds goes out on retained
+// MQTT state topics when it changes, with Home Assistant discovery configs
+// that describe each entity; what arrives on the command topics goes in
+// through the door, as a click would. Reads only the model, acts only
+// through the door.
+//
+//   <base>/availability                  online / offline (the last will)
+//   <base>/<entity>/state                retained, on change
+//   <base>/<entity>/set                  commands
+//   <prefix>/<component>/pelora_<id>/<entity>/config   discovery, retained
+
+#include "home/mqtt_client.h"
+#include "home/mqtt_settings.h"
+#include "home/payloads.h"
+#include "model/door.h"
+
+#include <QObject>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace home {
+
+class HomeBridge : public QObject {
+    Q_OBJECT
+public:
+    // `iniFile` keeps the list of entities published, so that one that is
+    // gone can be removed from Home Assistant.
+    HomeBridge(model::Door &door, platform::Platform &platform, MqttSettings settings, QString iniFile);
+    ~HomeBridge() override;
+
+    // Starts connecting; false, with the reason in stateText(), when the
+    // client cannot even start.
+    bool start();
+    // Says "offline" and leaves the broker cleanly.
+    void close();
+    // Where MQTT is connected, or why not.
+    QString stateText() const;
+
+    struct Entity;
+
+Q_SIGNALS:
+    void stateChanged(const QString &text);
+
+private:
+    void connected();
+    void message(const QString &topic, const QByteArray &payload);
+    void refuse(const QString &topic, BadInput why);
+    void publishConfig(const Entity &e);
+    void publishState(const Entity &e, bool always = false);
+    void publishStates(int kind);
+    void stationKeysChanged();
+    QStringList stationOptions() const;
+    QString topic(const Entity &e, const char *leaf) const;
+    QString configTopic(const QString &component, const QString &object) const;
+    QByteArray statePayload(const Entity &e) const;
+    void command(const Entity &e, const QString &text);
+    model::Door::Done doneFor(const Entity &e);
+    double now() const;
+
+    model::Door &door_;
+    platform::Platform &plat_;
+    MqttSettings s_;
+    QString iniFile_;
+    std::vector<Entity> entities_;
+    std::unique_ptr<MqttClient> client_;
+    std::map<QString, QByteArray> published_;  // state topic -> payload sent
+    QStringList stationOptionsSent_;
+    std::unique_ptr<platform::Timer> stationSettle_;
+    std::map<QString, bool> switchPending_;
+    RateLimit badInputLog_{10.0};
+};
+
+}  // namespace home

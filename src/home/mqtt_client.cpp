@@ -1,0 +1,264 @@
+#include "home/mqtt_client.h"
+
+#include "platform/logging.h"
+
+#include <mosquitto.h>
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace home {
+
+namespace {
+
+QString reason(int rc)
+{
+    if (rc == MOSQ_ERR_ERRNO)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return QString::fromUtf8(mosquitto_strerror(rc));
+}
+
+}  // namespace
+
+MqttClient::MqttClient(platform::Platform &platform, Options options)
+    : plat_(platform), o_(std::move(options)), housekeeping_(plat_.makeTimer()), retry_(plat_.makeTimer())
+{
+    static const bool initialised = [] { return mosquitto_lib_init() == MOSQ_ERR_SUCCESS; }();
+    (void)initialised;
+    // Often enough that a ping leaves within the keepalive, which the
+    // broker holds to 1.5 times.
+    housekeeping_->setInterval(kKeepaliveSeconds * 1000 / 3);
+    housekeeping_->onTick = [this] { housekeeping(); };
+    retry_->onTick = [this] {
+        retry_->setEnabled(false);
+        connectNow();
+    };
+}
+
+MqttClient::~MqttClient()
+{
+    housekeeping_->onTick = nullptr;
+    retry_->onTick = nullptr;
+    watch_.reset();
+    if (m_)
+        mosquitto_destroy(m_);
+}
+
+bool MqttClient::start()
+{
+    m_ = mosquitto_new(o_.clientId.toUtf8().constData(), true, this);
+    if (!m_) {
+        setState(State::Idle, QStringLiteral("libmosquitto could not start: %1").arg(reason(MOSQ_ERR_ERRNO)));
+        return false;
+    }
+    mosquitto_int_option(m_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    // No limit on messages awaiting the broker's acknowledgement: with one,
+    // the discovery burst would hold later messages back, and "offline" at
+    // the end could stay queued behind them while the disconnect goes out.
+    mosquitto_max_inflight_messages_set(m_, 0);
+    mosquitto_connect_callback_set(m_, connectCallback);
+    mosquitto_message_callback_set(m_, messageCallback);
+    int rc = MOSQ_ERR_SUCCESS;
+    if (!o_.username.isEmpty())
+        rc = mosquitto_username_pw_set(m_, o_.username.toUtf8().constData(),
+                                       o_.password.isEmpty() ? nullptr : o_.password.toUtf8().constData());
+    if (rc == MOSQ_ERR_SUCCESS)
+        rc = mosquitto_will_set(m_, o_.willTopic.toUtf8().constData(), int(o_.willPayload.size()),
+                                o_.willPayload.constData(), 1, true);
+    if (rc == MOSQ_ERR_SUCCESS && !o_.tls.isEmpty()) {
+        // The broker's certificate and name are checked: libmosquitto does
+        // both unless told otherwise, and nothing here tells it otherwise.
+        if (o_.tls == QLatin1String("system"))
+            rc = mosquitto_tls_set(m_, nullptr, "/etc/ssl/certs", nullptr, nullptr, nullptr);
+        else
+            rc = mosquitto_tls_set(m_, o_.tls.toLocal8Bit().constData(), nullptr, nullptr, nullptr, nullptr);
+        if (rc == MOSQ_ERR_SUCCESS)
+            rc = mosquitto_tls_opts_set(m_, 1 /* verify the peer */, nullptr, nullptr);
+    }
+    if (rc != MOSQ_ERR_SUCCESS) {
+        setState(State::Idle, QStringLiteral("the MQTT settings are refused: %1").arg(reason(rc)));
+        return false;
+    }
+    connectNow();
+    return true;
+}
+
+void MqttClient::connectNow()
+{
+    setState(State::Connecting);
+    refused_.clear();
+    const int rc = everConnected_ || fd_ >= 0 ? mosquitto_reconnect_async(m_)
+                                             : mosquitto_connect_async(m_, o_.host.toUtf8().constData(), o_.port,
+                                                                       kKeepaliveSeconds);
+    // The connect of a first try counts as the first connection: later
+    // tries reconnect with the same host and options.
+    everConnected_ = true;
+    if (rc != MOSQ_ERR_SUCCESS) {
+        lost(reason(rc));
+        return;
+    }
+    housekeeping_->setEnabled(true);
+    after(MOSQ_ERR_SUCCESS);
+}
+
+void MqttClient::readable()
+{
+    // Read until the socket has nothing more: over TLS, data may wait in
+    // the TLS layer where the socket watch cannot see it.
+    for (int i = 0; i < 64 && m_; ++i) {
+        errno = 0;
+        const int rc = mosquitto_loop_read(m_, 1);
+        if (rc != MOSQ_ERR_SUCCESS || mosquitto_socket(m_) < 0) {
+            after(rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc);
+            return;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            break;
+    }
+    after(MOSQ_ERR_SUCCESS);
+}
+
+void MqttClient::writable()
+{
+    after(mosquitto_loop_write(m_, 1));
+}
+
+void MqttClient::housekeeping()
+{
+    after(mosquitto_loop_misc(m_));
+}
+
+void MqttClient::after(int rc)
+{
+    if (state_ == State::Waiting || state_ == State::Idle)
+        return;
+    const int fd = mosquitto_socket(m_);
+    if (rc != MOSQ_ERR_SUCCESS || fd < 0) {
+        lost(!refused_.isEmpty() ? refused_ : rc == MOSQ_ERR_SUCCESS ? reason(MOSQ_ERR_CONN_LOST) : reason(rc));
+        return;
+    }
+    if (fd != fd_) {
+        watch_.reset();
+        fd_ = fd;
+        watch_ = plat_.watchSocket(fd);
+        watch_->onReadable = [this] { readable(); };
+        watch_->onWritable = [this] { writable(); };
+    }
+    watch_->watchWrite(mosquitto_want_write(m_));
+}
+
+void MqttClient::lost(const QString &why)
+{
+    watch_.reset();
+    fd_ = -1;
+    housekeeping_->setEnabled(false);
+    const bool wasConnected = state_ == State::Connected;
+    const QString where = QStringLiteral("%1:%2").arg(o_.host).arg(o_.port);
+    const QString next = QStringLiteral("(next try in %1 s)").arg(retryMs_ / 1000);
+    // The first failure is worth a warning; the tries that follow it only
+    // a line for debugging, until a connection has been made again.
+    if (wasConnected || !failing_)
+        qCWarning(lcHome).noquote() << "MQTT broker" << where << (wasConnected ? "lost:" : "not reached:") << why << next;
+    else
+        qCDebug(lcHome).noquote() << "MQTT broker" << where << "not reached:" << why << next;
+    failing_ = true;
+    setState(State::Waiting, why);
+    retry_->setInterval(retryMs_);
+    retry_->setEnabled(true);
+    retryMs_ = std::min(retryMs_ * 2, kLastRetryMs);
+}
+
+void MqttClient::setState(State s, const QString &why)
+{
+    const bool changed = s != state_ || why != why_;
+    state_ = s;
+    why_ = why;
+    if (changed && onStateChanged)
+        onStateChanged();
+}
+
+QString MqttClient::stateText() const
+{
+    const QString where = QStringLiteral("%1:%2").arg(o_.host).arg(o_.port);
+    switch (state_) {
+    case State::Connected: return QStringLiteral("MQTT: connected to %1").arg(where);
+    case State::Connecting: return QStringLiteral("MQTT: connecting to %1").arg(where);
+    case State::Waiting: return QStringLiteral("MQTT: %1 not reached: %2").arg(where, why_);
+    case State::Idle: break;
+    }
+    return QStringLiteral("MQTT: off (%1)").arg(why_);
+}
+
+void MqttClient::connectCallback(mosquitto *, void *self, int rc)
+{
+    auto *c = static_cast<MqttClient *>(self);
+    if (rc != 0) {
+        // The broker closes the connection after a refusal; the reason is
+        // kept for the report of the loss.
+        c->refused_ = QString::fromUtf8(mosquitto_connack_string(rc));
+        return;
+    }
+    c->retryMs_ = kFirstRetryMs;
+    c->failing_ = false;
+    qCInfo(lcHome).noquote() << "MQTT broker" << QStringLiteral("%1:%2").arg(c->o_.host).arg(c->o_.port)
+                             << "connected";
+    c->setState(State::Connected);
+    if (c->onConnected)
+        c->onConnected();
+}
+
+void MqttClient::messageCallback(mosquitto *, void *self, const mosquitto_message *message)
+{
+    auto *c = static_cast<MqttClient *>(self);
+    if (!c->onMessage || !message->topic)
+        return;
+    c->onMessage(QString::fromUtf8(message->topic),
+                 QByteArray(static_cast<const char *>(message->payload), std::max(message->payloadlen, 0)));
+}
+
+void MqttClient::publish(const QString &topic, const QByteArray &payload, bool retain)
+{
+    if (state_ != State::Connected)
+        return;
+    const int rc = mosquitto_publish(m_, nullptr, topic.toUtf8().constData(), int(payload.size()),
+                                     payload.constData(), 1, retain);
+    // Inside a callback libmosquitto only queues; the caller's loop call
+    // looks after the socket then.
+    if (rc != MOSQ_ERR_SUCCESS)
+        qCDebug(lcHome).noquote() << "MQTT publish on" << topic << "failed:" << reason(rc);
+    after(MOSQ_ERR_SUCCESS);
+}
+
+void MqttClient::subscribe(const QString &pattern)
+{
+    if (state_ != State::Connected)
+        return;
+    mosquitto_subscribe(m_, nullptr, pattern.toUtf8().constData(), 1);
+    after(MOSQ_ERR_SUCCESS);
+}
+
+void MqttClient::close(const QByteArray &lastWords, int ms)
+{
+    if (state_ != State::Connected)
+        return;
+    mosquitto_publish(m_, nullptr, o_.willTopic.toUtf8().constData(), int(lastWords.size()), lastWords.constData(), 1,
+                      true);
+    mosquitto_disconnect(m_);
+    watch_.reset();
+    housekeeping_->setEnabled(false);
+    retry_->setEnabled(false);
+    // The program is ending: a short blocking wait is fine here.
+    QElapsedTimer t;
+    t.start();
+    while (mosquitto_socket(m_) >= 0 && t.elapsed() < ms) {
+        if (mosquitto_loop(m_, 50, 1) != MOSQ_ERR_SUCCESS)
+            break;
+    }
+    fd_ = -1;
+    setState(State::Idle, QStringLiteral("closed"));
+}
+
+}  // namespace home

@@ -1,0 +1,92 @@
+#pragma once
+// A connection to the MQTT broker on libmosquitto, driven by the window's
+// event loop: the socket is watched for reading (and for writing only while
+// libmosquitto has bytes waiting), and libmosquitto's housekeeping (the
+// keepalive ping) runs on a timer only while a connection is up or being
+// made. No thread of its own. A lost or refused connection is tried again
+// after 1 s, 2 s, 4 s, ... up to 60 s between tries.
+
+#include "platform/platform.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+struct mosquitto;
+struct mosquitto_message;
+
+namespace home {
+
+class MqttClient {
+public:
+    struct Options {
+        QString host;
+        int port = 1883;
+        QString username;
+        QString password;
+        QString tls;  // empty: none; "system"; else a CA file
+        QString clientId;
+        QString willTopic;  // retained "offline" when the connection dies
+        QByteArray willPayload;
+    };
+    static constexpr int kKeepaliveSeconds = 60;
+    static constexpr int kFirstRetryMs = 1000;
+    static constexpr int kLastRetryMs = 60000;
+
+    MqttClient(platform::Platform &platform, Options options);
+    ~MqttClient();
+    MqttClient(const MqttClient &) = delete;
+    MqttClient &operator=(const MqttClient &) = delete;
+
+    // Starts connecting. False, with the reason in errorText(), when the
+    // options are refused (the connection itself is tried and retried).
+    bool start();
+    bool connected() const { return state_ == State::Connected; }
+    // Where it is connected, or why not, for the user.
+    QString stateText() const;
+
+    // Sends nothing while not connected: the caller publishes everything
+    // again once connected.
+    void publish(const QString &topic, const QByteArray &payload, bool retain);
+    void subscribe(const QString &pattern);
+    // Publishes `lastWords` on the will topic and leaves cleanly, waiting
+    // at most `ms` for it to go out.
+    void close(const QByteArray &lastWords, int ms);
+
+    std::function<void()> onConnected;
+    std::function<void(const QString &topic, const QByteArray &payload)> onMessage;
+    std::function<void()> onStateChanged;
+
+private:
+    enum class State { Idle, Connecting, Connected, Waiting };
+    static void connectCallback(mosquitto *, void *self, int rc);
+    static void messageCallback(mosquitto *, void *self, const mosquitto_message *message);
+
+    void connectNow();
+    void readable();
+    void writable();
+    void housekeeping();
+    // Checks what a libmosquitto call left behind: a lost connection, a
+    // new socket, bytes waiting to be written.
+    void after(int rc);
+    void lost(const QString &why);
+    void setState(State s, const QString &why = QString());
+
+    platform::Platform &plat_;
+    Options o_;
+    mosquitto *m_ = nullptr;
+    std::unique_ptr<platform::SocketWatch> watch_;
+    int fd_ = -1;
+    std::unique_ptr<platform::Timer> housekeeping_;
+    std::unique_ptr<platform::Timer> retry_;
+    int retryMs_ = kFirstRetryMs;
+    bool everConnected_ = false;
+    bool failing_ = false;
+    State state_ = State::Idle;
+    QString why_;
+    QString refused_;  // the broker's answer to the last CONNECT, if a refusal
+};
+
+}  // namespace home

@@ -1,0 +1,349 @@
+// The hi-fi on the home network with real parts: a mosquitto broker on
+// 127.0.0.1 at a free port, the real `pelora --headless --mqtt` on the
+// simulator's line, and mosquitto_sub / mosquitto_pub as Home Assistant's
+// side of the broker.
+
+#include "e2e_support.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <set>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int freePort()
+{
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    int port = 0;
+    if (bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    close(s);
+    return port;
+}
+
+bool accepts(int port)
+{
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(quint16(port));
+    const bool ok = ::connect(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0;
+    close(s);
+    return ok;
+}
+
+struct Message {
+    QString topic;
+    QByteArray payload;
+};
+
+class HomeNetworkTest : public RealStackTest {
+protected:
+    int port = 0;
+    QProcess broker, sub, pelora;
+    QByteArray subOut;
+    std::vector<Message> seen;
+
+    void SetUp() override
+    {
+        RealStackTest::SetUp();
+        port = freePort();
+        ASSERT_GT(port, 0);
+        ASSERT_TRUE(copyProgram(path(QStringLiteral("pelora"))));
+        startBroker();
+    }
+
+    void TearDown() override
+    {
+        for (QProcess *p : {&pelora, &sub, &broker}) {
+            if (p->state() != QProcess::NotRunning) {
+                p->terminate();
+                if (!p->waitForFinished(5000))
+                    p->kill();
+                p->waitForFinished(2000);
+            }
+        }
+        RealStackTest::TearDown();
+    }
+
+    void startBroker()
+    {
+        QFile conf(path(QStringLiteral("mosquitto.conf")));
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+        conf.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\npersistence false\n").arg(port).toUtf8());
+        conf.close();
+        broker.setProgram(QStringLiteral("mosquitto"));
+        broker.setArguments({QStringLiteral("-c"), conf.fileName()});
+        broker.start();
+        ASSERT_TRUE(broker.waitForStarted(5000)) << "mosquitto is missing";
+        ASSERT_TRUE(QTest::qWaitFor([this] { return accepts(port); }, 5000));
+    }
+
+    void startSub()
+    {
+        subOut.clear();
+        seen.clear();
+        sub.setProgram(QStringLiteral("mosquitto_sub"));
+        sub.setArguments({QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(port),
+                          QStringLiteral("-v"), QStringLiteral("-t"), QStringLiteral("#")});
+        sub.start();
+        ASSERT_TRUE(sub.waitForStarted(5000)) << "mosquitto_sub is missing";
+    }
+
+    void startPelora()
+    {
+        QProcessEnvironment env = programEnv(dir.path());
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // --headless picks its own
+        pelora.setProcessEnvironment(env);
+        pelora.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        pelora.start(path(QStringLiteral("pelora")),
+                     {QStringLiteral("--headless"), QStringLiteral("--mqtt"), QStringLiteral("127.0.0.1:%1").arg(port)});
+        ASSERT_TRUE(pelora.waitForStarted(5000));
+    }
+
+    // Reads what mosquitto_sub printed: "topic payload" a line.
+    void read()
+    {
+        subOut += sub.readAllStandardOutput();
+        qsizetype nl;
+        while ((nl = subOut.indexOf('\n')) >= 0) {
+            const QByteArray line = subOut.left(nl);
+            subOut.remove(0, nl + 1);
+            const qsizetype sp = line.indexOf(' ');
+            seen.push_back({QString::fromUtf8(sp < 0 ? line : line.left(sp)), sp < 0 ? QByteArray() : line.mid(sp + 1)});
+        }
+    }
+
+    // Waits for `payload` on `topic` among the messages from index `from` on.
+    ::testing::AssertionResult waitMessage(const QString &topic, const QByteArray &payload, size_t from = 0,
+                                           int ms = 10000)
+    {
+        const bool ok = QTest::qWaitFor(
+            [&] {
+                read();
+                for (size_t i = from; i < seen.size(); ++i)
+                    if (seen[i].topic == topic && seen[i].payload == payload)
+                        return true;
+                return false;
+            },
+            ms);
+        if (ok)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "no '" << payload.constData() << "' on " << qPrintable(topic);
+    }
+
+    QByteArray last(const QString &topic)
+    {
+        read();
+        for (auto it = seen.rbegin(); it != seen.rend(); ++it)
+            if (it->topic == topic)
+                return it->payload;
+        return {};
+    }
+
+    void publish(const QString &topic, const QByteArray &payload)
+    {
+        QProcess p;
+        p.start(QStringLiteral("mosquitto_pub"), {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                                                  QString::number(port), QStringLiteral("-t"), topic, QStringLiteral("-s")});
+        ASSERT_TRUE(p.waitForStarted(5000));
+        p.write(payload);
+        p.closeWriteChannel();
+        ASSERT_TRUE(p.waitForFinished(5000));
+        ASSERT_EQ(p.exitCode(), 0);
+    }
+
+    int count(const std::string &code) const
+    {
+        int n = 0;
+        for (const auto &c : simCodes())
+            n += c == code;
+        return n;
+    }
+    // Every code but the status requests, which the periodic refresh sends.
+    std::vector<std::string> commandCodes() const
+    {
+        std::vector<std::string> out;
+        for (const auto &c : simCodes())
+            if (c != "0:7")
+                out.push_back(c);
+        return out;
+    }
+};
+
+TEST_F(HomeNetworkTest, DiscoveryCommandsBadInputLastWillAndReconnect)
+{
+    // An entity an earlier run published and this one does not have.
+    {
+        QFile ini(path(QStringLiteral("pelora.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[mqtt]\nid=e2e1\npublished=button/gone_key\n");
+    }
+    startSub();
+    startPelora();
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/availability"), "online"));
+    // The first dump decoded: the simulator plays FM.
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/answering/state"), "ON"));
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/source/state"), "fm"));
+
+    // Discovery: valid JSON, unique ids, one device, state and command topics.
+    std::set<QString> ids;
+    std::map<QString, QJsonObject> byTopic;
+    bool goneCleared = false;
+    for (const Message &m : seen) {
+        if (!m.topic.startsWith(QLatin1String("homeassistant/")))
+            continue;
+        if (m.topic == QLatin1String("homeassistant/button/pelora_e2e1/gone_key/config")) {
+            goneCleared = m.payload.isEmpty() || m.payload == "(null)";
+            continue;
+        }
+        ASSERT_TRUE(m.topic.endsWith(QLatin1String("/config"))) << qPrintable(m.topic);
+        QJsonParseError err;
+        const QJsonDocument doc = QJsonDocument::fromJson(m.payload, &err);
+        ASSERT_EQ(err.error, QJsonParseError::NoError) << qPrintable(m.topic) << " " << m.payload.constData();
+        const QJsonObject c = doc.object();
+        EXPECT_TRUE(ids.insert(c[QStringLiteral("unique_id")].toString()).second) << qPrintable(m.topic);
+        EXPECT_FALSE(c[QStringLiteral("unique_id")].toString().isEmpty());
+        const QJsonObject device = c[QStringLiteral("device")].toObject();
+        EXPECT_EQ(device[QStringLiteral("name")].toString(), QStringLiteral("Ondal Sonvera"));
+        EXPECT_FALSE(device[QStringLiteral("manufacturer")].toString().isEmpty());
+        EXPECT_FALSE(device[QStringLiteral("model")].toString().isEmpty());
+        EXPECT_TRUE(device[QStringLiteral("sw_version")].toString().contains(QLatin1String("1.")));
+        EXPECT_EQ(c[QStringLiteral("availability_topic")].toString(), QStringLiteral("pelora/availability"));
+        const QString component = m.topic.section(u'/', 1, 1);
+        if (component != QLatin1String("button")) {
+            EXPECT_TRUE(c[QStringLiteral("state_topic")].toString().startsWith(QLatin1String("pelora/"))) << qPrintable(m.topic);
+        }
+        if (component != QLatin1String("sensor") && component != QLatin1String("binary_sensor")) {
+            EXPECT_TRUE(c[QStringLiteral("command_topic")].toString().startsWith(QLatin1String("pelora/"))) << qPrintable(m.topic);
+        }
+        byTopic[m.topic] = c;
+    }
+    EXPECT_TRUE(goneCleared) << "the entity no longer published keeps its config";
+    const QJsonObject source = byTopic[QStringLiteral("homeassistant/select/pelora_e2e1/source/config")];
+    EXPECT_EQ(source[QStringLiteral("options")].toArray(),
+              QJsonArray({"tv", "fm", "am", "tape 1", "tape 2", "phono", "cd", "off"}));
+    const QJsonObject volume = byTopic[QStringLiteral("homeassistant/number/pelora_e2e1/volume/config")];
+    EXPECT_EQ(volume[QStringLiteral("min")].toInt(), 1);
+    EXPECT_EQ(volume[QStringLiteral("max")].toInt(), 81);
+    const QJsonObject balance = byTopic[QStringLiteral("homeassistant/number/pelora_e2e1/balance/config")];
+    EXPECT_EQ(balance[QStringLiteral("min")].toInt(), -80);
+    EXPECT_EQ(balance[QStringLiteral("max")].toInt(), 80);
+    for (const char *tone : {"bass", "treble"}) {
+        const QJsonObject t = byTopic[QStringLiteral("homeassistant/number/pelora_e2e1/%1/config").arg(QLatin1String(tone))];
+        EXPECT_EQ(t[QStringLiteral("min")].toInt(), -5) << tone;
+        EXPECT_EQ(t[QStringLiteral("max")].toInt(), 5) << tone;
+    }
+    EXPECT_EQ(byTopic[QStringLiteral("homeassistant/select/pelora_e2e1/station/config")][QStringLiteral("options")].toArray().size(), 30);
+    for (const char *t : {"switch/pelora_e2e1/mute", "switch/pelora_e2e1/loudness", "switch/pelora_e2e1/speakers_1",
+                          "sensor/pelora_e2e1/station_name", "sensor/pelora_e2e1/frequency",
+                          "binary_sensor/pelora_e2e1/answering", "button/pelora_e2e1/ask_status", "button/pelora_e2e1/cd_start"})
+        EXPECT_EQ(byTopic.count(QStringLiteral("homeassistant/%1/config").arg(QLatin1String(t))), 1u) << t;
+
+    // "cd" on the source's command topic puts the CD key's code on the line.
+    publish(QStringLiteral("pelora/source/set"), "cd");
+    ASSERT_TRUE(waitForCode("0<>", 10000));
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/source/state"), "cd"));
+
+    // A volume command moves the device: two steps up are three up codes.
+    const int volumeBefore = last(QStringLiteral("pelora/volume/state")).toInt();
+    ASSERT_GE(volumeBefore, 1);
+    ASSERT_LE(volumeBefore, 79);
+    const int upsBefore = count("0<3");
+    publish(QStringLiteral("pelora/volume/set"), QByteArray::number(volumeBefore + 2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return count("0<3") >= upsBefore + 3; }, 10000));
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/volume/state"), QByteArray::number(volumeBefore + 2)));
+
+    // Bad payloads send nothing, and the program goes on.
+    QTest::qWait(1500);  // the volume burst is over
+    const std::vector<std::string> before = commandCodes();
+    publish(QStringLiteral("pelora/source/set"), "dvd");
+    publish(QStringLiteral("pelora/volume/set"), "loud");
+    publish(QStringLiteral("pelora/volume/set"), "500");
+    publish(QStringLiteral("pelora/volume/set"), "12.5");
+    publish(QStringLiteral("pelora/mute/set"), "maybe");
+    publish(QStringLiteral("pelora/source/set"), QByteArray(300, 'a'));
+    publish(QStringLiteral("pelora/source/set"), QByteArray("c\xff\xfe", 3));
+    publish(QStringLiteral("pelora/nothing/set"), "cd");
+    QTest::qWait(2000);
+    EXPECT_EQ(commandCodes(), before);
+    ASSERT_EQ(pelora.state(), QProcess::Running);
+    publish(QStringLiteral("pelora/source/set"), "tv");
+    ASSERT_TRUE(waitForCode("0<;", 10000));
+
+    // A killed program turns offline by its last will.
+    size_t mark = seen.size();
+    pelora.kill();
+    pelora.waitForFinished(5000);
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/availability"), "offline", mark));
+
+    // A restarted broker sees it online again.
+    startPelora();
+    mark = seen.size();
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/availability"), "online", mark));
+    sub.kill();
+    sub.waitForFinished(2000);
+    broker.terminate();
+    ASSERT_TRUE(broker.waitForFinished(5000));
+    QTest::qWait(1500);
+    startBroker();
+    startSub();
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/availability"), "online", 0, 20000));
+
+    // SIGTERM: saved, "offline" said, exit status 0.
+    mark = seen.size();
+    pelora.terminate();
+    ASSERT_TRUE(pelora.waitForFinished(10000));
+    EXPECT_EQ(pelora.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(pelora.exitCode(), 0);
+    EXPECT_TRUE(waitMessage(QStringLiteral("pelora/availability"), "offline", mark));
+}
+
+// A failed start without a window: exit status 1, the reason on stderr,
+// never the password.
+TEST_F(HomeNetworkTest, HeadlessStartFailuresExitOneWithTheReason)
+{
+    QProcessEnvironment env = programEnv(dir.path());
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    const auto run = [&](const QStringList &args) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(path(QStringLiteral("pelora")), args);
+        EXPECT_TRUE(p.waitForFinished(15000));
+        return std::make_pair(p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError()));
+    };
+    const auto [noPort, noPortErr] = run({QStringLiteral("--headless"), QStringLiteral("--port"), path(QStringLiteral("no-such-tty"))});
+    EXPECT_EQ(noPort, 1);
+    EXPECT_TRUE(noPortErr.contains(QLatin1String("no-such-tty"))) << qPrintable(noPortErr);
+
+    QFile secret(path(QStringLiteral("mqtt-password")));
+    ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+    secret.write("hunter2-e2e\n");
+    secret.close();
+    secret.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    QFile ini(path(QStringLiteral("pelora.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[mqtt]\nhost=127.0.0.1\nport=%1\nusername=me\npassword_file=%2\n")
+                  .arg(port)
+                  .arg(secret.fileName())
+                  .toUtf8());
+    ini.close();
+    const auto [readable, readableErr] = run({QStringLiteral("--headless")});
+    EXPECT_EQ(readable, 1);
+    EXPECT_TRUE(readableErr.contains(QLatin1String("mqtt-password"))) << qPrintable(readableErr);
+    EXPECT_FALSE(readableErr.contains(QLatin1String("hunter2"))) << qPrintable(readableErr);
+}
+
+}  // namespace
