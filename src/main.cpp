@@ -1,4 +1,5 @@
 #include "desktop/command_line.h"
+#include "desktop/data_lock.h"
 #include "desktop/media_player.h"
 #include "desktop/mpris_service.h"
 #include "desktop/port_choice.h"
@@ -69,6 +70,14 @@ int main(int argc, char **argv)
         return 0;
 
     platform::Platform platform = platform::makeQtPlatform(platform::programDirectory());
+    // One program per data folder, also without a bus to find the first by.
+    const desktop::DataLock lock(platform.programDir, platform.stateDir);
+    if (lock.state() == desktop::DataLock::State::HeldElsewhere) {
+        qCWarning(lcFiles).noquote() << lock.refusal();
+        const platform::QuitRequests endsTheBox([] {});  // nothing to save
+        platform.messages->showOk(lock.refusal());
+        return 1;
+    }
     desktop::Settings settings(platform.programDir);
     platform.serial->setDevicePath(desktop::startDevice(cmd.port, settings.device()));
 
