@@ -82,6 +82,7 @@ int main(int argc, char **argv)
     platform.serial->setDevicePath(desktop::startDevice(cmd.port, settings.device()));
 
     Form1 form(platform);
+    form.comPortFallback = cmd.port.isEmpty();
     platform::QuitRequests quitRequests([&form] { form.close(); });  // saves as the close box does
     if (!form.Form_Load())
         return 1;

@@ -17,6 +17,15 @@ bool Form1::Form_Load()
     if (ok) {
         MSComm1.setPortNumber(comPort);
         ok = MSComm1.setSettings(QStringLiteral("300,N,8,1")) && MSComm1.open();
+        if (!ok && comPortFallback && !MSComm1.devicePath().isEmpty()) {
+            // A saved choice that does not open (no permission, another
+            // program holds it) must not fail every start: the COM<n> port
+            // serves this run, and the port list stays within reach.
+            qCWarning(lcLink).noquote() << MSComm1.devicePath() << "does not open (" << MSComm1.errorText()
+                                        << "); using the port of config.dat";
+            MSComm1.setDevicePath(QString());
+            ok = MSComm1.open();
+        }
         // The port raises one receive event per character (threshold 1).
         if (!ok)
             reason = MSComm1.errorText();

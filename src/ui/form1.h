@@ -100,6 +100,10 @@ public:
     qint16 comPort = 0;
     qint16 statusPending = 0;
     std::array<QString, 101> rxBuffer;
+    // Set before the start when the device chosen by path comes from the
+    // settings, not the command line: if it does not open, the COM<n> port
+    // is used instead.
+    bool comPortFallback = false;
     qint16 rxCount = 0;
     QString rxChunk;
     QString repeatCode;
