@@ -58,12 +58,19 @@ void Form1::choosePort(const QString &device)
     MSComm1.close();
     MSComm1.setDevicePath(device);
     if (!MSComm1.open()) {
-        // The old line comes back; the user is told why.
+        // The old line comes back; the user is told why, and when it does
+        // not, that nothing reaches the device now.
         const QString why = MSComm1.errorText();
         MSComm1.setDevicePath(before);
-        MSComm1.open();
-        const QString name = device.isEmpty() ? QStringLiteral("COM%1").arg(comPort) : device;
-        plat.messages->showOk(QStringLiteral("Der Port %1 lässt sich nicht öffnen.").arg(name), why);
+        const bool back = MSComm1.open();
+        auto name = [this](const QString &d) { return d.isEmpty() ? QStringLiteral("COM%1").arg(comPort) : d; };
+        QString text = QStringLiteral("Der Port %1 lässt sich nicht öffnen.").arg(name(device));
+        if (!back && before != device)
+            text += QStringLiteral(" Auch der bisherige Port %1 lässt sich nicht wieder öffnen.").arg(name(before));
+        if (!back)
+            text += QStringLiteral(" Es ist jetzt keine Leitung zum Gerät offen; wählen Sie unter \u201Econfig\u201C "
+                                   "einen anderen Port.");
+        plat.messages->showOk(text, why);
     }
     hifi_.setLink({MSComm1.devicePath(), comPort, MSComm1.isOpen(), hifi_.link().answering});
     // The window follows the device now on the line.

@@ -82,6 +82,9 @@ public:
     void dumpWatch_Timer();
     // The reduced display of a device that does not answer.
     void showDeviceAbsent();
+    // The tooltip of the source display while it reads "off": the port
+    // and the state of the line.
+    void showLinkState();
     // Brings what the receive events logged since the last tick into Text1:
     // a line that babbles costs a string append per read, not a text layout.
     void rxLogShow_Timer();
