@@ -83,7 +83,8 @@ int main(int argc, char **argv)
 
     Form1 form(platform);
     form.comPortFallback = cmd.port.isEmpty();
-    platform::QuitRequests quitRequests([&form] { form.close(); });  // saves as the close box does
+    platform::QuitRequests quitRequests([&form] { form.close(); },  // saves as the close box does
+                                        [&form](const auto &allowsInteraction) { form.saveForSession(allowsInteraction); });
     if (!form.Form_Load())
         return 1;
     desktop::addPortChoice(form.door(), settings, platform, form.portPlace());
