@@ -1,5 +1,6 @@
 // Any bytes as config.dat, Speicherplatz.txt or Sendername.txt: the readers
-// either take them or report a format error; nothing else may happen.
+// either take them or report a format error; nothing else may happen. What
+// config.dat and Speicherplatz.txt give is saved and read back unchanged.
 
 #include "store/config_file.h"
 #include "store/frequency.h"
@@ -13,7 +14,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     try {
-        store::parseConfiguration(bytes);
+        // What is read is written and read again unchanged; a double quote
+        // inside the mode's text is written as an apostrophe.
+        const store::Configuration c = store::parseConfiguration(bytes);
+        const store::Configuration again = store::parseConfiguration(store::writeConfiguration(c));
+        auto same = [](const QVariant &a, const QVariant &b) {
+            if (a.isValid() != b.isValid() || a.typeId() != b.typeId())
+                return false;
+            return a.typeId() == QMetaType::QString ? a.toString().replace(QLatin1Char('"'), QLatin1Char('\'')) == b.toString()
+                                                    : a == b;
+        };
+        bool rowsSame = true;
+        for (size_t i = 0; i < 3; ++i) {
+            const store::TimerRow &r = c.rows[i], &s = again.rows[i];
+            rowsSame = rowsSame && r.weekday == s.weekday && r.hour == s.hour && r.minute == s.minute &&
+                       r.station == s.station;
+        }
+        if (again.comPort != c.comPort || !same(c.stationKeyMode, again.stationKeyMode) ||
+            !same(c.largeWindow, again.largeWindow) || again.fallbackIndex != c.fallbackIndex || !rowsSame)
+            __builtin_trap();
     } catch (const std::runtime_error &) {
     }
     try {

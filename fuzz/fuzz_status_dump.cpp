@@ -1,11 +1,16 @@
-// Any 79 characters as a status dump, decoded by a real window on the
-// virtual-time backend. A decoding that meets a bad field stops quietly.
+// Any characters as the device's answer to a status request, through the
+// receive path into the decoding of a real window on the virtual-time
+// backend. Whatever arrives, what the decoding promises holds: nothing is
+// decoded from fewer than 79 characters, the volume read-out is the two
+// characters of its field, every level stays within its slider's range,
+// and a bad field ends the decoding quietly.
 
 #include "fuzz_window.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 namespace {
 
@@ -22,19 +27,48 @@ struct Fixture : FuzzWindow {
     }
 };
 
+// What a decoding shows.
+struct Shown {
+    std::array<QString, 4> readOuts;
+    std::array<int, 4> sliders;
+    QVariant frequency;
+    bool operator==(const Shown &) const = default;
+};
+
+Shown shown(const Form1 &w)
+{
+    Shown s{{w.volA->text(), w.balA->text(), w.bassA->text(), w.trebA->text()}, {}, w.currentFrequency};
+    for (size_t i = 0; i < 4; ++i)
+        s.sliders[i] = w.levelSliders()[i]->value();
+    return s;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     static Fixture f;
-    for (int k = 0; k < 79; ++k)
-        f.form->rxBuffer[size_t(k)] = k < int(size) ? QString(QChar(data[k])) : QString();
-    f.form->statusPending = 1;
-    runHandler([] { f.form->decodeStatus(); });
-    // Let the codes the decoding wrote leave the line now and then, so that
-    // the virtual line's queue does not grow without end.
-    static unsigned runs = 0;
-    if (++runs % 256 == 0)
-        f.world->sched.runFor(5.0);
+    Form1 &w = *f.form;
+    // Fewer than two dumps: the rest of one answer may begin the exchange
+    // that a change of band asks for, but cannot complete it.
+    const QByteArray answer(reinterpret_cast<const char *>(data), qsizetype(std::min<std::size_t>(size, 150)));
+    f.world->serial->clearLog();
+    runHandler([&] { w.requestStatus(); });
+    const Shown before = shown(w);
+    f.world->serial->injectFromDevice(answer);
+    // The answer, the watches of the exchange, and what the decoding set
+    // going (a change of source waits).
+    f.world->sched.runFor(double(answer.size()) / 30.0 + 4.0);
+
+    for (size_t i = 0; i < 4; ++i) {
+        const LevelSlider *s = w.levelSliders()[i];
+        const int level = w.hifi().level(model::Level(i));
+        if (level < s->minimum() || level > s->maximum() || s->value() < s->minimum() || s->value() > s->maximum())
+            __builtin_trap();
+    }
+    if (answer.size() < 79 && shown(w) != before)
+        __builtin_trap();
+    if (answer.size() >= 79 && w.volA->text() != QString::fromLatin1(answer.mid(9, 2)))
+        __builtin_trap();
     return 0;
 }

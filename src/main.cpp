@@ -1,4 +1,5 @@
 #include "desktop/command_line.h"
+#include "desktop/data_lock.h"
 #include "desktop/media_player.h"
 #include "desktop/mpris_service.h"
 #include "desktop/port_choice.h"
@@ -77,8 +78,17 @@ int main(int argc, char **argv)
         return 0;
 
     platform::Platform platform = platform::makeQtPlatform(platform::programDirectory());
+    // Without a window, messages go to the log and count as answered.
     if (cmd.headless)
         platform.messages = platform::makeLoggedMessageBoxes();
+    // One program per data folder, also without a bus to find the first by.
+    const desktop::DataLock lock(platform.programDir, platform.stateDir);
+    if (lock.state() == desktop::DataLock::State::HeldElsewhere) {
+        qCWarning(lcFiles).noquote() << lock.refusal();
+        const platform::QuitRequests endsTheBox([] {});  // nothing to save
+        platform.messages->showOk(lock.refusal());
+        return 1;
+    }
     desktop::Settings settings(platform.programDir);
     const QString iniFile = QDir(platform.programDir).filePath(QStringLiteral("pelora.ini"));
     QString mqttError;
@@ -86,14 +96,16 @@ int main(int argc, char **argv)
         home::readMqttSettings(iniFile, cmd.mqttHost, cmd.mqttPort, &mqttError);
     if (!mqttError.isEmpty()) {
         // Without a window the home network is the point of the run.
-        platform.messages->showOk(QStringLiteral("MQTT is not used: %1.").arg(mqttError));
+        platform.messages->showOk(QStringLiteral("MQTT wird nicht verwendet."), mqttError);
         if (cmd.headless)
             return 1;
     }
     platform.serial->setDevicePath(desktop::startDevice(cmd.port, settings.device()));
 
     Form1 form(platform);
-    platform::QuitRequests quitRequests([&form] { form.close(); });  // saves as the close box does
+    form.comPortFallback = cmd.port.isEmpty();
+    platform::QuitRequests quitRequests([&form] { form.close(); },  // saves as the close box does
+                                        [&form](const auto &allowsInteraction) { form.saveForSession(allowsInteraction); });
     if (!form.Form_Load())
         return 1;
     desktop::addPortChoice(form.door(), settings, platform, form.portPlace());

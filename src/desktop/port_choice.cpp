@@ -10,10 +10,6 @@
 
 namespace desktop {
 
-namespace {
-
-}  // namespace
-
 QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QList<platform::SystemPort> &system,
                              const QStringList &used, const QString &byIdDir)
 {
@@ -83,7 +79,7 @@ void PortChoice::refresh(bool readSystem)
         setItemData(count() - 1, e.label, Qt::ToolTipRole);
     }
     setCurrentIndex(selected);
-    setToolTip(currentText());
+    setToolTip(currentText() + u'\n' + model::linkText(link));
 }
 
 void PortChoice::showPopup()
@@ -122,6 +118,16 @@ PortChoice *addPortChoice(model::Door &door, Settings &settings, const platform:
     pal.setColor(QPalette::WindowText, Qt::white);
     caption->setPalette(pal);
     ui::place(caption, 0, 0, 1815, 195);
+    // The caption says how the line stands, where the user looks for it.
+    auto showLink = [caption, d = &door] {
+        const model::Link &link = d->model().link();
+        caption->setText(!link.open       ? QStringLiteral("Port \u2013 nicht offen")
+                         : link.answering ? QStringLiteral("Port \u2013 antwortet")
+                                          : QStringLiteral("Port \u2013 offen"));
+        caption->setToolTip(model::linkText(link));
+    };
+    showLink();
+    QObject::connect(&door.model(), &model::HifiModel::linkChanged, caption, showLink);
     auto *choice = new PortChoice(door, settings, platform.listPorts, platform.programDir, place);
     ui::place(choice, 0, 225, 1815, 330);
     return choice;

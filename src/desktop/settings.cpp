@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 
 namespace desktop {
@@ -14,16 +15,51 @@ const QString kDevice = QStringLiteral("serial/device");
 const QString kPosition = QStringLiteral("window/position");
 }  // namespace
 
+namespace {
+
+// Why `path` cannot be the settings file, or nothing. QSettings would read
+// anything as its file and write a regular file over whatever is there: a
+// UTF-16 file or one with NUL bytes becomes garbage, a link to a device or
+// to itself becomes a plain file.
+QString unusableBecause(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return {};  // made at the first save
+    if (!info.exists())
+        return QStringLiteral("sie ist ein Verweis, der nirgends hinführt");
+    QString error;
+    const std::optional<QByteArray> bytes = store::readWholeFile(path, &error);
+    if (!bytes)
+        return error;
+    for (const char c : *bytes)
+        if (uchar(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            return QStringLiteral("sie ist keine Textdatei");
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    [[maybe_unused]] const QString text = utf8.decode(*bytes);
+    if (utf8.hasError())
+        return QStringLiteral("sie ist kein UTF-8-Text");
+    return {};
+}
+
+}  // namespace
+
 Settings::Settings(const QString &programDir)
     : fileName_(QDir(programDir).filePath(QStringLiteral("pelora.ini")))
 {
-    const QFileInfo file(fileName_);
-    if (file.exists() && (!file.isFile() || file.size() > store::kMaxDataFileBytes)) {
-        qCWarning(lcFiles).noquote() << fileName_
-                                     << "is not a settings file; the port choice and the window place are not kept";
+    if (!usable())
         return;
-    }
     s_ = std::make_unique<QSettings>(fileName_, QSettings::IniFormat);
+}
+
+bool Settings::usable() const
+{
+    const QString why = unusableBecause(fileName_);
+    if (why.isEmpty())
+        return true;
+    qCWarning(lcFiles).noquote() << fileName_ << "is left as it is (" << why
+                                 << "); the port choice and the window place are not kept";
+    return false;
 }
 
 QString Settings::device() const
@@ -33,7 +69,8 @@ QString Settings::device() const
 
 void Settings::setDevice(const QString &path)
 {
-    if (!s_)
+    // Looked at again: the file may have been replaced since the start.
+    if (!s_ || !usable())
         return;
     if (path.isEmpty())
         s_->remove(kDevice);
@@ -52,7 +89,7 @@ std::optional<QPoint> Settings::windowPosition() const
 
 void Settings::setWindowPosition(const QPoint &p)
 {
-    if (!s_)
+    if (!s_ || !usable())
         return;
     s_->setValue(kPosition, p);
     s_->sync();

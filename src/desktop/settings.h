@@ -22,17 +22,20 @@ public:
     std::optional<QPoint> windowPosition() const;
     void setWindowPosition(const QPoint &p);
 
-
 private:
+    // The file is a small regular text file, or none is there yet; a note
+    // on stderr when not.
+    bool usable() const;
+
     QString fileName_;
-    // None when the name leads to something other than a small regular
-    // file: a pipe would hold the start, a link to a device would be
-    // replaced by the next save. The settings then go unsaved.
+    // None when the name leads to something other than a small text file:
+    // it is then neither read nor ever written.
     mutable std::unique_ptr<QSettings> s_;
 };
 
 // The device for this run, in this order: the command line, then the
-// device saved in the settings (while it exists), then empty: the
+// device saved in the settings (while it exists; one that does not open
+// gives way at the start, Form1::comPortFallback), then empty: the
 // platform's COM<n> entry, else /dev/ttyS<n-1>.
 QString startDevice(const QString &commandLinePort, const QString &savedDevice);
 

@@ -17,6 +17,15 @@ bool Form1::Form_Load()
     if (ok) {
         MSComm1.setPortNumber(comPort);
         ok = MSComm1.setSettings(QStringLiteral("300,N,8,1")) && MSComm1.open();
+        if (!ok && comPortFallback && !MSComm1.devicePath().isEmpty()) {
+            // A saved choice that does not open (no permission, another
+            // program holds it) must not fail every start: the COM<n> port
+            // serves this run, and the port list stays within reach.
+            qCWarning(lcLink).noquote() << MSComm1.devicePath() << "does not open (" << MSComm1.errorText()
+                                        << "); using the port of config.dat";
+            MSComm1.setDevicePath(QString());
+            ok = MSComm1.open();
+        }
         // The port raises one receive event per character (threshold 1).
         if (!ok)
             reason = MSComm1.errorText();
@@ -49,12 +58,19 @@ void Form1::choosePort(const QString &device)
     MSComm1.close();
     MSComm1.setDevicePath(device);
     if (!MSComm1.open()) {
-        // The old line comes back; the user is told why.
+        // The old line comes back; the user is told why, and when it does
+        // not, that nothing reaches the device now.
         const QString why = MSComm1.errorText();
         MSComm1.setDevicePath(before);
-        MSComm1.open();
-        const QString name = device.isEmpty() ? QStringLiteral("COM%1").arg(comPort) : device;
-        plat.messages->showOk(QStringLiteral("Der Port %1 lässt sich nicht öffnen.").arg(name), why);
+        const bool back = MSComm1.open();
+        auto name = [this](const QString &d) { return d.isEmpty() ? QStringLiteral("COM%1").arg(comPort) : d; };
+        QString text = QStringLiteral("Der Port %1 lässt sich nicht öffnen.").arg(name(device));
+        if (!back && before != device)
+            text += QStringLiteral(" Auch der bisherige Port %1 lässt sich nicht wieder öffnen.").arg(name(before));
+        if (!back)
+            text += QStringLiteral(" Es ist jetzt keine Leitung zum Gerät offen; wählen Sie unter \u201Econfig\u201C "
+                                   "einen anderen Port.");
+        plat.messages->showOk(text, why);
     }
     hifi_.setLink({MSComm1.devicePath(), comPort, MSComm1.isOpen(), hifi_.link().answering});
     // The window follows the device now on the line.

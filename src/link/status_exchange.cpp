@@ -148,6 +148,11 @@ void Form1::showDeviceAbsent()
     hifi_.setAnswering(false);
 }
 
+void Form1::showLinkState()
+{
+    quelA->setNote(quelA->text() == QLatin1String("off") ? model::linkText(hifi_.link()) : QString());
+}
+
 void Form1::dumpWatch_Timer()
 {
     dumpWatch->setEnabled(false);

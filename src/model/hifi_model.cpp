@@ -16,6 +16,15 @@ bool update(T &field, const T &value)
 
 }  // namespace
 
+QString linkText(const Link &link)
+{
+    const QString port = link.device.isEmpty() ? QStringLiteral("COM%1").arg(link.portNumber) : link.device;
+    if (!link.open)
+        return QStringLiteral("%1: nicht offen, keine Verbindung zum Gerät").arg(port);
+    return link.answering ? QStringLiteral("%1: offen, das Gerät antwortet").arg(port)
+                          : QStringLiteral("%1: offen, das Gerät antwortet nicht").arg(port);
+}
+
 Request HifiModel::request(Source player) const
 {
     return requests_[size_t(player)];

@@ -38,6 +38,10 @@ struct Link {
     bool operator==(const Link &) const = default;
 };
 
+// The port in use and the state of the line, in words for the user:
+// "COM1: offen, das Gerät antwortet".
+QString linkText(const Link &link);
+
 class HifiModel : public QObject {
     Q_OBJECT
 public:

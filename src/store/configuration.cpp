@@ -172,6 +172,27 @@ bool Form1::saveStationMemory()
 
 bool Form1::saveConfiguration()
 {
+    const QString failures = writeDataFiles();
+    // One box for both files: a directory that cannot be written fails both.
+    if (!failures.isEmpty())
+        plat.messages->showOk(failures);
+    return failures.isEmpty();
+}
+
+void Form1::saveForSession(const std::function<bool()> &allowsInteraction)
+{
+    if (unloaded_)
+        return;  // saved at the close
+    const QString failures = writeDataFiles();
+    if (failures.isEmpty())
+        return;
+    qCWarning(lcFiles).noquote() << failures;
+    if (allowsInteraction())
+        plat.messages->showOk(failures);
+}
+
+QString Form1::writeDataFiles()
+{
     QStringList failures;
     const QString memory = writeDataFile(plat, kMemoryFile, store::writeStationMemory(slotFrequency));
     if (!memory.isEmpty())
@@ -190,8 +211,5 @@ bool Form1::saveConfiguration()
     if (!config.isEmpty())
         failures << config;
 
-    // One box for both files: a directory that cannot be written fails both.
-    if (!failures.isEmpty())
-        plat.messages->showOk(failures.join(u'\n'));
-    return failures.isEmpty();
+    return failures.join(u'\n');
 }

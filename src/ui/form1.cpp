@@ -660,6 +660,10 @@ void Form1::connectModel()
     for (int i = 0; i < 4; ++i)
         hifi_.setLevel(model::Level(i), levelSliders()[size_t(i)]->value());
     hifi_.setLink({MSComm1.devicePath(), comPort, MSComm1.isOpen(), false});
+    // While the source display reads "off", its tooltip names the port and
+    // how the line stands.
+    QObject::connect(&hifi_, &model::HifiModel::linkChanged, quelA, [this] { showLinkState(); });
+    QObject::connect(quelA, &QLineEdit::textChanged, quelA, [this] { showLinkState(); });
 }
 
 std::function<void()> Form1::keyProcedure(const QString &name) const

@@ -82,6 +82,9 @@ public:
     void dumpWatch_Timer();
     // The reduced display of a device that does not answer.
     void showDeviceAbsent();
+    // The tooltip of the source display while it reads "off": the port
+    // and the state of the line.
+    void showLinkState();
     // Brings what the receive events logged since the last tick into Text1:
     // a line that babbles costs a string append per read, not a text layout.
     void rxLogShow_Timer();
@@ -97,6 +100,10 @@ public:
     void setFormEnabled(bool on);
     bool formEnabled() const { return formEnabled_; }
 
+    // Set before the start when the device chosen by path comes from the
+    // settings, not the command line: if it does not open, the COM<n> port
+    // is used instead.
+    bool comPortFallback = false;
     qint16 comPort = 0;
     qint16 statusPending = 0;
     std::array<QString, 101> rxBuffer;
@@ -118,6 +125,10 @@ public:
     // Writes Speicherplatz.txt and config.dat. On failure the old files stay
     // and the user is told.
     bool saveConfiguration();
+    // The session manager's request to save: the files as at a close, the
+    // window stays. A failure is shown only when `allowsInteraction` says
+    // so; it is logged in any case.
+    void saveForSession(const std::function<bool()> &allowsInteraction);
     bool saveStationMemory();
     // Labels the station keys in the current mode. False when the station
     // files had to be read again and could not be: the keys stay as they were.
@@ -317,6 +328,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Writes Speicherplatz.txt and config.dat; what failed, for the user,
+    // or nothing.
+    QString writeDataFiles();
     void buildWindow();
     void buildAmplifierPanel();
     void buildDisplays();

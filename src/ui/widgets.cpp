@@ -72,9 +72,9 @@ bool drawFittedText(QPainter &p, const QRect &box, const QString &text, QFont fo
 
 // Paints a key's face with its fitted caption, and the focus frame when it
 // shows. The caption is the tooltip when it had to be changed to fit, or
-// always when `alwaysTip`.
+// always when `alwaysTip`; a note of the control's own goes first.
 void paintFace(QWidget *w, const QRect &face, const ControlColours &c, const QString &text, Qt::Alignment align,
-               bool alwaysTip)
+               bool alwaysTip, const QString &note = QString())
 {
     QPainter p(w);
     p.fillRect(face, c.back());
@@ -82,7 +82,7 @@ void paintFace(QWidget *w, const QRect &face, const ControlColours &c, const QSt
     const bool fits = drawFittedText(p, captionBox(face), text, w->font(), align);
     if (showsFocus(w))
         drawFocusFrame(p, face, c.back());
-    const QString tip = (alwaysTip || !fits) ? text : QString();
+    const QString tip = !note.isEmpty() ? note : (alwaysTip || !fits) ? text : QString();
     if (w->toolTip() != tip)
         w->setToolTip(tip);
 }
@@ -326,7 +326,16 @@ void TextBox::keyPressEvent(QKeyEvent *e)
 
 void TextBox::paintEvent(QPaintEvent *)
 {
-    paintFace(this, rect(), colours_, text(), alignment(), false);
+    paintFace(this, rect(), colours_, text(), alignment(), false, note_);
+}
+
+void TextBox::setNote(const QString &note)
+{
+    if (note == note_)
+        return;
+    note_ = note;
+    setToolTip(note);
+    update();  // the caption's own tooltip comes back with the next paint
 }
 
 void TextBox::mousePressEvent(QMouseEvent *e)

@@ -108,6 +108,9 @@ public:
     // A read-out that is also a key (the centre keys): it takes the focus
     // by Tab, and Space or Enter click it.
     void setActsAsKey(bool on);
+    // A tooltip that says more than the text (empty: none). Without one,
+    // a text cut short to fit is the tooltip.
+    void setNote(const QString &note);
 
 Q_SIGNALS:
     void clicked();
@@ -121,6 +124,7 @@ protected:
 private:
     ControlColours colours_;
     bool actsAsKey_ = false;
+    QString note_;
 };
 
 // A drop-down list of fixed entries. To assistive technology it is named

@@ -8,6 +8,8 @@
 #include "ui/form1.h"
 #include "user_input.h"
 
+#include <QSerialPort>
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -204,6 +206,81 @@ TEST(BadDataFiles, EachKindFailsTheStartWithItsReason)
         }
     }
     close(terminal);
+}
+
+// Two copies on one data folder, without a bus to find each other by: the
+// second, on a line of its own, names the first and ends without writing.
+TEST_F(RealStackTest, ASecondCopyOnTheSameFilesEndsWithoutWriting)
+{
+    ASSERT_TRUE(copyProgram(path(QStringLiteral("pelora"))));
+    const QByteArray config = readFile(QStringLiteral("config.dat"));
+    const QByteArray memory = readFile(QStringLiteral("Speicherplatz.txt"));
+    QProcess first;
+    first.setProcessEnvironment(programEnv(dir.path()));
+    first.start(path(QStringLiteral("pelora")), {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    ASSERT_TRUE(waitForCode("0:7", 5000));
+
+    const int line = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(line >= 0 && grantpt(line) == 0 && unlockpt(line) == 0);
+    QProcess second;
+    second.setProcessEnvironment(programEnv(dir.path()));
+    second.start(path(QStringLiteral("pelora")), {QStringLiteral("--port"), QString::fromLocal8Bit(ptsname(line))});
+    ASSERT_TRUE(second.waitForStarted(5000));
+    QByteArray err;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            err += second.readAllStandardError();
+            return err.contains("Prozess " + QByteArray::number(first.processId()));
+        },
+        5000))
+        << err.toStdString();
+    // Its message box is up; a terminating signal answers it.
+    second.terminate();
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(readFile(QStringLiteral("config.dat")), config);
+    EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), memory);
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("pelora.ini"))));
+    close(line);
+
+    first.terminate();
+    ASSERT_TRUE(first.waitForFinished(5000));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("pelora.lock"))));
+}
+
+// The port chosen in the list that another program holds now: the start
+// takes the COM1 port instead of failing, and the choice stays saved.
+TEST_F(RealStackTest, ASavedPortThatDoesNotOpenGivesWayToCom1)
+{
+    ASSERT_TRUE(copyProgram(path(QStringLiteral("pelora"))));
+    const int line = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(line >= 0 && grantpt(line) == 0 && unlockpt(line) == 0);
+    const QString held = QString::fromLocal8Bit(ptsname(line));
+    QSerialPort holder(held);
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+    const QByteArray ini = "[serial]\ndevice=" + held.toUtf8() + "\n";
+    {
+        QFile f(path(QStringLiteral("pelora.ini")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(ini);
+    }
+    QProcess program;
+    program.setProcessEnvironment(programEnv(dir.path()));
+    program.start(path(QStringLiteral("pelora")), {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    EXPECT_TRUE(waitForCode("0:7", 5000)) << program.readAllStandardError().toStdString();
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(5000));
+    EXPECT_EQ(program.exitCode(), 0);
+    const QByteArray err = program.readAllStandardError();
+    EXPECT_TRUE(err.contains(held.toUtf8() + " does not open")) << err.toStdString();
+    EXPECT_TRUE(readFile(QStringLiteral("pelora.ini")).contains("device=" + held.toUtf8()));
+    holder.close();
+    close(line);
 }
 
 TEST_F(InProcessTest, WindowFollowsTheDeviceAndKeysReachIt)

@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <vector>
 #include <cstring>
 #include <string>
 
@@ -181,4 +183,54 @@ TEST(SerialChoice, OrderAtStartAndThePortList)
     EXPECT_EQ(entries, expected);
     EXPECT_EQ(desktop::portEntries(2, dir.path(), {}, {}).front().label, QStringLiteral("COM2 (/dev/ttyS1)"));
 #endif
+}
+
+// A pelora.ini that is no small text file is neither read nor rewritten:
+// QSettings would turn UTF-16 or NUL bytes into garbage and put a regular
+// file in place of a link.
+TEST(SettingsFile, AnythingButSmallTextIsLeftAsItIs)
+{
+    const QByteArray ini = QByteArrayLiteral("[serial]\r\ndevice=/dev/ttyUSB0\r\n");
+    struct Case {
+        const char *what;
+        std::function<bool(const QString &)> put;
+    };
+    auto write = [](const QString &p, const QByteArray &bytes) {
+        QFile f(p);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    const QString utf16 = QString::fromLatin1(ini);
+    const std::vector<Case> cases = {
+        {"UTF-16", [&](const QString &p) {
+             return write(p, QByteArray("\xff\xfe", 2) +
+                                 QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2));
+         }},
+        {"NUL bytes", [&](const QString &p) { return write(p, ini + QByteArray(8, '\0')); }},
+        {"not UTF-8", [&](const QString &p) { return write(p, ini + "[window]\r\nname=Gr\xfc\xdf" "e\r\n"); }},
+        {"too big", [&](const QString &p) { return write(p, ini + QByteArray(300 * 1024, '#')); }},
+        {"link to itself", [](const QString &p) { return QFile::link(p, p); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        const QString file = QDir(dir.path()).filePath(QStringLiteral("pelora.ini"));
+        ASSERT_TRUE(c.put(file));
+        const QFileInfo before(file);
+        QFile f(file);
+        const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        f.close();
+        {
+            desktop::Settings s(dir.path());
+            EXPECT_EQ(s.device(), QString());
+            EXPECT_EQ(s.windowPosition(), std::nullopt);
+            s.setDevice(QStringLiteral("/dev/ttyUSB1"));
+            s.setWindowPosition(QPoint(10, 10));
+        }
+        const QFileInfo after(file);
+        EXPECT_EQ(after.isSymLink(), before.isSymLink());
+        EXPECT_EQ(after.symLinkTarget(), before.symLinkTarget());
+        QFile g(file);
+        EXPECT_EQ(g.open(QIODevice::ReadOnly) ? g.readAll() : QByteArray(), bytes);
+    }
 }

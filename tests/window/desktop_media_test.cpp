@@ -7,6 +7,7 @@
 #include "players/transport_keys.h"
 #include "tuner_support.h"
 
+#include <QLabel>
 #include <QSignalSpy>
 
 #include <optional>
@@ -276,6 +277,11 @@ TEST_F(MediaPlayerTest, APortChosenFromTheListIsOpenedAtOnceAndRemembered)
     showConfig();
     ASSERT_TRUE(choice->isVisible());
     EXPECT_EQ(choice->currentText(), QStringLiteral("/dev/pts/77"));
+    // Beside the list, how the line stands.
+    const QLabel *caption = form->portPlace()->findChild<QLabel *>(QStringLiteral("LabelPort"));
+    ASSERT_NE(caption, nullptr);
+    EXPECT_EQ(caption->text(), QStringLiteral("Port – antwortet"));
+    EXPECT_EQ(choice->toolTip(), QStringLiteral("/dev/pts/77\n/dev/pts/77: offen, das Gerät antwortet"));
     EXPECT_TRUE(choice->itemText(0).startsWith(QStringLiteral("COM1")));
 
     // Home on the focused list takes its first entry: the COM1 entry.
@@ -300,15 +306,24 @@ TEST_F(MediaPlayerTest, APortChosenFromTheListIsOpenedAtOnceAndRemembered)
     input->key(Qt::Key_Down);
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_TRUE(messages()[0].text.startsWith(QStringLiteral("Der Port /dev/ttyUSB7 lässt sich nicht öffnen")));
+    EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("Auch der bisherige Port COM1 lässt sich nicht wieder öffnen")));
+    EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("keine Leitung zum Gerät offen")));
     EXPECT_EQ(world->serial->devicePath(), QString());
     EXPECT_EQ(settings.device(), QString());
     world->serial->setOpenFails(false);
     run(3.5);
     // Neither line opened, so the window shows the device as off and hides
-    // the list: the user brings it back with "config" and picks again.
+    // the list: the source display says why, the user brings the list back
+    // with "config" and picks again.
+    EXPECT_EQ(form->quelA->text(), QStringLiteral("off"));
+    EXPECT_EQ(form->quelA->toolTip(), QStringLiteral("COM1: nicht offen, keine Verbindung zum Gerät"));
     showConfig();
+    EXPECT_EQ(caption->text(), QStringLiteral("Port – nicht offen"));
     input->focus(choice);
     input->key(Qt::Key_Down);
+    run(3.5);
+    EXPECT_EQ(caption->text(), QStringLiteral("Port – antwortet"));
+    EXPECT_EQ(form->quelA->toolTip(), QString());
     EXPECT_EQ(world->serial->devicePath(), QStringLiteral("/dev/ttyUSB7"));
     EXPECT_EQ(QSettings(path(QStringLiteral("pelora.ini")), QSettings::IniFormat).value(QStringLiteral("serial/device")),
               QStringLiteral("/dev/ttyUSB7"));

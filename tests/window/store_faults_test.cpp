@@ -2,6 +2,7 @@
 // intact or the new one complete, and says so when it could not write.
 
 #include "file_faults.h"
+#include "platform/qt/quit_requests.h"
 #include "window_fixture.h"
 
 #include <sys/stat.h>
@@ -156,4 +157,44 @@ TEST_F(FileFaultTest, SaveNeverWritesThroughALinkToSomethingElse)
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("Speicherplatz.txt"))) << messages()[0].text.toStdString();
     EXPECT_FALSE(readFile(QStringLiteral("config.dat")).isEmpty());  // the other file is saved
+}
+
+// The session manager's request to save: the files as at a close, nothing
+// more. The window stays and the line stays open (a session save or a
+// cancelled logout goes on with the program); a failure is shown only when
+// the session manager allows it.
+TEST_F(FileFaultTest, SessionSaveRequestSavesAndTheWindowStays)
+{
+    startAndSettle();
+    int closes = 0;
+    platform::QuitRequests quit(
+        [&] {
+            ++closes;
+            form->close();
+        },
+        [&](const auto &allowsInteraction) { form->saveForSession(allowsInteraction); });
+    click(form->verkleinern);  // the user shrinks the window
+    int asked = 0;
+    quit.commitData([&] { return ++asked, false; });
+    run(1.0);
+    EXPECT_EQ(closes, 0);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(world->serial->isOpen());
+    EXPECT_TRUE(readFile(QStringLiteral("config.dat")).startsWith("1,1,,,,,,,,,,0,10\r\n"));
+    EXPECT_EQ(asked, 0);  // nothing to show: not asked
+
+    QFile::setPermissions(path(QStringLiteral("Speicherplatz.txt")), QFile::ReadOwner);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    {
+        OrdinaryUser user(dir.path());
+        quit.commitData([&] { return ++asked, false; });
+        EXPECT_TRUE(messages().empty());
+        quit.commitData([&] { return ++asked, true; });
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(asked, 2);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_TRUE(messages()[0].text.contains(QStringLiteral("Speicherplatz.txt")));
+    EXPECT_EQ(closes, 0);
+    EXPECT_TRUE(form->isVisible());
 }

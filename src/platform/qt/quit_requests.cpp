@@ -9,6 +9,7 @@
 #endif
 
 #include <array>
+#include <optional>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -49,7 +50,8 @@ void QuitRequests::catchEarly()
         sigaction(kSignals[i], &action, &previousActions[i]);
 }
 
-QuitRequests::QuitRequests(std::function<void()> closeWindow) : closeWindow_(std::move(closeWindow))
+QuitRequests::QuitRequests(std::function<void()> closeWindow, SaveData saveData)
+    : closeWindow_(std::move(closeWindow)), saveData_(std::move(saveData))
 {
     catchEarly();
     if (caught) {
@@ -66,7 +68,19 @@ QuitRequests::QuitRequests(std::function<void()> closeWindow) : closeWindow_(std
 #if QT_CONFIG(sessionmanager)
     if (qGuiApp) {
         sessionEnd_ = QObject::connect(
-            qGuiApp, &QGuiApplication::commitDataRequest, qGuiApp, [this](QSessionManager &) { request(); },
+            qGuiApp, &QGuiApplication::commitDataRequest, qGuiApp,
+            [this](QSessionManager &manager) {
+                // Asked only when there is something to show, and then
+                // handed back.
+                std::optional<bool> allowed;
+                commitData([&] {
+                    if (!allowed)
+                        allowed = manager.allowsInteraction();
+                    return *allowed;
+                });
+                if (allowed.value_or(false))
+                    manager.release();
+            },
             Qt::DirectConnection);
     }
 #endif
@@ -89,6 +103,13 @@ QuitRequests::~QuitRequests()
     ::close(signalPipe[1]);
     signalPipe[0] = signalPipe[1] = -1;
     caught = false;
+}
+
+void QuitRequests::commitData(const std::function<bool()> &allowsInteraction)
+{
+    // A window that has closed has saved already.
+    if (!closed_ && saveData_)
+        saveData_(allowsInteraction);
 }
 
 void QuitRequests::request()
