@@ -121,6 +121,7 @@ int main(int argc, char **argv)
     std::unique_ptr<home::HomeBridge> bridge;
     if (mqtt) {
         bridge = std::make_unique<home::HomeBridge>(form.door(), platform, *mqtt, iniFile);
+        bridge->showStateIn(form.portPlace());
         if (!bridge->start()) {
             qCWarning(lcHome).noquote() << bridge->stateText();
             if (cmd.headless)

@@ -2,11 +2,13 @@
 
 #include "platform/logging.h"
 #include "players/transport_keys.h"
+#include "ui/layout.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 
 namespace home {
 
@@ -161,6 +163,24 @@ void HomeBridge::close()
 QString HomeBridge::stateText() const
 {
     return client_->stateText();
+}
+
+void HomeBridge::showStateIn(QWidget *place)
+{
+    auto *line = new QLabel(place);
+    line->setObjectName(QStringLiteral("LabelMqtt"));
+    QPalette pal = line->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    line->setPalette(pal);
+    ui::place(line, 0, 585, 1815, 195);
+    // The whole text in the tooltip; the line takes what fits.
+    auto show = [line](const QString &text) {
+        line->setText(line->fontMetrics().elidedText(text, Qt::ElideRight, line->width()));
+        line->setToolTip(text);
+        line->setAccessibleName(text);
+    };
+    show(stateText());
+    connect(this, &HomeBridge::stateChanged, line, show);
 }
 
 double HomeBridge::now() const

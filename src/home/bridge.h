@@ -41,6 +41,10 @@ public:
 
     struct Entity;
 
+    // A line in `place` (the window's place beside the port list) that
+    // shows stateText() as it changes.
+    void showStateIn(QWidget *place);
+
 Q_SIGNALS:
     void stateChanged(const QString &text);
 

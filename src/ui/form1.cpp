@@ -360,8 +360,8 @@ void Form1::buildTunerPanels()
 void Form1::buildConfigPanels()
 {
     // The station display's place, which the configuration view leaves
-    // empty: the port list goes there.
-    portPanel = makePanel(this, "portPanel", 5895, 450, 1815, 555);
+    // empty: the port list goes there, and below it the home network's state.
+    portPanel = makePanel(this, "portPanel", 5895, 450, 1815, 795);
     configpanel1 = makePanel(this, "configpanel1", 3645, 1245, 4245, 2355);
     copy = makeWhiteKey(configpanel1, "copy", QStringLiteral("copy"), 105, 120, 600, 210);
     ls1K = makeWhiteKey(configpanel1, "ls1K", QStringLiteral("spk 1"), 765, 120, 600, 210);
