@@ -24,7 +24,8 @@ QString reason(int rc)
 }  // namespace
 
 MqttClient::MqttClient(platform::Platform &platform, Options options)
-    : plat_(platform), o_(std::move(options)), housekeeping_(plat_.makeTimer()), retry_(plat_.makeTimer())
+    : plat_(platform), o_(std::move(options)), housekeeping_(plat_.makeTimer()), retry_(plat_.makeTimer()),
+      more_(plat_.makeTimer())
 {
     static const bool initialised = [] { return mosquitto_lib_init() == MOSQ_ERR_SUCCESS; }();
     (void)initialised;
@@ -36,12 +37,20 @@ MqttClient::MqttClient(platform::Platform &platform, Options options)
         retry_->setEnabled(false);
         connectNow();
     };
+    // Data may wait in the TLS layer, where the socket watch cannot see it.
+    more_->setInterval(0);
+    more_->onTick = [this] {
+        more_->setEnabled(false);
+        if (fd_ >= 0 && (state_ == State::Connecting || state_ == State::Connected))
+            readable();
+    };
 }
 
 MqttClient::~MqttClient()
 {
     housekeeping_->onTick = nullptr;
     retry_->onTick = nullptr;
+    more_->onTick = nullptr;
     watch_.reset();
     if (m_)
         mosquitto_destroy(m_);
@@ -110,8 +119,14 @@ void MqttClient::connectNow()
 void MqttClient::readable()
 {
     // Read until the socket has nothing more: over TLS, data may wait in
-    // the TLS layer where the socket watch cannot see it.
-    for (int i = 0; i < 64 && m_; ++i) {
+    // the TLS layer where the socket watch cannot see it. After 64 packets
+    // the rest is read on the next turn of the event loop, so that a flood
+    // neither starves the window nor stays behind in the TLS layer.
+    for (int i = 0; m_; ++i) {
+        if (i == 64) {
+            more_->setEnabled(true);
+            break;
+        }
         errno = 0;
         const int rc = mosquitto_loop_read(m_, 1);
         if (rc != MOSQ_ERR_SUCCESS || mosquitto_socket(m_) < 0) {
@@ -158,6 +173,7 @@ void MqttClient::lost(const QString &why)
     watch_.reset();
     fd_ = -1;
     housekeeping_->setEnabled(false);
+    more_->setEnabled(false);
     const bool wasConnected = state_ == State::Connected;
     const QString where = QStringLiteral("%1:%2").arg(o_.host).arg(o_.port);
     const QString next = QStringLiteral("(next try in %1 s)").arg(retryMs_ / 1000);
@@ -285,6 +301,7 @@ void MqttClient::close(const QByteArray &lastWords, int ms)
     watch_.reset();
     housekeeping_->setEnabled(false);
     retry_->setEnabled(false);
+    more_->setEnabled(false);
     // The program is ending: a short blocking wait is fine here.
     QElapsedTimer t;
     t.start();

@@ -85,6 +85,7 @@ private:
     int fd_ = -1;
     std::unique_ptr<platform::Timer> housekeeping_;
     std::unique_ptr<platform::Timer> retry_;
+    std::unique_ptr<platform::Timer> more_;  // reads on after a long burst
     int retryMs_ = kFirstRetryMs;
     bool everConnected_ = false;
     bool failing_ = false;
