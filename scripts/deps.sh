@@ -18,6 +18,7 @@ PELORA_TEST_PACKAGES=(
     xvfb dbus-daemon at-spi2-core python3-pyatspi   # the window on the accessibility bus, as a screen reader reads it
     dbus-daemon dbus-bin playerctl      # media interface end to end: a private session bus, dbus-send, the client
     mosquitto mosquitto-clients         # home network end to end: a broker of the test's own, mosquitto_sub/_pub
+    openssl                             # home network end to end: the broker's CA and certificate for TLS
 )
 
 # pelora_install_deps run|test: installs the missing packages of the run

@@ -24,7 +24,8 @@ QString reason(int rc)
 }  // namespace
 
 MqttClient::MqttClient(platform::Platform &platform, Options options)
-    : plat_(platform), o_(std::move(options)), housekeeping_(plat_.makeTimer()), retry_(plat_.makeTimer())
+    : plat_(platform), o_(std::move(options)), housekeeping_(plat_.makeTimer()), retry_(plat_.makeTimer()),
+      more_(plat_.makeTimer())
 {
     static const bool initialised = [] { return mosquitto_lib_init() == MOSQ_ERR_SUCCESS; }();
     (void)initialised;
@@ -36,12 +37,20 @@ MqttClient::MqttClient(platform::Platform &platform, Options options)
         retry_->setEnabled(false);
         connectNow();
     };
+    // Data may wait in the TLS layer, where the socket watch cannot see it.
+    more_->setInterval(0);
+    more_->onTick = [this] {
+        more_->setEnabled(false);
+        if (fd_ >= 0 && (state_ == State::Connecting || state_ == State::Connected))
+            readable();
+    };
 }
 
 MqttClient::~MqttClient()
 {
     housekeeping_->onTick = nullptr;
     retry_->onTick = nullptr;
+    more_->onTick = nullptr;
     watch_.reset();
     if (m_)
         mosquitto_destroy(m_);
@@ -61,6 +70,8 @@ bool MqttClient::start()
     mosquitto_max_inflight_messages_set(m_, 0);
     mosquitto_connect_callback_set(m_, connectCallback);
     mosquitto_message_callback_set(m_, messageCallback);
+    // libmosquitto tells why a TLS connection failed only in its log.
+    mosquitto_log_callback_set(m_, logCallback);
     int rc = MOSQ_ERR_SUCCESS;
     if (!o_.username.isEmpty())
         rc = mosquitto_username_pw_set(m_, o_.username.toUtf8().constData(),
@@ -90,6 +101,7 @@ void MqttClient::connectNow()
 {
     setState(State::Connecting);
     refused_.clear();
+    tlsError_.clear();
     const int rc = everConnected_ || fd_ >= 0 ? mosquitto_reconnect_async(m_)
                                              : mosquitto_connect_async(m_, o_.host.toUtf8().constData(), o_.port,
                                                                        kKeepaliveSeconds);
@@ -97,7 +109,7 @@ void MqttClient::connectNow()
     // tries reconnect with the same host and options.
     everConnected_ = true;
     if (rc != MOSQ_ERR_SUCCESS) {
-        lost(reason(rc));
+        lost(failure(rc));
         return;
     }
     housekeeping_->setEnabled(true);
@@ -107,8 +119,14 @@ void MqttClient::connectNow()
 void MqttClient::readable()
 {
     // Read until the socket has nothing more: over TLS, data may wait in
-    // the TLS layer where the socket watch cannot see it.
-    for (int i = 0; i < 64 && m_; ++i) {
+    // the TLS layer where the socket watch cannot see it. After 64 packets
+    // the rest is read on the next turn of the event loop, so that a flood
+    // neither starves the window nor stays behind in the TLS layer.
+    for (int i = 0; m_; ++i) {
+        if (i == 64) {
+            more_->setEnabled(true);
+            break;
+        }
         errno = 0;
         const int rc = mosquitto_loop_read(m_, 1);
         if (rc != MOSQ_ERR_SUCCESS || mosquitto_socket(m_) < 0) {
@@ -137,7 +155,7 @@ void MqttClient::after(int rc)
         return;
     const int fd = mosquitto_socket(m_);
     if (rc != MOSQ_ERR_SUCCESS || fd < 0) {
-        lost(!refused_.isEmpty() ? refused_ : rc == MOSQ_ERR_SUCCESS ? reason(MOSQ_ERR_CONN_LOST) : reason(rc));
+        lost(failure(rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc));
         return;
     }
     if (fd != fd_) {
@@ -155,6 +173,7 @@ void MqttClient::lost(const QString &why)
     watch_.reset();
     fd_ = -1;
     housekeeping_->setEnabled(false);
+    more_->setEnabled(false);
     const bool wasConnected = state_ == State::Connected;
     const QString where = QStringLiteral("%1:%2").arg(o_.host).arg(o_.port);
     const QString next = QStringLiteral("(next try in %1 s)").arg(retryMs_ / 1000);
@@ -192,6 +211,21 @@ QString MqttClient::stateText() const
     return QStringLiteral("MQTT: off (%1)").arg(why_);
 }
 
+QString MqttClient::failure(int rc) const
+{
+    if (!refused_.isEmpty())
+        return refused_;
+    if (rc != MOSQ_ERR_TLS || tlsError_.isEmpty())
+        return reason(rc);
+    if (!tlsError_.contains(QLatin1String("certificate verify failed")))
+        return QStringLiteral("TLS failed: %1").arg(tlsError_);
+    const QString by = o_.tls == QLatin1String("system") ? QStringLiteral("a CA this system trusts")
+                                                        : QStringLiteral("the CA in %1").arg(o_.tls);
+    return QStringLiteral("TLS failed: certificate verify failed; the broker's certificate is not signed by %1, "
+                          "or not made out to %2")
+        .arg(by, o_.host);
+}
+
 void MqttClient::connectCallback(mosquitto *, void *self, int rc)
 {
     auto *c = static_cast<MqttClient *>(self);
@@ -199,6 +233,10 @@ void MqttClient::connectCallback(mosquitto *, void *self, int rc)
         // The broker closes the connection after a refusal; the reason is
         // kept for the report of the loss.
         c->refused_ = QString::fromUtf8(mosquitto_connack_string(rc));
+        if (rc == 4 || rc == 5)  // bad user name or password, not authorised
+            c->refused_ += c->o_.username.isEmpty()
+                               ? QStringLiteral(" (no username is set)")
+                               : QStringLiteral(" (check username \"%1\" and the password file)").arg(c->o_.username);
         return;
     }
     c->retryMs_ = kFirstRetryMs;
@@ -217,6 +255,19 @@ void MqttClient::messageCallback(mosquitto *, void *self, const mosquitto_messag
         return;
     c->onMessage(QString::fromUtf8(message->topic),
                  QByteArray(static_cast<const char *>(message->payload), std::max(message->payloadlen, 0)));
+}
+
+void MqttClient::logCallback(mosquitto *, void *self, int level, const char *text)
+{
+    auto *c = static_cast<MqttClient *>(self);
+    if (!text || !(level & MOSQ_LOG_ERR))
+        return;
+    // "OpenSSL Error[0]: error:0A000086:SSL routines::certificate verify
+    // failed": the last part is the reason. The first error is the cause.
+    const QString line = QString::fromUtf8(text);
+    if (line.startsWith(QLatin1String("OpenSSL Error")) && c->tlsError_.isEmpty())
+        c->tlsError_ = line.section(u':', -1).trimmed();
+    qCDebug(lcHome).noquote() << "libmosquitto:" << line;
 }
 
 void MqttClient::publish(const QString &topic, const QByteArray &payload, bool retain)
@@ -250,6 +301,7 @@ void MqttClient::close(const QByteArray &lastWords, int ms)
     watch_.reset();
     housekeeping_->setEnabled(false);
     retry_->setEnabled(false);
+    more_->setEnabled(false);
     // The program is ending: a short blocking wait is fine here.
     QElapsedTimer t;
     t.start();

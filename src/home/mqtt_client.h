@@ -63,6 +63,7 @@ private:
     enum class State { Idle, Connecting, Connected, Waiting };
     static void connectCallback(mosquitto *, void *self, int rc);
     static void messageCallback(mosquitto *, void *self, const mosquitto_message *message);
+    static void logCallback(mosquitto *, void *self, int level, const char *text);
 
     void connectNow();
     void readable();
@@ -72,6 +73,9 @@ private:
     // new socket, bytes waiting to be written.
     void after(int rc);
     void lost(const QString &why);
+    // Why the try failed with `rc`, for the user: the broker's refusal,
+    // what OpenSSL said of a failed TLS connection, or libmosquitto's text.
+    QString failure(int rc) const;
     void setState(State s, const QString &why = QString());
 
     platform::Platform &plat_;
@@ -81,12 +85,14 @@ private:
     int fd_ = -1;
     std::unique_ptr<platform::Timer> housekeeping_;
     std::unique_ptr<platform::Timer> retry_;
+    std::unique_ptr<platform::Timer> more_;  // reads on after a long burst
     int retryMs_ = kFirstRetryMs;
     bool everConnected_ = false;
     bool failing_ = false;
     State state_ = State::Idle;
     QString why_;
-    QString refused_;  // the broker's answer to the last CONNECT, if a refusal
+    QString refused_;   // the broker's answer to the last CONNECT, if a refusal
+    QString tlsError_;  // what OpenSSL said when the last try's TLS failed
 };
 
 }  // namespace home

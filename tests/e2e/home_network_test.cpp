@@ -11,6 +11,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <pwd.h>
 #include <set>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -55,11 +56,17 @@ protected:
     QProcess broker, sub, pelora;
     QByteArray subOut;
     std::vector<Message> seen;
+    // More of mosquitto.conf, after the plain listener (set before SetUp).
+    QByteArray brokerConf = "allow_anonymous true\n";
+    // mosquitto_sub's and mosquitto_pub's login, if the broker wants one.
+    QStringList clientLogin;
+    QByteArray peloraErr;  // pelora's stderr, when startPelora keeps it
 
     void SetUp() override
     {
         RealStackTest::SetUp();
-        port = freePort();
+        if (port == 0)
+            port = freePort();
         ASSERT_GT(port, 0);
         ASSERT_TRUE(copyProgram(path(QStringLiteral("pelora"))));
         startBroker();
@@ -82,7 +89,11 @@ protected:
     {
         QFile conf(path(QStringLiteral("mosquitto.conf")));
         ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
-        conf.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\npersistence false\n").arg(port).toUtf8());
+        // As root, mosquitto would drop to its own user, who cannot read
+        // the test's files.
+        const passwd *me = getpwuid(getuid());
+        conf.write("user " + QByteArray(me ? me->pw_name : "root") + "\npersistence false\n");
+        conf.write(QStringLiteral("listener %1 127.0.0.1\n").arg(port).toUtf8() + brokerConf);
         conf.close();
         broker.setProgram(QStringLiteral("mosquitto"));
         broker.setArguments({QStringLiteral("-c"), conf.fileName()});
@@ -96,21 +107,45 @@ protected:
         subOut.clear();
         seen.clear();
         sub.setProgram(QStringLiteral("mosquitto_sub"));
-        sub.setArguments({QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(port),
-                          QStringLiteral("-v"), QStringLiteral("-t"), QStringLiteral("#")});
+        sub.setArguments(QStringList{QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                                     QString::number(port), QStringLiteral("-v"), QStringLiteral("-t"),
+                                     QStringLiteral("#")} +
+                         clientLogin);
         sub.start();
         ASSERT_TRUE(sub.waitForStarted(5000)) << "mosquitto_sub is missing";
     }
 
-    void startPelora()
+    // `at`: the broker's port (the plain listener if 0). `keepErr`: stderr
+    // goes to peloraErr, with the debug lines.
+    void startPelora(int at = 0, bool keepErr = false)
     {
         QProcessEnvironment env = programEnv(dir.path());
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // --headless picks its own
+        if (keepErr)
+            env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("pelora.*.debug=true"));
+        peloraErr.clear();
         pelora.setProcessEnvironment(env);
-        pelora.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        pelora.start(path(QStringLiteral("pelora")),
-                     {QStringLiteral("--headless"), QStringLiteral("--mqtt"), QStringLiteral("127.0.0.1:%1").arg(port)});
+        pelora.setProcessChannelMode(keepErr ? QProcess::SeparateChannels : QProcess::ForwardedErrorChannel);
+        pelora.start(path(QStringLiteral("pelora")), {QStringLiteral("--headless"), QStringLiteral("--mqtt"),
+                                                      QStringLiteral("127.0.0.1:%1").arg(at ? at : port)});
         ASSERT_TRUE(pelora.waitForStarted(5000));
+    }
+
+    bool waitErr(const QString &text, int ms = 10000)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                peloraErr += pelora.readAllStandardError();
+                return QString::fromLocal8Bit(peloraErr).contains(text);
+            },
+            ms);
+    }
+
+    void stopPelora()
+    {
+        pelora.terminate();
+        EXPECT_TRUE(pelora.waitForFinished(10000));
+        peloraErr += pelora.readAllStandardError();
     }
 
     // Reads what mosquitto_sub printed: "topic payload" a line.
@@ -153,11 +188,15 @@ protected:
         return {};
     }
 
-    void publish(const QString &topic, const QByteArray &payload)
+    // `lines`: each line one message, all in one connection.
+    void publish(const QString &topic, const QByteArray &payload, bool lines = false)
     {
         QProcess p;
-        p.start(QStringLiteral("mosquitto_pub"), {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
-                                                  QString::number(port), QStringLiteral("-t"), topic, QStringLiteral("-s")});
+        p.start(QStringLiteral("mosquitto_pub"), QStringList{QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
+                                                             QStringLiteral("-p"), QString::number(port),
+                                                             QStringLiteral("-t"), topic,
+                                                             lines ? QStringLiteral("-l") : QStringLiteral("-s")} +
+                                                     clientLogin);
         ASSERT_TRUE(p.waitForStarted(5000));
         p.write(payload);
         p.closeWriteChannel();
@@ -344,6 +383,129 @@ TEST_F(HomeNetworkTest, HeadlessStartFailuresExitOneWithTheReason)
     EXPECT_EQ(readable, 1);
     EXPECT_TRUE(readableErr.contains(QLatin1String("mqtt-password"))) << qPrintable(readableErr);
     EXPECT_FALSE(readableErr.contains(QLatin1String("hunter2"))) << qPrintable(readableErr);
+}
+
+// A broker that wants a login on both listeners, the second one over TLS,
+// with a CA, the broker's certificate for 127.0.0.1 and a CA that signed
+// nothing here, all made for the test. The two CAs have the same name: only
+// the signature tells them apart.
+class HomeNetworkLoginTest : public HomeNetworkTest {
+protected:
+    int tlsPort = 0;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        port = freePort();
+        do
+            tlsPort = freePort();
+        while (tlsPort == port);
+        ASSERT_GT(tlsPort, 0);
+        const QString ec = QStringLiteral("-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -keyout ");
+        QFile ext(path(QStringLiteral("server.ext")));
+        ASSERT_TRUE(ext.open(QIODevice::WriteOnly));
+        ext.write("subjectAltName=IP:127.0.0.1\n");
+        ext.close();
+        for (const QString &args : {
+                 QStringLiteral("req -x509 %1ca.key -out ca.crt -subj /CN=pelora-e2e-ca").arg(ec),
+                 QStringLiteral("req -x509 %1other.key -out other.crt -subj /CN=pelora-e2e-ca").arg(ec),
+                 QStringLiteral("req %1server.key -out server.csr -subj /CN=127.0.0.1").arg(ec),
+                 QStringLiteral("x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 "
+                                "-extfile server.ext -out server.crt"),
+             })
+            ASSERT_TRUE(run(QStringLiteral("openssl"), args.split(u' '))) << "openssl " << qPrintable(args);
+        ASSERT_TRUE(run(QStringLiteral("mosquitto_passwd"),
+                        {QStringLiteral("-c"), QStringLiteral("-b"), path(QStringLiteral("broker-passwords")),
+                         QStringLiteral("pelora"), QStringLiteral("e2e-Secret-1")}));
+        brokerConf = QStringLiteral("allow_anonymous false\npassword_file %1\n"
+                                    "listener %2 127.0.0.1\ncafile %3\ncertfile %4\nkeyfile %5\n")
+                         .arg(path(QStringLiteral("broker-passwords")))
+                         .arg(tlsPort)
+                         .arg(path(QStringLiteral("ca.crt")), path(QStringLiteral("server.crt")),
+                              path(QStringLiteral("server.key")))
+                         .toUtf8();
+        clientLogin = {QStringLiteral("-u"), QStringLiteral("pelora"), QStringLiteral("-P"), QStringLiteral("e2e-Secret-1")};
+        HomeNetworkTest::SetUp();
+    }
+
+    bool run(const QString &program, const QStringList &args)
+    {
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(program, args);
+        return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    }
+
+    // pelora.ini with a login, the password in a file of mode 0600, and
+    // TLS with the CA file `ca` if given.
+    void settings(const QByteArray &password, const QString &ca = QString())
+    {
+        QFile secret(path(QStringLiteral("mqtt-password")));
+        ASSERT_TRUE(secret.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        secret.write(password + '\n');
+        secret.close();
+        ASSERT_TRUE(secret.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        QFile ini(path(QStringLiteral("pelora.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write(QStringLiteral("[mqtt]\nid=e2e2\nusername=pelora\npassword_file=%1\n").arg(secret.fileName()).toUtf8());
+        if (!ca.isEmpty())
+            ini.write(QStringLiteral("tls=%1\n").arg(ca).toUtf8());
+    }
+
+    bool onlineSince(size_t mark)
+    {
+        read();
+        for (size_t i = mark; i < seen.size(); ++i)
+            if (seen[i].topic == QLatin1String("pelora/availability") && seen[i].payload == "online")
+                return true;
+        return false;
+    }
+};
+
+// The login and TLS against a real broker: the right password and the
+// broker's CA connect, and a command gets through; a wrong password or a
+// CA that did not sign the broker's certificate do not, and stderr says
+// why without ever showing the password.
+TEST_F(HomeNetworkLoginTest, LoginAndTlsConnectOnlyWithTheRightSecrets)
+{
+    startSub();
+    settings("e2e-Secret-1");
+    startPelora(port, true);
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/availability"), "online")) << peloraErr.constData();
+    publish(QStringLiteral("pelora/source/set"), "cd");
+    ASSERT_TRUE(waitForCode("0<>", 10000));
+    stopPelora();
+    EXPECT_FALSE(peloraErr.contains("e2e-Secret-1")) << peloraErr.constData();
+
+    size_t mark = seen.size();
+    settings("e2e-Wrong-2");
+    startPelora(port, true);
+    EXPECT_TRUE(waitErr(QStringLiteral("not authorised"))) << peloraErr.constData();
+    EXPECT_FALSE(onlineSince(mark));
+    stopPelora();
+    EXPECT_FALSE(peloraErr.contains("e2e-Wrong-2")) << peloraErr.constData();
+
+    mark = seen.size();
+    settings("e2e-Secret-1", path(QStringLiteral("ca.crt")));
+    startPelora(tlsPort, true);
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/availability"), "online", mark)) << peloraErr.constData();
+    // A burst, the command last: what arrives together is all read, none
+    // of it left behind in the TLS layer until the next bytes come.
+    QByteArray burst;
+    for (int i = 0; i < 200; ++i)
+        burst += "dvd\n";
+    publish(QStringLiteral("pelora/source/set"), burst + "tv\n", true);
+    ASSERT_TRUE(waitForCode("0<;", 10000));
+    stopPelora();
+    EXPECT_FALSE(peloraErr.contains("e2e-Secret-1")) << peloraErr.constData();
+
+    mark = seen.size();
+    settings("e2e-Secret-1", path(QStringLiteral("other.crt")));
+    startPelora(tlsPort, true);
+    EXPECT_TRUE(waitErr(QStringLiteral("certificate verify failed"))) << peloraErr.constData();
+    EXPECT_FALSE(onlineSince(mark));
+    stopPelora();
+    EXPECT_FALSE(peloraErr.contains("e2e-Secret-1")) << peloraErr.constData();
 }
 
 }  // namespace
