@@ -6,6 +6,8 @@ PELORA_RUN_PACKAGES=(
     cmake g++ make
     qt6-base-dev qt6-serialport-dev
     libmosquitto-dev pkg-config         # the home network's MQTT client
+    qt6-l10n-tools qt6-tools-dev        # the English translation: lupdate, lrelease, their CMake functions
+    qt6-translations-l10n               # Qt's own texts (the standard buttons) in the window's language
 )
 
 # What the test command adds. One purpose a line; add new test tools here.

@@ -1,5 +1,6 @@
 #include "desktop/command_line.h"
 #include "desktop/data_lock.h"
+#include "desktop/language.h"
 #include "desktop/media_player.h"
 #include "desktop/mpris_service.h"
 #include "desktop/port_choice.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QIcon>
 #include <QImageReader>
+#include <QLocale>
 #include <QPixmap>
 #include <QScreen>
 
@@ -63,6 +65,9 @@ int main(int argc, char **argv)
     if (cmd.headless)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Before any text is made: the window, its messages and the log lines
+    // in the user's language (--help above stays English).
+    const desktop::Translations translations(desktop::chooseLanguage(QLocale::system().uiLanguages()));
     // Read as PNG only: otherwise Qt loads every image plugin to ask which
     // one reads the file.
     QIcon icon;
@@ -96,7 +101,7 @@ int main(int argc, char **argv)
         home::readMqttSettings(iniFile, cmd.mqttHost, cmd.mqttPort, &mqttError);
     if (!mqttError.isEmpty()) {
         // Without a window the home network is the point of the run.
-        platform.messages->showOk(QStringLiteral("MQTT wird nicht verwendet."), mqttError);
+        platform.messages->showOk(QCoreApplication::translate("Main", "MQTT wird nicht verwendet."), mqttError);
         if (cmd.headless)
             return 1;
     }

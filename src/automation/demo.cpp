@@ -6,29 +6,39 @@
 #include "platform/logging.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 
 #include <algorithm>
 
 namespace {
 
-const QString kNotice =
-    QStringLiteral("Es läuft jetzt ein automatisches Programm auf Ihrer Sonvera Anlage ab. Die gewählten Geräte ") +
-    QLatin1Char('\r') +
-    QStringLiteral("müssen mit Cassette/CD/Langspielplatte bestückt und eingeschaltet sein. Besonders wichtig ") +
-    QLatin1Char('\r') +
-    QStringLiteral("ist dies beim Plattenspieler, da der Tonarm auch ohne Platte aufsetzen würde.") +
-    QStringLiteral("\r\r") +
-    QStringLiteral("Lautstärke bitte auf Normalniveau bringen. Programmablauf wird durch Relais-Klicken am Gerät") +
-    QLatin1Char('\r') +
-    QStringLiteral("akustisch signalisiert. Nach Beendigung des Programmes erfolgt eine Bildschirmmeldung.") +
-    QLatin1Char('\r');
-const QString kNoDevice = QStringLiteral("Gerät nicht angeschlossen oder eingeschaltet. Vorgang wird abgebrochen");
-const QString kFinished = QStringLiteral("Ende des automatischen Programmablaufes");
-
-QString abortedText(const QString &section, const char *reason)
+// Texts are looked up when shown: the language is chosen after start-up.
+QString notice()
 {
-    return QStringLiteral("Der automatische Programmablauf wurde vorzeitig beendet (Abschnitt %1: %2).")
-        .arg(section, QString::fromUtf8(reason));
+    return QCoreApplication::translate(
+        "Demo", "Es läuft jetzt ein automatisches Programm auf Ihrer Sonvera Anlage ab. Die gewählten Geräte \r"
+                "müssen mit Cassette/CD/Langspielplatte bestückt und eingeschaltet sein. Besonders wichtig \r"
+                "ist dies beim Plattenspieler, da der Tonarm auch ohne Platte aufsetzen würde.\r\r"
+                "Lautstärke bitte auf Normalniveau bringen. Programmablauf wird durch Relais-Klicken am Gerät\r"
+                "akustisch signalisiert. Nach Beendigung des Programmes erfolgt eine Bildschirmmeldung.\r");
+}
+
+QString noDeviceText()
+{
+    return QCoreApplication::translate("Demo",
+                                       "Gerät nicht angeschlossen oder eingeschaltet. Vorgang wird abgebrochen");
+}
+
+QString finishedText()
+{
+    return QCoreApplication::translate("Demo", "Ende des automatischen Programmablaufes");
+}
+
+QString abortedText(const QString &section, const QString &reason)
+{
+    return QCoreApplication::translate("Demo",
+                                       "Der automatische Programmablauf wurde vorzeitig beendet (Abschnitt %1: %2).")
+        .arg(section, reason);
 }
 
 // The grey third state is not a tick.
@@ -91,7 +101,7 @@ private:
 void Programme::showTimeLeft()
 {
     const int seconds = int(left_ + 0.999);
-    f_.showProgress(QStringLiteral("Demo: %1, noch ca. %2:%3")
+    f_.showProgress(QCoreApplication::translate("Demo", "Demo: %1, noch ca. %2:%3")
                         .arg(section_)
                         .arg(seconds / 60)
                         .arg(seconds % 60, 2, 10, QLatin1Char('0')));
@@ -118,7 +128,7 @@ void Programme::randomStation(double then)
 
 bool Programme::run()
 {
-    section(QStringLiteral("Verbindungstest"));
+    section(QCoreApplication::translate("Demo", "Verbindungstest"));
     // The answer watch shows "off" when the last request went unanswered.
     if (!dry_)
         f_.testtimer->setEnabled(true);
@@ -141,7 +151,7 @@ bool Programme::run()
 
 void Programme::receiver()
 {
-    section(QStringLiteral("Radio"));
+    section(QCoreApplication::translate("Demo", "Radio"));
     // The relay click of speaker 2 tells the listener that it begins.
     for (int i = 0; i < 4; ++i)
         send(cmd::Speaker2, 0.2);
@@ -175,7 +185,7 @@ void Programme::receiver()
 
 void Programme::cassette()
 {
-    section(QStringLiteral("Kassette"));
+    section(QCoreApplication::translate("Demo", "Kassette"));
     send(cmd::Speaker2, 0.2);
     send(cmd::Speaker2, 0.2);
     send(cmd::SourceTape1, 0.5);
@@ -194,7 +204,7 @@ void Programme::cassette()
 
 void Programme::recordPlayer()
 {
-    section(QStringLiteral("Plattenspieler"));
+    section(QCoreApplication::translate("Demo", "Plattenspieler"));
     send(cmd::Speaker2, 0.2);
     send(cmd::Speaker2, 0.2);
     repeat(cmd::VolumeUp, 7, 0.2);
@@ -226,7 +236,7 @@ void Programme::cd()
 
 void Programme::closing()
 {
-    section(QStringLiteral("Abschluss"));
+    section(QCoreApplication::translate("Demo", "Abschluss"));
     for (int i = 0; i < 4; ++i)
         send(cmd::Speaker2, 0.2);
     send(cmd::SourceTuner, 0);
@@ -251,7 +261,7 @@ void Form1::Demo_Click()
     // A second press while a run goes on would interleave two scripts.
     if (Demo->property("running").toBool())
         return;
-    if (!plat.messages->showOkCancel(kNotice))
+    if (!plat.messages->showOkCancel(notice()))
         return;
 
     DemoRun running(*this);
@@ -263,15 +273,16 @@ void Form1::Demo_Click()
     try {
         finished = programme.run();
     } catch (const WindowClosed &) {
-        qCWarning(lcAutomation).noquote() << abortedText(programme.currentSection(), "Fenster geschlossen");
+        qCWarning(lcAutomation).noquote()
+            << abortedText(programme.currentSection(), QCoreApplication::translate("Demo", "Fenster geschlossen"));
         throw;
     } catch (const std::exception &e) {
         // Whatever ends the script early, the user hears no more clicks and
         // must be told why.
         showProgress(QString());
-        plat.messages->showOk(abortedText(programme.currentSection(), e.what()));
+        plat.messages->showOk(abortedText(programme.currentSection(), QString::fromUtf8(e.what())));
         return;
     }
     showProgress(QString());
-    plat.messages->showOk(finished ? kFinished : kNoDevice);
+    plat.messages->showOk(finished ? finishedText() : noDeviceText());
 }

@@ -2,6 +2,7 @@
 
 #include "platform/logging.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 
@@ -40,12 +41,14 @@ bool DataLock::tryAt(const QString &path)
     state_ = State::HeldElsewhere;
     qint64 pid = 0;
     QString host, app;
-    const QString who = lock->getLockInfo(&pid, &host, &app)
-                            ? QStringLiteral("Prozess %1 (%2) auf dem Rechner %3").arg(pid).arg(app, host)
-                            : QStringLiteral("ein anderes Programm");
-    refusal_ = QStringLiteral("Pelora läuft bereits mit den Dateien in %1: %2. Zwei Programme auf denselben "
-                              "Dateien würden gegenseitig ihre Änderungen überschreiben; dieses endet, ohne "
-                              "etwas zu speichern.")
+    const QString who =
+        lock->getLockInfo(&pid, &host, &app)
+            ? QCoreApplication::translate("DataLock", "Prozess %1 (%2) auf dem Rechner %3").arg(pid).arg(app, host)
+            : QCoreApplication::translate("DataLock", "ein anderes Programm");
+    refusal_ = QCoreApplication::translate(
+                   "DataLock", "Pelora läuft bereits mit den Dateien in %1: %2. Zwei Programme auf denselben "
+                               "Dateien würden gegenseitig ihre Änderungen überschreiben; dieses endet, ohne "
+                               "etwas zu speichern.")
                    .arg(QDir::toNativeSeparators(dir_), who);
     return false;
 }

@@ -4,6 +4,7 @@
 #include "ui/layout.h"
 
 #include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -111,7 +112,7 @@ void PortChoice::choose(int index)
 
 PortChoice *addPortChoice(model::Door &door, Settings &settings, const platform::Platform &platform, QWidget *place)
 {
-    auto *caption = new QLabel(QStringLiteral("Port"), place);
+    auto *caption = new QLabel(QCoreApplication::translate("PortChoice", "Port"), place);
     caption->setObjectName(QStringLiteral("LabelPort"));
     // White on the window's dark face, as the window's own captions.
     QPalette pal = caption->palette();
@@ -121,9 +122,9 @@ PortChoice *addPortChoice(model::Door &door, Settings &settings, const platform:
     // The caption says how the line stands, where the user looks for it.
     auto showLink = [caption, d = &door] {
         const model::Link &link = d->model().link();
-        caption->setText(!link.open       ? QStringLiteral("Port \u2013 nicht offen")
-                         : link.answering ? QStringLiteral("Port \u2013 antwortet")
-                                          : QStringLiteral("Port \u2013 offen"));
+        caption->setText(!link.open       ? QCoreApplication::translate("PortChoice", "Port – nicht offen")
+                         : link.answering ? QCoreApplication::translate("PortChoice", "Port – antwortet")
+                                          : QCoreApplication::translate("PortChoice", "Port – offen"));
         caption->setToolTip(model::linkText(link));
     };
     showLink();

@@ -3,6 +3,7 @@
 
 #include "store/files.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -27,18 +28,18 @@ QString unusableBecause(const QString &path)
     if (!info.exists() && !info.isSymLink())
         return {};  // made at the first save
     if (!info.exists())
-        return QStringLiteral("sie ist ein Verweis, der nirgends hinführt");
+        return QCoreApplication::translate("Settings", "sie ist ein Verweis, der nirgends hinführt");
     QString error;
     const std::optional<QByteArray> bytes = store::readWholeFile(path, &error);
     if (!bytes)
         return error;
     for (const char c : *bytes)
         if (uchar(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
-            return QStringLiteral("sie ist keine Textdatei");
+            return QCoreApplication::translate("Settings", "sie ist keine Textdatei");
     QStringDecoder utf8(QStringDecoder::Utf8);
     [[maybe_unused]] const QString text = utf8.decode(*bytes);
     if (utf8.hasError())
-        return QStringLiteral("sie ist kein UTF-8-Text");
+        return QCoreApplication::translate("Settings", "sie ist kein UTF-8-Text");
     return {};
 }
 

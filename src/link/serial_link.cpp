@@ -3,10 +3,15 @@
 #include "ui/form1.h"
 #include "platform/logging.h"
 
+#include <QCoreApplication>
 
 namespace {
-const QString kStartFailure = QStringLiteral(
-    "Fehler, Mögliche Ursachen:  Anderes Programm verwendet den COM-Port oder Fehler in der Datei SENDERNAME.TXT");
+// Looked up when shown: the language is chosen after start-up.
+QString startFailure()
+{
+    return QCoreApplication::translate("SerialPort", "Fehler, Mögliche Ursachen:  Anderes Programm verwendet den "
+                                                     "COM-Port oder Fehler in der Datei SENDERNAME.TXT");
+}
 }
 
 bool Form1::Form_Load()
@@ -41,8 +46,8 @@ bool Form1::Form_Load()
     if (!ok) {
         MSComm1.close();
         unloaded_ = true;  // a failed start writes no file
-        qCWarning(lcLink).noquote().nospace() << kStartFailure << "\n" << reason;
-        plat.messages->showOk(kStartFailure, reason);
+        qCWarning(lcLink).noquote().nospace() << startFailure() << "\n" << reason;
+        plat.messages->showOk(startFailure(), reason);
         return false;
     }
     hifi_.setLink({MSComm1.devicePath(), comPort, MSComm1.isOpen(), false});
@@ -64,12 +69,16 @@ void Form1::choosePort(const QString &device)
         MSComm1.setDevicePath(before);
         const bool back = MSComm1.open();
         auto name = [this](const QString &d) { return d.isEmpty() ? QStringLiteral("COM%1").arg(comPort) : d; };
-        QString text = QStringLiteral("Der Port %1 lässt sich nicht öffnen.").arg(name(device));
+        QString text =
+            QCoreApplication::translate("SerialPort", "Der Port %1 lässt sich nicht öffnen.").arg(name(device));
         if (!back && before != device)
-            text += QStringLiteral(" Auch der bisherige Port %1 lässt sich nicht wieder öffnen.").arg(name(before));
+            text +=
+                QCoreApplication::translate("SerialPort", " Auch der bisherige Port %1 lässt sich nicht wieder öffnen.")
+                    .arg(name(before));
         if (!back)
-            text += QStringLiteral(" Es ist jetzt keine Leitung zum Gerät offen; wählen Sie unter \u201Econfig\u201C "
-                                   "einen anderen Port.");
+            text += QCoreApplication::translate(
+                "SerialPort", " Es ist jetzt keine Leitung zum Gerät offen; wählen Sie unter „config“ "
+                              "einen anderen Port.");
         plat.messages->showOk(text, why);
     }
     hifi_.setLink({MSComm1.devicePath(), comPort, MSComm1.isOpen(), hifi_.link().answering});

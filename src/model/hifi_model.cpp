@@ -1,5 +1,7 @@
 #include "model/hifi_model.h"
 
+#include <QCoreApplication>
+
 namespace model {
 
 namespace {
@@ -20,9 +22,9 @@ QString linkText(const Link &link)
 {
     const QString port = link.device.isEmpty() ? QStringLiteral("COM%1").arg(link.portNumber) : link.device;
     if (!link.open)
-        return QStringLiteral("%1: nicht offen, keine Verbindung zum Gerät").arg(port);
-    return link.answering ? QStringLiteral("%1: offen, das Gerät antwortet").arg(port)
-                          : QStringLiteral("%1: offen, das Gerät antwortet nicht").arg(port);
+        return QCoreApplication::translate("HifiModel", "%1: nicht offen, keine Verbindung zum Gerät").arg(port);
+    return link.answering ? QCoreApplication::translate("HifiModel", "%1: offen, das Gerät antwortet").arg(port)
+                          : QCoreApplication::translate("HifiModel", "%1: offen, das Gerät antwortet nicht").arg(port);
 }
 
 Request HifiModel::request(Source player) const

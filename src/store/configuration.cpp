@@ -1,11 +1,12 @@
 // Form1's load and save of config.dat, Speicherplatz.txt and Sendername.txt.
 
+#include "platform/logging.h"
 #include "store/config_file.h"
 #include "store/files.h"
 #include "store/station_files.h"
 #include "store/write_format.h"
-#include "platform/logging.h"
 #include "ui/form1.h"
+#include <QCoreApplication>
 
 namespace {
 
@@ -32,7 +33,8 @@ QByteArray readDataFile(const QString &dir, const QString &name)
     QString reason;
     const std::optional<QByteArray> bytes = store::readWholeFile(store::findFile(dir, name), &reason);
     if (!bytes)
-        throw LoadFailure{QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2.").arg(name, reason)};
+        throw LoadFailure{QCoreApplication::translate("Configuration", "Die Datei %1 kann nicht gelesen werden: %2.")
+                              .arg(name, reason)};
     return *bytes;
 }
 
@@ -43,14 +45,16 @@ auto parseDataFile(const QString &dir, const QString &name, F parse)
     try {
         return parse(bytes);
     } catch (const std::exception &e) {
-        throw LoadFailure{QStringLiteral("Die Datei %1 ist fehlerhaft: %2.").arg(name, QString::fromUtf8(e.what()))};
+        throw LoadFailure{QCoreApplication::translate("Configuration", "Die Datei %1 ist fehlerhaft: %2.")
+                              .arg(name, QString::fromUtf8(e.what()))};
     }
 }
 
 void checkListIndex(const QComboBox *box, qint16 index, const QString &what)
 {
     if (index < -1 || index >= box->count())
-        throw LoadFailure{QStringLiteral("Die Datei %1 ist fehlerhaft: %2 %3 liegt außerhalb der Liste.")
+        throw LoadFailure{QCoreApplication::translate("Configuration",
+                                                      "Die Datei %1 ist fehlerhaft: %2 %3 liegt außerhalb der Liste.")
                               .arg(kConfigFile, what)
                               .arg(index)};
 }
@@ -99,13 +103,14 @@ bool Form1::GetConfiguration(QString *error)
     StationFiles stations;
     try {
         config = parseDataFile(dir, kConfigFile, store::parseConfiguration);
-        checkListIndex(Ausweichsender, config.fallbackIndex, QStringLiteral("Ausweichsender"));
+        checkListIndex(Ausweichsender, config.fallbackIndex,
+                       QCoreApplication::translate("Configuration", "Ausweichsender"));
         for (int i = 0; i < 3; ++i) {
             const store::TimerRow &row = config.rows[i];
-            checkListIndex(Woche[i], row.weekday, QStringLiteral("Tag"));
-            checkListIndex(stunde[i], row.hour, QStringLiteral("Stunde"));
-            checkListIndex(minuten[i], row.minute, QStringLiteral("Minute"));
-            checkListIndex(sender[i], row.station, QStringLiteral("Sender"));
+            checkListIndex(Woche[i], row.weekday, QCoreApplication::translate("Configuration", "Tag"));
+            checkListIndex(stunde[i], row.hour, QCoreApplication::translate("Configuration", "Stunde"));
+            checkListIndex(minuten[i], row.minute, QCoreApplication::translate("Configuration", "Minute"));
+            checkListIndex(sender[i], row.station, QCoreApplication::translate("Configuration", "Sender"));
         }
         stations = readStationFiles(dir);
     } catch (const LoadFailure &f) {
@@ -154,10 +159,11 @@ QString writeDataFile(const platform::Platform &plat, const QString &name, const
     bool oldKept = true;
     if (store::writeFileAtomically(store::findFile(plat.programDir, name), bytes, plat.stateDir, &reason, &oldKept))
         return {};
-    return QStringLiteral("Die Datei %1 konnte nicht gespeichert werden (%2). %3")
+    return QCoreApplication::translate("Configuration", "Die Datei %1 konnte nicht gespeichert werden (%2). %3")
         .arg(name, reason,
-             oldKept ? QStringLiteral("Die bisherige Datei bleibt erhalten.")
-                     : QStringLiteral("Auch die bisherige Datei konnte nicht wiederhergestellt werden."));
+             oldKept ? QCoreApplication::translate("Configuration", "Die bisherige Datei bleibt erhalten.")
+                     : QCoreApplication::translate("Configuration",
+                                                   "Auch die bisherige Datei konnte nicht wiederhergestellt werden."));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/logging.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -36,7 +37,8 @@ namespace {
 
 QString tooBig(qint64 size, qint64 maxBytes)
 {
-    return QStringLiteral("sie ist mit %1 Bytes zu groß für eine solche Datei (höchstens %2 Bytes)")
+    return QCoreApplication::translate("Files",
+                                       "sie ist mit %1 Bytes zu groß für eine solche Datei (höchstens %2 Bytes)")
         .arg(size)
         .arg(maxBytes);
 }
@@ -59,15 +61,15 @@ std::optional<QByteArray> readWholeFile(const QString &path, QString *error, qin
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
     if (::stat(name.constData(), &st) != 0)
-        return fail(errno == ENOENT ? QStringLiteral("sie fehlt") : systemErrorText(errno));
+        return fail(errno == ENOENT ? QCoreApplication::translate("Files", "sie fehlt") : systemErrorText(errno));
     if (S_ISDIR(st.st_mode))
-        return fail(QStringLiteral("sie ist ein Verzeichnis"));
+        return fail(QCoreApplication::translate("Files", "sie ist ein Verzeichnis"));
     if (S_ISFIFO(st.st_mode))
-        return fail(QStringLiteral("sie ist eine Pipe, keine gewöhnliche Datei"));
+        return fail(QCoreApplication::translate("Files", "sie ist eine Pipe, keine gewöhnliche Datei"));
     if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
-        return fail(QStringLiteral("sie ist ein Gerät, keine gewöhnliche Datei"));
+        return fail(QCoreApplication::translate("Files", "sie ist ein Gerät, keine gewöhnliche Datei"));
     if (!S_ISREG(st.st_mode))
-        return fail(QStringLiteral("sie ist keine gewöhnliche Datei"));
+        return fail(QCoreApplication::translate("Files", "sie ist keine gewöhnliche Datei"));
     if (st.st_size > maxBytes)
         return fail(tooBig(st.st_size, maxBytes));
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -80,11 +82,11 @@ std::optional<QByteArray> readWholeFile(const QString &path, QString *error, qin
 #else
     const QFileInfo info(path);
     if (!info.exists())
-        return fail(QStringLiteral("sie fehlt"));
+        return fail(QCoreApplication::translate("Files", "sie fehlt"));
     if (info.isDir())
-        return fail(QStringLiteral("sie ist ein Verzeichnis"));
+        return fail(QCoreApplication::translate("Files", "sie ist ein Verzeichnis"));
     if (!info.isFile())
-        return fail(QStringLiteral("sie ist keine gewöhnliche Datei"));
+        return fail(QCoreApplication::translate("Files", "sie ist keine gewöhnliche Datei"));
     if (info.size() > maxBytes)
         return fail(tooBig(info.size(), maxBytes));
     f.setFileName(path);
@@ -105,35 +107,35 @@ QString systemErrorText(int err)
     switch (err) {
     case EACCES:
     case EPERM:
-        return QStringLiteral("keine Berechtigung");
+        return QCoreApplication::translate("Files", "keine Berechtigung");
     case ENOSPC:
-        return QStringLiteral("kein Platz mehr auf dem Datenträger");
+        return QCoreApplication::translate("Files", "kein Platz mehr auf dem Datenträger");
 #ifdef EDQUOT
     case EDQUOT:
-        return QStringLiteral("das Speicherkontingent ist erschöpft");
+        return QCoreApplication::translate("Files", "das Speicherkontingent ist erschöpft");
 #endif
     case EROFS:
-        return QStringLiteral("das Dateisystem ist schreibgeschützt");
+        return QCoreApplication::translate("Files", "das Dateisystem ist schreibgeschützt");
     case EFBIG:
-        return QStringLiteral("die Datei würde zu groß");
+        return QCoreApplication::translate("Files", "die Datei würde zu groß");
     case EIO:
-        return QStringLiteral("Ein-/Ausgabefehler des Datenträgers");
+        return QCoreApplication::translate("Files", "Ein-/Ausgabefehler des Datenträgers");
     case ENOENT:
-        return QStringLiteral("sie oder ihr Verzeichnis fehlt");
+        return QCoreApplication::translate("Files", "sie oder ihr Verzeichnis fehlt");
     case EISDIR:
-        return QStringLiteral("sie ist ein Verzeichnis");
+        return QCoreApplication::translate("Files", "sie ist ein Verzeichnis");
     case EBUSY:
     case ETXTBSY:
-        return QStringLiteral("sie ist belegt");
+        return QCoreApplication::translate("Files", "sie ist belegt");
     case ENAMETOOLONG:
-        return QStringLiteral("der Name ist zu lang");
+        return QCoreApplication::translate("Files", "der Name ist zu lang");
     case ELOOP:
-        return QStringLiteral("zu viele Verweise hintereinander");
+        return QCoreApplication::translate("Files", "zu viele Verweise hintereinander");
     case EMFILE:
     case ENFILE:
-        return QStringLiteral("zu viele offene Dateien");
+        return QCoreApplication::translate("Files", "zu viele offene Dateien");
     case ENOMEM:
-        return QStringLiteral("zu wenig Arbeitsspeicher");
+        return QCoreApplication::translate("Files", "zu wenig Arbeitsspeicher");
     default:
         return qt_error_string(err);
     }
@@ -147,7 +149,7 @@ QString reasonOf(const QFileDevice &f, int err)
     if (err != 0)
         return systemErrorText(err);
     if (f.error() == QFileDevice::WriteError || f.error() == QFileDevice::OpenError)
-        return QStringLiteral("keine Schreibberechtigung");
+        return QCoreApplication::translate("Files", "keine Schreibberechtigung");
     return f.errorString();
 }
 
@@ -243,7 +245,7 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, const QSt
     // a device) is never written through: the save would replace it.
     const QFileInfo target(path);
     if (target.exists() && !target.isFile())
-        return fail(QStringLiteral("sie ist keine gewöhnliche Datei"));
+        return fail(QCoreApplication::translate("Files", "sie ist keine gewöhnliche Datei"));
 
     {
         // Unbuffered: a buffered QSaveFile only meets a failing write (full
@@ -281,13 +283,13 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, const QSt
     if (!old)
         return fail(readError);
     if (journalDir.isEmpty() || !QDir().mkpath(journalDir))
-        return fail(QStringLiteral("kein Ort für die Sicherungskopie beim Überschreiben"));
+        return fail(QCoreApplication::translate("Files", "kein Ort für die Sicherungskopie beim Überschreiben"));
     const QString journal = journalPath(journalDir, path);
     {
         QSaveFile j(journal);
         errno = 0;
         if (!j.open(QIODevice::WriteOnly) || j.write(journalBytes(path, *old, bytes)) < 0 || !j.commit())
-            return fail(QStringLiteral("die Sicherungskopie %1 kann nicht angelegt werden: %2")
+            return fail(QCoreApplication::translate("Files", "die Sicherungskopie %1 kann nicht angelegt werden: %2")
                             .arg(QDir::toNativeSeparators(journal), reasonOf(j, errno)));
     }
     const int err = overwrite(path, bytes);
@@ -328,12 +330,14 @@ QStringList recoverInterruptedSaves(const QString &journalDir, const QString &da
         const int err = overwrite(j->path, j->old);
         if (err == 0) {
             QFile::remove(journal);
-            notes << QStringLiteral("Die Datei %1 wurde beim letzten Speichern unterbrochen und war unvollständig. "
-                                    "Ihr vorheriger Inhalt wurde wiederhergestellt.")
+            notes << QCoreApplication::translate(
+                         "Files", "Die Datei %1 wurde beim letzten Speichern unterbrochen und war unvollständig. "
+                                  "Ihr vorheriger Inhalt wurde wiederhergestellt.")
                          .arg(file);
         } else {
-            notes << QStringLiteral("Die Datei %1 wurde beim letzten Speichern unterbrochen und ist unvollständig; "
-                                    "ihr vorheriger Inhalt konnte nicht wiederhergestellt werden (%2). Er liegt in %3.")
+            notes << QCoreApplication::translate(
+                         "Files", "Die Datei %1 wurde beim letzten Speichern unterbrochen und ist unvollständig; "
+                                  "ihr vorheriger Inhalt konnte nicht wiederhergestellt werden (%2). Er liegt in %3.")
                          .arg(file, systemErrorText(err), QDir::toNativeSeparators(journal));
         }
     }

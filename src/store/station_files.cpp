@@ -3,6 +3,7 @@
 #include "store/frequency.h"
 #include "store/write_format.h"
 
+#include <QCoreApplication>
 #include <string>
 
 namespace store {
@@ -39,7 +40,9 @@ StationNameList parseStationNames(const QByteArray &bytes)
     while (!in.atEnd()) {
         if (i > kMaxStationRecords) {
             in.readText();  // the record too many, for its line
-            throw FormatError("Zeile " + std::to_string(in.lastFieldLine()) + ": mehr als 100 Sender");
+            throw FormatError(QCoreApplication::translate("StationFiles", "Zeile %1: mehr als 100 Sender")
+                                  .arg(in.lastFieldLine())
+                                  .toStdString());
         }
         StationRecord &r = list.records[i];
         r.freq = in.readText();
@@ -65,18 +68,26 @@ void buildKeyCaptions(const TextArray &keyFrequency, const StationRecords &recor
         try {
             key = frequencyNumber(keyFrequency[j]);
         } catch (const ConversionError &) {
-            const QString line = keyLines ? QStringLiteral("Zeile %1 (Platz %2)").arg((*keyLines)[j]).arg(j)
-                                          : QStringLiteral("Platz %1").arg(j);
-            throw ConversionError(QStringLiteral("Speicherplatz.txt: %1 hält keine Frequenz (\"%2\")")
-                                      .arg(line, keyFrequency[j]).toStdString());
+            const QString line =
+                keyLines ? QCoreApplication::translate("StationFiles", "Zeile %1 (Platz %2)").arg((*keyLines)[j]).arg(j)
+                         : QCoreApplication::translate("StationFiles", "Platz %1").arg(j);
+            throw ConversionError(
+                QCoreApplication::translate("StationFiles", "Speicherplatz.txt: %1 hält keine Frequenz (\"%2\")")
+                    .arg(line, keyFrequency[j])
+                    .toStdString());
         }
         for (int k = 1; k < recordEnd; ++k) {
             long long record = 0;
             try {
                 record = frequencyNumber(records[k].freq);
             } catch (const ConversionError &) {
-                throw ConversionError(QStringLiteral("Sendername.txt: Zeile %1 (Eintrag %2) hält keine Frequenz (\"%3\")")
-                                          .arg(records[k].line).arg(k).arg(records[k].freq).toStdString());
+                throw ConversionError(
+                    QCoreApplication::translate("StationFiles",
+                                                "Sendername.txt: Zeile %1 (Eintrag %2) hält keine Frequenz (\"%3\")")
+                        .arg(records[k].line)
+                        .arg(k)
+                        .arg(records[k].freq)
+                        .toStdString());
             }
             if (record == key) {
                 keyName[j] = records[k].name;

@@ -2,6 +2,7 @@
 
 #include "store/module1.h"
 #include "ui/form1.h"
+#include <QCoreApplication>
 
 namespace {
 
@@ -36,8 +37,9 @@ bool Form1::refreshStationKeys()
             applied = true;
         } else {
             reloaded = false;
-            plat.messages->showOk(QStringLiteral("Die Senderliste konnte nicht neu geladen werden. %1 "
-                                                 "Die Stationstasten bleiben, wie sie waren.")
+            plat.messages->showOk(QCoreApplication::translate("Configuration",
+                                                              "Die Senderliste konnte nicht neu geladen werden. %1 "
+                                                              "Die Stationstasten bleiben, wie sie waren.")
                                       .arg(error));
         }
     } else if (mode == 2) {

@@ -2,6 +2,7 @@
 
 #include "store/frequency.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -11,6 +12,11 @@
 namespace store {
 
 namespace {
+
+std::string outOfRange(const QString &number)
+{
+    return QCoreApplication::translate("FileFormat", "Zahl außerhalb des Bereichs: %1").arg(number).toStdString();
+}
 
 bool isBlank(QChar c)
 {
@@ -126,14 +132,17 @@ int FieldReader::lineAt(qsizetype pos) const
 
 void FieldReader::fail(const std::string &what, qsizetype pos) const
 {
-    throw FormatError("Zeile " + std::to_string(lineAt(pos)) + ": " + what);
+    throw FormatError(QCoreApplication::translate("FileFormat", "Zeile %1: %2")
+                          .arg(lineAt(pos))
+                          .arg(QString::fromStdString(what))
+                          .toStdString());
 }
 
 Field FieldReader::read()
 {
     // Blank lines at the very end hold no field.
     if (atEnd())
-        fail("Datei endet zu früh", text_.size());
+        fail(QCoreApplication::translate("FileFormat", "Datei endet zu früh").toStdString(), text_.size());
     const qsizetype n = text_.size();
     while (pos_ < n && isBlank(text_[pos_]))
         ++pos_;
@@ -145,7 +154,8 @@ Field FieldReader::read()
         while (pos_ < n && text_[pos_] != u'"' && !isLineEnd(text_[pos_]))
             ++pos_;
         if (pos_ >= n || text_[pos_] != u'"')
-            fail("Anführungszeichen nicht geschlossen", fieldStart_);
+            fail(QCoreApplication::translate("FileFormat", "Anführungszeichen nicht geschlossen").toStdString(),
+                 fieldStart_);
         field.text = text_.mid(start, pos_ - start);
         field.quoted = true;
         ++pos_;
@@ -183,7 +193,7 @@ QVariant numberOf(const Field &field)
     bool ok = false;
     const double v = t.toDouble(&ok);
     if (!ok || !std::isfinite(v))
-        throw FormatError("keine Zahl: \"" + t.toStdString() + '"');
+        throw FormatError(QCoreApplication::translate("FileFormat", "keine Zahl: \"%1\"").arg(t).toStdString());
     if (v == std::floor(v) && std::fabs(v) < 9.0e15)
         return QVariant::fromValue(static_cast<qlonglong>(v));
     return v;
@@ -216,10 +226,10 @@ qint16 toInt16(const Field &field)
         return 0;
     const double d = v.toDouble();
     if (d < -32768.5 || d > 32767.5)
-        throw FormatError("Zahl außerhalb des Bereichs: " + field.text.toStdString());
+        throw FormatError(outOfRange(field.text));
     const long long r = roundHalfEven(d);
     if (r < std::numeric_limits<qint16>::min() || r > std::numeric_limits<qint16>::max())
-        throw FormatError("Zahl außerhalb des Bereichs: " + field.text.toStdString());
+        throw FormatError(outOfRange(field.text));
     return static_cast<qint16>(r);
 }
 

@@ -6,38 +6,56 @@
 #include "store/frequency.h"
 #include "ui/form1.h"
 
+#include <QCoreApplication>
 #include <stdexcept>
 
 namespace {
 
-const QString kStartNotice = QStringLiteral("Vorgang dauert ca. 3 Minuten. Nach Abschluss erfolgt Hinweis.");
-const QString kNoDevice = QStringLiteral("Gerät nicht angeschlossen oder eingeschaltet. Vorgang wird abgebrochen");
-const QString kFinished = QStringLiteral(
-    "Fertig. Bitte starten Sie das Programm neu, damit alle Sendernamen korrekt dargestellt werden");
-const QString kKeptFile = QStringLiteral("Die Datei Speicherplatz.txt bleibt unverändert.");
+// Texts are looked up when shown: the language is chosen after start-up.
+QString startNotice()
+{
+    return QCoreApplication::translate("MemoryImport", "Vorgang dauert ca. 3 Minuten. Nach Abschluss erfolgt Hinweis.");
+}
+
+QString noDevice()
+{
+    return QCoreApplication::translate("MemoryImport",
+                                       "Gerät nicht angeschlossen oder eingeschaltet. Vorgang wird abgebrochen");
+}
+
+QString finished()
+{
+    return QCoreApplication::translate(
+        "MemoryImport",
+        "Fertig. Bitte starten Sie das Programm neu, damit alle Sendernamen korrekt dargestellt werden");
+}
 
 // The closing message, and which slots kept what they held before.
 QString finishedText(const QList<int> &unread)
 {
     if (unread.isEmpty())
-        return kFinished;
+        return finished();
     if (unread.size() == 1)
-        return kFinished + QStringLiteral("\n\nPlatz %1 konnte nicht gelesen werden und behält seinen bisherigen "
-                                          "Inhalt.").arg(unread.front());
+        return finished() + QCoreApplication::translate("MemoryImport",
+                                                        "\n\nPlatz %1 konnte nicht gelesen werden und behält "
+                                                        "seinen bisherigen Inhalt.")
+                                .arg(unread.front());
     QStringList numbers;
     for (int slot : unread)
         numbers << QString::number(slot);
     const QString last = numbers.takeLast();
-    return kFinished + QStringLiteral("\n\nDie Plätze %1 und %2 konnten nicht gelesen werden und behalten ihren "
-                                      "bisherigen Inhalt.").arg(numbers.join(QStringLiteral(", ")), last);
+    return finished() + QCoreApplication::translate("MemoryImport",
+                                                    "\n\nDie Plätze %1 und %2 konnten nicht gelesen werden "
+                                                    "und behalten ihren bisherigen Inhalt.")
+                            .arg(numbers.join(QStringLiteral(", ")), last);
 }
 
-QString abortedText(int slot, const char *reason)
+QString abortedText(int slot, const QString &reason)
 {
-    const QString where = slot > 0 ? QStringLiteral(" bei Platz %1").arg(slot) : QString();
-    return QStringLiteral("Das Einlesen der Stationen wurde%1 abgebrochen (%2). ")
-               .arg(where, QString::fromUtf8(reason)) +
-           kKeptFile;
+    const QString where = slot > 0 ? QCoreApplication::translate("MemoryImport", " bei Platz %1").arg(slot) : QString();
+    return QCoreApplication::translate("MemoryImport", "Das Einlesen der Stationen wurde%1 abgebrochen (%2). ")
+               .arg(where, reason) +
+           QCoreApplication::translate("MemoryImport", "Die Datei Speicherplatz.txt bleibt unverändert.");
 }
 
 // Waits of one slot: the repeat of slots 11..30, then 1 s and 4 s.
@@ -55,7 +73,7 @@ QString progressText(int slot)
     for (int s = slot; s <= 30; ++s)
         left += slotSeconds(s);
     const int seconds = int(left + 0.999);
-    return QStringLiteral("Stationen einlesen: Platz %1 von 30, noch ca. %2:%3")
+    return QCoreApplication::translate("MemoryImport", "Stationen einlesen: Platz %1 von 30, noch ca. %2:%3")
         .arg(slot)
         .arg(seconds / 60)
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
@@ -137,12 +155,12 @@ void Form1::StationenEinlesen_Click()
     if (StationenEinlesen->property("running").toBool())
         return;
 
-    plat.messages->showOk(kStartNotice);
+    plat.messages->showOk(startNotice());
     // The answer watch shows "off" when the last request went unanswered.
     testtimer->setEnabled(true);
     Pause(3.0f);
     if (quelA->text() == QLatin1String("off")) {
-        plat.messages->showOk(kNoDevice);
+        plat.messages->showOk(noDevice());
         return;
     }
 
@@ -197,7 +215,8 @@ void Form1::StationenEinlesen_Click()
             // a device that is gone.
             silentInARow = reading == Reading::Silent ? silentInARow + 1 : 0;
             if (silentInARow >= 2)
-                throw std::runtime_error("das Gerät antwortet nicht mehr");
+                throw std::runtime_error(
+                    QCoreApplication::translate("MemoryImport", "das Gerät antwortet nicht mehr").toStdString());
             if (reading != Reading::Taken) {
                 // Keep what the slot held; the device now plays a station
                 // nobody could read, so show none.
@@ -221,14 +240,15 @@ void Form1::StationenEinlesen_Click()
         }
     } catch (const WindowClosed &) {
         // The close has saved the memory as it was before the run.
-        qCWarning(lcAutomation).noquote() << abortedText(slot, "Fenster geschlossen");
+        qCWarning(lcAutomation).noquote()
+            << abortedText(slot, QCoreApplication::translate("MemoryImport", "Fenster geschlossen"));
         throw;
     } catch (const std::exception &e) {
         for (int i = 1; i <= 30; ++i)
             stationT[i]->setText(captionsBefore[i - 1]);
         slotDirectMode = 0;
         showProgress(QString());
-        plat.messages->showOk(abortedText(slot, e.what()));
+        plat.messages->showOk(abortedText(slot, QString::fromUtf8(e.what())));
         return;
     }
 

@@ -120,9 +120,9 @@ namespace ui {
 
 QStringList weekdayEntries()
 {
-    return {QStringLiteral("NIE"),      QStringLiteral("TÄGLICH"),  QStringLiteral("Sonntag"),
-            QStringLiteral("Montag"),   QStringLiteral("Dienstag"), QStringLiteral("Mittwoch"),
-            QStringLiteral("Donnerstag"), QStringLiteral("Freitag"), QStringLiteral("Samstag")};
+    return {Form1::tr("NIE"),        Form1::tr("TÄGLICH"),  Form1::tr("Sonntag"),
+            Form1::tr("Montag"),     Form1::tr("Dienstag"), Form1::tr("Mittwoch"),
+            Form1::tr("Donnerstag"), Form1::tr("Freitag"),  Form1::tr("Samstag")};
 }
 
 QStringList hourEntries()
@@ -200,7 +200,7 @@ void Form1::buildWindow()
         Quelle[i]->setProperty("index", i);
     }
 
-    warten = new QLabel(QStringLiteral("Daten- aus- tausch"), this);
+    warten = new QLabel(tr("Daten- aus- tausch"), this);
     warten->setObjectName(QStringLiteral("warten"));
     warten->setWordWrap(true);
     warten->setAlignment(Qt::AlignCenter);
@@ -334,9 +334,9 @@ void Form1::buildTunerPanels()
 
     tunerpanel2 = makePanel(this, "tunerpanel2", 1170, 3735, 2250, 810);
     hblendK = makeWhiteKey(tunerpanel2, "hblendK", QStringLiteral("hblend"), 90, 75, 600, 210);
-    Werbeauto = makeKey(tunerpanel2, "Werbeauto", QStringLiteral("Werbung"), 90, 330, 600, 210);
+    Werbeauto = makeKey(tunerpanel2, "Werbeauto", tr("Werbung"), 90, 330, 600, 210);
     Label21 = makeCaption(tunerpanel2, QStringLiteral("auto tune"), 765, 75, 1260, 210, Qt::AlignCenter);
-    Label23 = makeCaption(tunerpanel2, QStringLiteral("programm"), 765, 330, 1260, 210, Qt::AlignCenter);
+    Label23 = makeCaption(tunerpanel2, tr("programm"), 765, 330, 1260, 210, Qt::AlignCenter);
     // The step keys sit at their places in the row captions, grown from
     // 11 x 10 pixels into the free space of their row so that "<<" and
     // ">>" can be read, and taking clicks over the whole height of the row
@@ -373,14 +373,13 @@ void Form1::buildConfigPanels()
     lbassplus = makeWhiteKey(configpanel1, "lbassplus", QStringLiteral(">>"), 3855, 285, 375, 210);
     TestMemory = makeWhiteKey(configpanel1, "TestMemory", QStringLiteral("Test Display"), 105, 450, 1260, 210);
 
-    Label37 = makeCaption(configpanel1, QStringLiteral("Ausweich- sender für Werbung"), 2085, 420, 1275, 420);
+    Label37 = makeCaption(configpanel1, tr("Ausweich- sender für Werbung"), 2085, 420, 1275, 420);
     Label37->setWordWrap(true);
     Ausweichsender = makeList(configpanel1, ui::slotEntries(), 3420, 480, 720);
     Ausweichsender->setObjectName(QStringLiteral("Ausweichsender"));
 
-    LabelTimerCaption = makeCaption(configpanel1, QStringLiteral("Springt zeitabhängig auf Radiosender."), 105, 810, 4000, 210);
-    LabelTimerHeads = makeCaption(configpanel1,
-                                  QStringLiteral("Tag                      Stunde        Minute          Sender"),
+    LabelTimerCaption = makeCaption(configpanel1, tr("Springt zeitabhängig auf Radiosender."), 105, 810, 4000, 210);
+    LabelTimerHeads = makeCaption(configpanel1, tr("Tag                      Stunde        Minute          Sender"),
                                   105, 1065, 4000, 210);
     static const int rowTops[3] = {1320, 1635, 1950};
     for (int i = 0; i < 3; ++i) {
@@ -408,11 +407,12 @@ void Form1::buildConfigPanels()
         *boxes[i] = b;
     }
     LabelDemoMark = makeCaption(configpanel2, QStringLiteral(">"), 2235, 270, 150, 210, Qt::AlignCenter);
-    Demo = makeKey(configpanel2, "Demo", QStringLiteral("Demo starten"), 2460, 270, 1560, 210);
-    StationenEinlesen = makeKey(configpanel2, "StationenEinlesen", QStringLiteral("Stationen einlesen"), 2460, 30, 1560, 210);
+    Demo = makeKey(configpanel2, "Demo", tr("Demo starten"), 2460, 270, 1560, 210);
+    StationenEinlesen = makeKey(configpanel2, "StationenEinlesen", tr("Stationen einlesen"), 2460, 30, 1560, 210);
 
     configpanel3 = makePanel(this, "configpanel3", 1170, 3735, 2250, 810);
-    LabelInfo = makeCaption(configpanel3, QStringLiteral("Ondal Pelora 1.0\nFernbedienung für die Sonvera Anlage"), 90, 120, 2100, 480);
+    LabelInfo =
+        makeCaption(configpanel3, tr("Ondal Pelora 1.0\nFernbedienung für die Sonvera Anlage"), 90, 120, 2100, 480);
     LabelInfo->setWordWrap(true);
 }
 
@@ -468,7 +468,7 @@ void Form1::buildHiddenControls()
     Text2->setObjectName(QStringLiteral("Text2"));
     Text2->setFocusPolicy(Qt::NoFocus);
     place(Text2, 120, 7380, 1215, 285);
-    LabelUnused = makeCaption(this, QStringLiteral("umschaltung am fm bei Stationswechsel"), 120, 9345, 3500, 210);
+    LabelUnused = makeCaption(this, tr("umschaltung am fm bei Stationswechsel"), 120, 9345, 3500, 210);
     // Below the visible area they were never seen; hidden, they are not
     // offered to assistive technology either. Nothing reads them back.
     Command1->hide();
@@ -496,7 +496,7 @@ void Form1::describeForAssistiveTechnology()
     for (KeyLabel *k : {autominusK, autoplusK})
         k->setAccessibleDescription(QStringLiteral("auto tune"));
     for (KeyLabel *k : {progminusK, progplusK})
-        k->setAccessibleDescription(QStringLiteral("programm"));
+        k->setAccessibleDescription(tr("programm"));
     for (KeyLabel *k : {lbassminus, lbassplus})
         k->setAccessibleDescription(QStringLiteral("low bass"));
     for (KeyLabel *k : transportKeys)

@@ -208,6 +208,40 @@ TEST(BadDataFiles, EachKindFailsTheStartWithItsReason)
     close(terminal);
 }
 
+// A user whose languages put English first reads the same failure in
+// English: the language is the environment's, the translation built in.
+TEST(BadDataFiles, TheReasonInTheUsersLanguage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QDir d(dir.path());
+    ASSERT_TRUE(copyProgram(d.filePath(QStringLiteral("pelora"))));
+    for (const char *name : {"Speicherplatz.txt", "Sendername.txt"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PELORA_SOURCE_DIR "/data/") + QLatin1String(name),
+                                d.filePath(QLatin1String(name))));
+    ASSERT_TRUE(d.mkdir(QStringLiteral("config.dat")));
+
+    QProcessEnvironment env = programEnv(dir.path());
+    env.insert(QStringLiteral("LANGUAGE"), QStringLiteral("en_GB:de"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(d.filePath(QStringLiteral("pelora")), {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    QByteArray err;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            err += program.readAllStandardError();
+            return err.contains("it is a directory");
+        },
+        5000))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains("Error. Possible causes:  another program uses the COM port")) << err.toStdString();
+    EXPECT_TRUE(err.contains("The file config.dat cannot be read: it is a directory.")) << err.toStdString();
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(5000));
+    EXPECT_EQ(program.exitCode(), 1);
+}
+
 // Two copies on one data folder, without a bus to find each other by: the
 // second, on a line of its own, names the first and ends without writing.
 TEST_F(RealStackTest, ASecondCopyOnTheSameFilesEndsWithoutWriting)

@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFileInfo>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -87,18 +87,22 @@ public:
 // Why a port did not open, with what the user can do about it.
 QString openFailure(const QString &device, const QSerialPort &port)
 {
-    const QString head = QStringLiteral("Der serielle Port %1 lässt sich nicht öffnen: ").arg(device);
+    const QString head =
+        QCoreApplication::translate("SerialPort", "Der serielle Port %1 lässt sich nicht öffnen: ").arg(device);
     const QFileInfo file(device);
     switch (port.error()) {
     case QSerialPort::DeviceNotFoundError:
-        return head + QStringLiteral("No such file or directory (das Gerät gibt es nicht; ist der Adapter "
-                                     "eingesteckt, stimmt die Portnummer?).");
+        return head + QCoreApplication::translate("SerialPort",
+                                                  "No such file or directory (das Gerät gibt es nicht; ist der Adapter "
+                                                  "eingesteckt, stimmt die Portnummer?).");
     case QSerialPort::PermissionError:
         // Qt reports a port that another program holds as a failed lock.
         if (file.exists() && file.isReadable() && file.isWritable())
-            return head + QStringLiteral("in use (ein anderes Programm verwendet ihn: %1).").arg(port.errorString());
-        return head + QStringLiteral("Permission denied. Ihr Benutzer muss zur Gruppe \u201Edialout\u201C "
-                                     "gehören (sudo adduser $USER dialout, danach neu anmelden).");
+            return head + QCoreApplication::translate("SerialPort", "in use (ein anderes Programm verwendet ihn: %1).")
+                              .arg(port.errorString());
+        return head + QCoreApplication::translate("SerialPort",
+                                                  "Permission denied. Ihr Benutzer muss zur Gruppe „dialout“ "
+                                                  "gehören (sudo adduser $USER dialout, danach neu anmelden).");
     default:
         return head + port.errorString() + u'.';
     }

@@ -1,0 +1,485 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>Configuration</name>
+    <message>
+        <source>Die Datei %1 kann nicht gelesen werden: %2.</source>
+        <translation>The file %1 cannot be read: %2.</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 ist fehlerhaft: %2.</source>
+        <translation>The file %1 is faulty: %2.</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 ist fehlerhaft: %2 %3 liegt außerhalb der Liste.</source>
+        <translation>The file %1 is faulty: %2 %3 lies outside the list.</translation>
+    </message>
+    <message>
+        <source>Ausweichsender</source>
+        <translation>fallback station</translation>
+    </message>
+    <message>
+        <source>Tag</source>
+        <translation>day</translation>
+    </message>
+    <message>
+        <source>Stunde</source>
+        <translation>hour</translation>
+    </message>
+    <message>
+        <source>Minute</source>
+        <translation>minute</translation>
+    </message>
+    <message>
+        <source>Sender</source>
+        <translation>station</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 konnte nicht gespeichert werden (%2). %3</source>
+        <translation>The file %1 could not be saved (%2). %3</translation>
+    </message>
+    <message>
+        <source>Die bisherige Datei bleibt erhalten.</source>
+        <translation>The previous file is kept.</translation>
+    </message>
+    <message>
+        <source>Auch die bisherige Datei konnte nicht wiederhergestellt werden.</source>
+        <translation>The previous file could not be restored either.</translation>
+    </message>
+    <message>
+        <source>Die Senderliste konnte nicht neu geladen werden. %1 Die Stationstasten bleiben, wie sie waren.</source>
+        <translation>The station list could not be reloaded. %1 The station keys stay as they were.</translation>
+    </message>
+</context>
+<context>
+    <name>DataLock</name>
+    <message>
+        <source>Prozess %1 (%2) auf dem Rechner %3</source>
+        <translation>process %1 (%2) on the computer %3</translation>
+    </message>
+    <message>
+        <source>ein anderes Programm</source>
+        <translation>another program</translation>
+    </message>
+    <message>
+        <source>Pelora läuft bereits mit den Dateien in %1: %2. Zwei Programme auf denselben Dateien würden gegenseitig ihre Änderungen überschreiben; dieses endet, ohne etwas zu speichern.</source>
+        <translation>Pelora is already running with the files in %1: %2. Two programs on the same files would overwrite each other&apos;s changes; this one ends without saving anything.</translation>
+    </message>
+</context>
+<context>
+    <name>Demo</name>
+    <message>
+        <source>Es läuft jetzt ein automatisches Programm auf Ihrer Sonvera Anlage ab. Die gewählten Geräte <byte value="xd"/>müssen mit Cassette/CD/Langspielplatte bestückt und eingeschaltet sein. Besonders wichtig <byte value="xd"/>ist dies beim Plattenspieler, da der Tonarm auch ohne Platte aufsetzen würde.<byte value="xd"/><byte value="xd"/>Lautstärke bitte auf Normalniveau bringen. Programmablauf wird durch Relais-Klicken am Gerät<byte value="xd"/>akustisch signalisiert. Nach Beendigung des Programmes erfolgt eine Bildschirmmeldung.<byte value="xd"/></source>
+        <translation>An automatic programme now runs on your Sonvera system. The chosen devices <byte value="xd"/>must be loaded with a cassette, CD or record and switched on. This matters most <byte value="xd"/>for the record player, as its tone arm would set down even without a record.<byte value="xd"/><byte value="xd"/>Please set the volume to a normal level. The clicking of the relays in the device<byte value="xd"/>marks the steps of the programme. A message on the screen follows when it has ended.<byte value="xd"/></translation>
+    </message>
+    <message>
+        <source>Gerät nicht angeschlossen oder eingeschaltet. Vorgang wird abgebrochen</source>
+        <translation>Device not connected or not switched on. The operation is cancelled</translation>
+    </message>
+    <message>
+        <source>Ende des automatischen Programmablaufes</source>
+        <translation>End of the automatic programme</translation>
+    </message>
+    <message>
+        <source>Der automatische Programmablauf wurde vorzeitig beendet (Abschnitt %1: %2).</source>
+        <translation>The automatic programme ended early (section %1: %2).</translation>
+    </message>
+    <message>
+        <source>Demo: %1, noch ca. %2:%3</source>
+        <translation>Demo: %1, about %2:%3 left</translation>
+    </message>
+    <message>
+        <source>Verbindungstest</source>
+        <translation>Connection test</translation>
+    </message>
+    <message>
+        <source>Radio</source>
+        <translation>Radio</translation>
+    </message>
+    <message>
+        <source>Kassette</source>
+        <translation>Cassette</translation>
+    </message>
+    <message>
+        <source>Plattenspieler</source>
+        <translation>Record player</translation>
+    </message>
+    <message>
+        <source>Abschluss</source>
+        <translation>Finish</translation>
+    </message>
+    <message>
+        <source>Fenster geschlossen</source>
+        <translation>window closed</translation>
+    </message>
+</context>
+<context>
+    <name>FileFormat</name>
+    <message>
+        <source>Zahl außerhalb des Bereichs: %1</source>
+        <translation>number out of range: %1</translation>
+    </message>
+    <message>
+        <source>Zeile %1: %2</source>
+        <translation>line %1: %2</translation>
+    </message>
+    <message>
+        <source>Datei endet zu früh</source>
+        <translation>the file ends too early</translation>
+    </message>
+    <message>
+        <source>Anführungszeichen nicht geschlossen</source>
+        <translation>quotation mark not closed</translation>
+    </message>
+    <message>
+        <source>keine Zahl: &quot;%1&quot;</source>
+        <translation>not a number: &quot;%1&quot;</translation>
+    </message>
+</context>
+<context>
+    <name>Files</name>
+    <message>
+        <source>sie ist mit %1 Bytes zu groß für eine solche Datei (höchstens %2 Bytes)</source>
+        <translation>at %1 bytes it is too large for such a file (at most %2 bytes)</translation>
+    </message>
+    <message>
+        <source>sie fehlt</source>
+        <translation>it is missing</translation>
+    </message>
+    <message>
+        <source>sie ist ein Verzeichnis</source>
+        <translation>it is a directory</translation>
+    </message>
+    <message>
+        <source>sie ist eine Pipe, keine gewöhnliche Datei</source>
+        <translation>it is a pipe, not a regular file</translation>
+    </message>
+    <message>
+        <source>sie ist ein Gerät, keine gewöhnliche Datei</source>
+        <translation>it is a device, not a regular file</translation>
+    </message>
+    <message>
+        <source>sie ist keine gewöhnliche Datei</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>keine Berechtigung</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>kein Platz mehr auf dem Datenträger</source>
+        <translation>no space left on the disk</translation>
+    </message>
+    <message>
+        <source>das Speicherkontingent ist erschöpft</source>
+        <translation>the disk quota is used up</translation>
+    </message>
+    <message>
+        <source>das Dateisystem ist schreibgeschützt</source>
+        <translation>the file system is read-only</translation>
+    </message>
+    <message>
+        <source>die Datei würde zu groß</source>
+        <translation>the file would grow too large</translation>
+    </message>
+    <message>
+        <source>Ein-/Ausgabefehler des Datenträgers</source>
+        <translation>input/output error of the disk</translation>
+    </message>
+    <message>
+        <source>sie oder ihr Verzeichnis fehlt</source>
+        <translation>it or its directory is missing</translation>
+    </message>
+    <message>
+        <source>sie ist belegt</source>
+        <translation>it is busy</translation>
+    </message>
+    <message>
+        <source>der Name ist zu lang</source>
+        <translation>the name is too long</translation>
+    </message>
+    <message>
+        <source>zu viele Verweise hintereinander</source>
+        <translation>too many links in a row</translation>
+    </message>
+    <message>
+        <source>zu viele offene Dateien</source>
+        <translation>too many open files</translation>
+    </message>
+    <message>
+        <source>zu wenig Arbeitsspeicher</source>
+        <translation>not enough memory</translation>
+    </message>
+    <message>
+        <source>keine Schreibberechtigung</source>
+        <translation>no permission to write</translation>
+    </message>
+    <message>
+        <source>kein Ort für die Sicherungskopie beim Überschreiben</source>
+        <translation>no place for the backup copy while overwriting</translation>
+    </message>
+    <message>
+        <source>die Sicherungskopie %1 kann nicht angelegt werden: %2</source>
+        <translation>the backup copy %1 cannot be made: %2</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 wurde beim letzten Speichern unterbrochen und war unvollständig. Ihr vorheriger Inhalt wurde wiederhergestellt.</source>
+        <translation>Saving the file %1 was interrupted last time, and the file was incomplete. Its previous contents have been restored.</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 wurde beim letzten Speichern unterbrochen und ist unvollständig; ihr vorheriger Inhalt konnte nicht wiederhergestellt werden (%2). Er liegt in %3.</source>
+        <translation>Saving the file %1 was interrupted last time, and the file is incomplete; its previous contents could not be restored (%2). They are in %3.</translation>
+    </message>
+</context>
+<context>
+    <name>Form1</name>
+    <message>
+        <source>NIE</source>
+        <translation>NEVER</translation>
+    </message>
+    <message>
+        <source>TÄGLICH</source>
+        <translation>DAILY</translation>
+    </message>
+    <message>
+        <source>Sonntag</source>
+        <translation>Sunday</translation>
+    </message>
+    <message>
+        <source>Montag</source>
+        <translation>Monday</translation>
+    </message>
+    <message>
+        <source>Dienstag</source>
+        <translation>Tuesday</translation>
+    </message>
+    <message>
+        <source>Mittwoch</source>
+        <translation>Wednesday</translation>
+    </message>
+    <message>
+        <source>Donnerstag</source>
+        <translation>Thursday</translation>
+    </message>
+    <message>
+        <source>Freitag</source>
+        <translation>Friday</translation>
+    </message>
+    <message>
+        <source>Samstag</source>
+        <translation>Saturday</translation>
+    </message>
+    <message>
+        <source>Daten- aus- tausch</source>
+        <translation>Data ex- change</translation>
+    </message>
+    <message>
+        <source>Werbung</source>
+        <translation>Adverts</translation>
+    </message>
+    <message>
+        <source>programm</source>
+        <translation>preset</translation>
+    </message>
+    <message>
+        <source>Ausweich- sender für Werbung</source>
+        <translation>Fallback station for adverts</translation>
+    </message>
+    <message>
+        <source>Springt zeitabhängig auf Radiosender.</source>
+        <translation>Switches to radio stations at set times.</translation>
+    </message>
+    <message>
+        <source>Tag                      Stunde        Minute          Sender</source>
+        <translation>Day                      Hour          Minute          Station</translation>
+    </message>
+    <message>
+        <source>Demo starten</source>
+        <translation>Start demo</translation>
+    </message>
+    <message>
+        <source>Stationen einlesen</source>
+        <translation>Read in stations</translation>
+    </message>
+    <message>
+        <source>Ondal Pelora 1.0
+Fernbedienung für die Sonvera Anlage</source>
+        <translation>Ondal Pelora 1.0
+Remote control for the Sonvera system</translation>
+    </message>
+    <message>
+        <source>umschaltung am fm bei Stationswechsel</source>
+        <translation>switching at fm on a change of station</translation>
+    </message>
+</context>
+<context>
+    <name>HifiModel</name>
+    <message>
+        <source>%1: nicht offen, keine Verbindung zum Gerät</source>
+        <translation>%1: not open, no connection to the device</translation>
+    </message>
+    <message>
+        <source>%1: offen, das Gerät antwortet</source>
+        <translation>%1: open, the device answers</translation>
+    </message>
+    <message>
+        <source>%1: offen, das Gerät antwortet nicht</source>
+        <translation>%1: open, the device does not answer</translation>
+    </message>
+</context>
+<context>
+    <name>Main</name>
+    <message>
+        <source>MQTT wird nicht verwendet.</source>
+        <translation>MQTT is not used.</translation>
+    </message>
+</context>
+<context>
+    <name>MemoryImport</name>
+    <message>
+        <source>Vorgang dauert ca. 3 Minuten. Nach Abschluss erfolgt Hinweis.</source>
+        <translation>This takes about 3 minutes. A message follows when it is done.</translation>
+    </message>
+    <message>
+        <source>Gerät nicht angeschlossen oder eingeschaltet. Vorgang wird abgebrochen</source>
+        <translation>Device not connected or not switched on. The operation is cancelled</translation>
+    </message>
+    <message>
+        <source>Fertig. Bitte starten Sie das Programm neu, damit alle Sendernamen korrekt dargestellt werden</source>
+        <translation>Done. Please restart the program so that all station names are shown correctly</translation>
+    </message>
+    <message>
+        <source>
+
+Platz %1 konnte nicht gelesen werden und behält seinen bisherigen Inhalt.</source>
+        <translation>
+
+Slot %1 could not be read and keeps its previous contents.</translation>
+    </message>
+    <message>
+        <source>
+
+Die Plätze %1 und %2 konnten nicht gelesen werden und behalten ihren bisherigen Inhalt.</source>
+        <translation>
+
+Slots %1 and %2 could not be read and keep their previous contents.</translation>
+    </message>
+    <message>
+        <source> bei Platz %1</source>
+        <translation> at slot %1</translation>
+    </message>
+    <message>
+        <source>Das Einlesen der Stationen wurde%1 abgebrochen (%2). </source>
+        <translation>Reading in the stations was cancelled%1 (%2). </translation>
+    </message>
+    <message>
+        <source>Die Datei Speicherplatz.txt bleibt unverändert.</source>
+        <translation>The file Speicherplatz.txt stays unchanged.</translation>
+    </message>
+    <message>
+        <source>Stationen einlesen: Platz %1 von 30, noch ca. %2:%3</source>
+        <translation>Reading in stations: slot %1 of 30, about %2:%3 left</translation>
+    </message>
+    <message>
+        <source>das Gerät antwortet nicht mehr</source>
+        <translation>the device no longer answers</translation>
+    </message>
+    <message>
+        <source>Fenster geschlossen</source>
+        <translation>window closed</translation>
+    </message>
+</context>
+<context>
+    <name>PortChoice</name>
+    <message>
+        <source>Port</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Port – nicht offen</source>
+        <translation>Port – not open</translation>
+    </message>
+    <message>
+        <source>Port – antwortet</source>
+        <translation>Port – answering</translation>
+    </message>
+    <message>
+        <source>Port – offen</source>
+        <translation>Port – open</translation>
+    </message>
+</context>
+<context>
+    <name>SerialPort</name>
+    <message>
+        <source>Fehler, Mögliche Ursachen:  Anderes Programm verwendet den COM-Port oder Fehler in der Datei SENDERNAME.TXT</source>
+        <translation>Error. Possible causes:  another program uses the COM port, or an error in the file SENDERNAME.TXT</translation>
+    </message>
+    <message>
+        <source>Der Port %1 lässt sich nicht öffnen.</source>
+        <translation>The port %1 cannot be opened.</translation>
+    </message>
+    <message>
+        <source> Auch der bisherige Port %1 lässt sich nicht wieder öffnen.</source>
+        <translation> The previous port %1 cannot be opened again either.</translation>
+    </message>
+    <message>
+        <source> Es ist jetzt keine Leitung zum Gerät offen; wählen Sie unter „config“ einen anderen Port.</source>
+        <translation> No line to the device is open now; choose another port under “config”.</translation>
+    </message>
+    <message>
+        <source>Der serielle Port %1 lässt sich nicht öffnen: </source>
+        <translation>The serial port %1 cannot be opened: </translation>
+    </message>
+    <message>
+        <source>No such file or directory (das Gerät gibt es nicht; ist der Adapter eingesteckt, stimmt die Portnummer?).</source>
+        <translation>No such file or directory (the device does not exist; is the adapter plugged in, is the port number right?).</translation>
+    </message>
+    <message>
+        <source>in use (ein anderes Programm verwendet ihn: %1).</source>
+        <translation>in use (another program uses it: %1).</translation>
+    </message>
+    <message>
+        <source>Permission denied. Ihr Benutzer muss zur Gruppe „dialout“ gehören (sudo adduser $USER dialout, danach neu anmelden).</source>
+        <translation>Permission denied. Your user must belong to the group “dialout” (sudo adduser $USER dialout, then log in again).</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>sie ist ein Verweis, der nirgends hinführt</source>
+        <translation>it is a link that leads nowhere</translation>
+    </message>
+    <message>
+        <source>sie ist keine Textdatei</source>
+        <translation>it is not a text file</translation>
+    </message>
+    <message>
+        <source>sie ist kein UTF-8-Text</source>
+        <translation>it is not UTF-8 text</translation>
+    </message>
+</context>
+<context>
+    <name>StationFiles</name>
+    <message>
+        <source>Zeile %1: mehr als 100 Sender</source>
+        <translation>line %1: more than 100 stations</translation>
+    </message>
+    <message>
+        <source>Zeile %1 (Platz %2)</source>
+        <translation>line %1 (slot %2)</translation>
+    </message>
+    <message>
+        <source>Platz %1</source>
+        <translation>slot %1</translation>
+    </message>
+    <message>
+        <source>Speicherplatz.txt: %1 hält keine Frequenz (&quot;%2&quot;)</source>
+        <translation>Speicherplatz.txt: %1 holds no frequency (&quot;%2&quot;)</translation>
+    </message>
+    <message>
+        <source>Sendername.txt: Zeile %1 (Eintrag %2) hält keine Frequenz (&quot;%3&quot;)</source>
+        <translation>Sendername.txt: line %1 (entry %2) holds no frequency (&quot;%3&quot;)</translation>
+    </message>
+</context>
+</TS>
