@@ -2,7 +2,7 @@
 
 #include "platform/logging.h"
 
-#include <mosquitto.h>
+#include "home/mosquitto_api.h"
 
 #include <QElapsedTimer>
 
@@ -18,7 +18,7 @@ QString reason(int rc)
 {
     if (rc == MOSQ_ERR_ERRNO)
         return QString::fromLocal8Bit(std::strerror(errno));
-    return QString::fromUtf8(mosquitto_strerror(rc));
+    return QString::fromUtf8(mq::mosquitto_strerror(rc));
 }
 
 }  // namespace
@@ -27,8 +27,6 @@ MqttClient::MqttClient(platform::Platform &platform, Options options)
     : plat_(platform), o_(std::move(options)), housekeeping_(plat_.makeTimer()), retry_(plat_.makeTimer()),
       more_(plat_.makeTimer())
 {
-    static const bool initialised = [] { return mosquitto_lib_init() == MOSQ_ERR_SUCCESS; }();
-    (void)initialised;
     // Often enough that a ping leaves within the keepalive, which the
     // broker holds to 1.5 times.
     housekeeping_->setInterval(kKeepaliveSeconds * 1000 / 3);
@@ -53,41 +51,46 @@ MqttClient::~MqttClient()
     more_->onTick = nullptr;
     watch_.reset();
     if (m_)
-        mosquitto_destroy(m_);
+        mq::mosquitto_destroy(m_);
 }
 
 bool MqttClient::start()
 {
-    m_ = mosquitto_new(o_.clientId.toUtf8().constData(), true, this);
+    QString why;
+    if (!mq::load(&why)) {
+        setState(State::Idle, why);
+        return false;
+    }
+    m_ = mq::mosquitto_new(o_.clientId.toUtf8().constData(), true, this);
     if (!m_) {
         setState(State::Idle, QStringLiteral("libmosquitto could not start: %1").arg(reason(MOSQ_ERR_ERRNO)));
         return false;
     }
-    mosquitto_int_option(m_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mq::mosquitto_int_option(m_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     // No limit on messages awaiting the broker's acknowledgement: with one,
     // the discovery burst would hold later messages back, and "offline" at
     // the end could stay queued behind them while the disconnect goes out.
-    mosquitto_max_inflight_messages_set(m_, 0);
-    mosquitto_connect_callback_set(m_, connectCallback);
-    mosquitto_message_callback_set(m_, messageCallback);
+    mq::mosquitto_max_inflight_messages_set(m_, 0);
+    mq::mosquitto_connect_callback_set(m_, connectCallback);
+    mq::mosquitto_message_callback_set(m_, messageCallback);
     // libmosquitto tells why a TLS connection failed only in its log.
-    mosquitto_log_callback_set(m_, logCallback);
+    mq::mosquitto_log_callback_set(m_, logCallback);
     int rc = MOSQ_ERR_SUCCESS;
     if (!o_.username.isEmpty())
-        rc = mosquitto_username_pw_set(m_, o_.username.toUtf8().constData(),
+        rc = mq::mosquitto_username_pw_set(m_, o_.username.toUtf8().constData(),
                                        o_.password.isEmpty() ? nullptr : o_.password.toUtf8().constData());
     if (rc == MOSQ_ERR_SUCCESS)
-        rc = mosquitto_will_set(m_, o_.willTopic.toUtf8().constData(), int(o_.willPayload.size()),
+        rc = mq::mosquitto_will_set(m_, o_.willTopic.toUtf8().constData(), int(o_.willPayload.size()),
                                 o_.willPayload.constData(), 1, true);
     if (rc == MOSQ_ERR_SUCCESS && !o_.tls.isEmpty()) {
         // The broker's certificate and name are checked: libmosquitto does
         // both unless told otherwise, and nothing here tells it otherwise.
         if (o_.tls == QLatin1String("system"))
-            rc = mosquitto_tls_set(m_, nullptr, "/etc/ssl/certs", nullptr, nullptr, nullptr);
+            rc = mq::mosquitto_tls_set(m_, nullptr, "/etc/ssl/certs", nullptr, nullptr, nullptr);
         else
-            rc = mosquitto_tls_set(m_, o_.tls.toLocal8Bit().constData(), nullptr, nullptr, nullptr, nullptr);
+            rc = mq::mosquitto_tls_set(m_, o_.tls.toLocal8Bit().constData(), nullptr, nullptr, nullptr, nullptr);
         if (rc == MOSQ_ERR_SUCCESS)
-            rc = mosquitto_tls_opts_set(m_, 1 /* verify the peer */, nullptr, nullptr);
+            rc = mq::mosquitto_tls_opts_set(m_, 1 /* verify the peer */, nullptr, nullptr);
     }
     if (rc != MOSQ_ERR_SUCCESS) {
         setState(State::Idle, QStringLiteral("the MQTT settings are refused: %1").arg(reason(rc)));
@@ -102,8 +105,8 @@ void MqttClient::connectNow()
     setState(State::Connecting);
     refused_.clear();
     tlsError_.clear();
-    const int rc = everConnected_ || fd_ >= 0 ? mosquitto_reconnect_async(m_)
-                                             : mosquitto_connect_async(m_, o_.host.toUtf8().constData(), o_.port,
+    const int rc = everConnected_ || fd_ >= 0 ? mq::mosquitto_reconnect_async(m_)
+                                             : mq::mosquitto_connect_async(m_, o_.host.toUtf8().constData(), o_.port,
                                                                        kKeepaliveSeconds);
     // The connect of a first try counts as the first connection: later
     // tries reconnect with the same host and options.
@@ -128,8 +131,8 @@ void MqttClient::readable()
             break;
         }
         errno = 0;
-        const int rc = mosquitto_loop_read(m_, 1);
-        if (rc != MOSQ_ERR_SUCCESS || mosquitto_socket(m_) < 0) {
+        const int rc = mq::mosquitto_loop_read(m_, 1);
+        if (rc != MOSQ_ERR_SUCCESS || mq::mosquitto_socket(m_) < 0) {
             after(rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc);
             return;
         }
@@ -141,19 +144,19 @@ void MqttClient::readable()
 
 void MqttClient::writable()
 {
-    after(mosquitto_loop_write(m_, 1));
+    after(mq::mosquitto_loop_write(m_, 1));
 }
 
 void MqttClient::housekeeping()
 {
-    after(mosquitto_loop_misc(m_));
+    after(mq::mosquitto_loop_misc(m_));
 }
 
 void MqttClient::after(int rc)
 {
     if (state_ == State::Waiting || state_ == State::Idle)
         return;
-    const int fd = mosquitto_socket(m_);
+    const int fd = mq::mosquitto_socket(m_);
     if (rc != MOSQ_ERR_SUCCESS || fd < 0) {
         lost(failure(rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc));
         return;
@@ -165,7 +168,7 @@ void MqttClient::after(int rc)
         watch_->onReadable = [this] { readable(); };
         watch_->onWritable = [this] { writable(); };
     }
-    watch_->watchWrite(mosquitto_want_write(m_));
+    watch_->watchWrite(mq::mosquitto_want_write(m_));
 }
 
 void MqttClient::lost(const QString &why)
@@ -232,7 +235,7 @@ void MqttClient::connectCallback(mosquitto *, void *self, int rc)
     if (rc != 0) {
         // The broker closes the connection after a refusal; the reason is
         // kept for the report of the loss.
-        c->refused_ = QString::fromUtf8(mosquitto_connack_string(rc));
+        c->refused_ = QString::fromUtf8(mq::mosquitto_connack_string(rc));
         if (rc == 4 || rc == 5)  // bad user name or password, not authorised
             c->refused_ += c->o_.username.isEmpty()
                                ? QStringLiteral(" (no username is set)")
@@ -274,7 +277,7 @@ void MqttClient::publish(const QString &topic, const QByteArray &payload, bool r
 {
     if (state_ != State::Connected)
         return;
-    const int rc = mosquitto_publish(m_, nullptr, topic.toUtf8().constData(), int(payload.size()),
+    const int rc = mq::mosquitto_publish(m_, nullptr, topic.toUtf8().constData(), int(payload.size()),
                                      payload.constData(), 1, retain);
     // Inside a callback libmosquitto only queues; the caller's loop call
     // looks after the socket then.
@@ -287,7 +290,7 @@ void MqttClient::subscribe(const QString &pattern)
 {
     if (state_ != State::Connected)
         return;
-    mosquitto_subscribe(m_, nullptr, pattern.toUtf8().constData(), 1);
+    mq::mosquitto_subscribe(m_, nullptr, pattern.toUtf8().constData(), 1);
     after(MOSQ_ERR_SUCCESS);
 }
 
@@ -295,9 +298,9 @@ void MqttClient::close(const QByteArray &lastWords, int ms)
 {
     if (state_ != State::Connected)
         return;
-    mosquitto_publish(m_, nullptr, o_.willTopic.toUtf8().constData(), int(lastWords.size()), lastWords.constData(), 1,
+    mq::mosquitto_publish(m_, nullptr, o_.willTopic.toUtf8().constData(), int(lastWords.size()), lastWords.constData(), 1,
                       true);
-    mosquitto_disconnect(m_);
+    mq::mosquitto_disconnect(m_);
     watch_.reset();
     housekeeping_->setEnabled(false);
     retry_->setEnabled(false);
@@ -305,8 +308,8 @@ void MqttClient::close(const QByteArray &lastWords, int ms)
     // The program is ending: a short blocking wait is fine here.
     QElapsedTimer t;
     t.start();
-    while (mosquitto_socket(m_) >= 0 && t.elapsed() < ms) {
-        if (mosquitto_loop(m_, 50, 1) != MOSQ_ERR_SUCCESS)
+    while (mq::mosquitto_socket(m_) >= 0 && t.elapsed() < ms) {
+        if (mq::mosquitto_loop(m_, 50, 1) != MOSQ_ERR_SUCCESS)
             break;
     }
     fd_ = -1;
