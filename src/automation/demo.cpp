@@ -53,7 +53,7 @@ class Programme {
 public:
     Programme(Form1 &f, bool dry) : f_(f), dry_(dry) {}
 
-    void setTimeLeft(double seconds) { left_ = seconds; }
+    void setTimeLeft(double seconds) { left_ = total_ = seconds; }
     double waits() const { return waits_; }
     // The section running now, by the name the progress line shows.
     const QString &currentSection() const { return section_; }
@@ -95,6 +95,7 @@ private:
     bool dry_;
     double waits_ = 0;
     double left_ = 0;
+    double total_ = 0;
     QString section_;
 };
 
@@ -104,7 +105,8 @@ void Programme::showTimeLeft()
     f_.showProgress(QCoreApplication::translate("Demo", "Demo: %1, noch ca. %2:%3")
                         .arg(section_)
                         .arg(seconds / 60)
-                        .arg(seconds % 60, 2, 10, QLatin1Char('0')));
+                        .arg(seconds % 60, 2, 10, QLatin1Char('0')),
+                    total_ > 0 ? 1.0 - left_ / total_ : 0.0);
 }
 
 void Programme::wait(double seconds)

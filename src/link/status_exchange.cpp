@@ -3,9 +3,6 @@
 
 #include "ui/form1.h"
 
-#include <QTextCursor>
-#include <QTextDocument>
-
 #include <utility>
 
 namespace {
@@ -14,27 +11,11 @@ namespace {
 // between two requests cannot make it grow.
 constexpr int kReceiveLogTail = 4096;
 
-void appendToReceiveLog(QPlainTextEdit *log, const QString &line)
+// Keeps the newest characters of the log only.
+void trimToTail(QString &log)
 {
-    QTextDocument *doc = log->document();
-    QTextCursor cursor(doc);
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(line.size() > kReceiveLogTail ? line.right(kReceiveLogTail) : line);
-    const int excess = doc->characterCount() - 1 - kReceiveLogTail;  // one more for the end of the text
-    if (excess > 0) {
-        cursor.setPosition(0);
-        cursor.setPosition(excess, QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-        cursor.movePosition(QTextCursor::End);
-    }
-    log->setTextCursor(cursor);  // keep the newest line in view
-}
-
-// A line edit lays its text out anew on every setText, even the same text.
-void setIfChanged(QLineEdit *box, const QString &text)
-{
-    if (box->text() != text)
-        box->setText(text);
+    if (log.size() > kReceiveLogTail)
+        log.remove(0, log.size() - kReceiveLogTail);
 }
 
 }  // namespace
@@ -51,9 +32,9 @@ void Form1::requestStatus()
         lateAnswer_ = false;
         ++statusRequests_;
         rxBuffer.fill(QString());
-        Text1->clear();
+        receiveLog_.clear();
         rxLogPending_.clear();
-        Text2->setText(QStringLiteral("off"));
+        receiveCounter_ = QStringLiteral("off");
         rxCount = 0;
         // A re-plugged adapter comes back under the same name: open it again.
         if (!MSComm1.isOpen())
@@ -74,7 +55,7 @@ void Form1::requestStatus()
 
 void Form1::MSComm1_OnComm(platform::SerialPort::EventKind kind)
 {
-    setIfChanged(Text2, QString::number(MSComm1.inBufferCount()));
+    receiveCounter_ = QString::number(MSComm1.inBufferCount());
     if (kind != platform::SerialPort::Received) {
         // The port closes itself when its device goes away.
         hifi_.setLineOpen(MSComm1.isOpen());
@@ -85,14 +66,13 @@ void Form1::MSComm1_OnComm(platform::SerialPort::EventKind kind)
     const bool storing = (statusPending == 1 || lateAnswer_) && rxCount <= 100;
     rxChunk = QString::fromLatin1(storing ? MSComm1.input() : MSComm1.inputAll());
     rxLogPending_ += QString::number(rxCount) + QStringLiteral(":   ") + rxChunk + QStringLiteral("\r\n");
-    if (rxLogPending_.size() > kReceiveLogTail)
-        rxLogPending_.remove(0, rxLogPending_.size() - kReceiveLogTail);
+    trimToTail(rxLogPending_);
     rxLogShow->setEnabled(true);
 
     if (!storing)
         return;
     rxBuffer[size_t(rxCount)] = rxChunk;
-    setIfChanged(Text2, QString::number(rxCount));
+    receiveCounter_ = QString::number(rxCount);
     ++rxCount;
     if (rxCount == 79) {
         dumpWatch->setEnabled(false);
@@ -113,7 +93,8 @@ void Form1::MSComm1_OnComm(platform::SerialPort::EventKind kind)
 void Form1::rxLogShow_Timer()
 {
     rxLogShow->setEnabled(false);
-    appendToReceiveLog(Text1, std::exchange(rxLogPending_, QString()));
+    receiveLog_ += std::exchange(rxLogPending_, QString());
+    trimToTail(receiveLog_);
 }
 
 void Form1::testtimer_Timer()

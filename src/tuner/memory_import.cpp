@@ -202,7 +202,7 @@ void Form1::StationenEinlesen_Click()
         QVariant previous = QStringLiteral("XX");
         int silentInARow = 0;
         for (slot = 1; slot <= 30; ++slot) {
-            showProgress(progressText(slot));
+            showProgress(progressText(slot), (slot - 1) / 30.0);
             stationT_Click(slot);
             Pause(1.0f);
             Reading reading = readSlot();

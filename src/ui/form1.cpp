@@ -3,6 +3,7 @@
 #include "players/transport_keys.h"
 #include "ui/layout.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -162,6 +163,17 @@ QStringList slotEntries()
 Form1::Form1(platform::Platform &platform, QWidget *parent)
     : QWidget(parent), plat(platform), MSComm1(*platform.serial)
 {
+    // The window is a frame to assistive technology, with what can be
+    // seen as its children.
+    static const bool windowFactory = [] {
+        QAccessible::installFactory([](const QString &className, QObject *object) -> QAccessibleInterface * {
+            return className == QLatin1String("Form1") && object && object->isWidgetType()
+                       ? windowAccessible(static_cast<QWidget *>(object))
+                       : nullptr;
+        });
+        return true;
+    }();
+    Q_UNUSED(windowFactory);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Ondal Pelora"));
     buildWindow();
@@ -224,7 +236,10 @@ void Form1::buildWindow()
     Label40->setObjectName(QStringLiteral("Label40"));
     place(Label40, 4110, 180, 60, 30);
 
-    progressA = makeCaption(this, QString(), 3855, 60, 3915, 300, Qt::AlignCenter);
+    progressA = new ProgressLine(this);
+    progressA->setAlignment(Qt::AlignCenter);
+    setTextColour(progressA, Qt::white);
+    place(progressA, 3855, 60, 3915, 300);
     progressA->setObjectName(QStringLiteral("progressA"));
     setTextColour(progressA, QColor(0xff, 0xd0, 0x60));
     progressA->hide();
@@ -273,7 +288,8 @@ void Form1::buildAmplifierPanel()
         s->setObjectName(QLatin1String(sliderNames[r]));
         place(s, 90, top + 195, 1560, 315);
         *rows[r].slider = s;
-        auto *t = new TextBox(QStringLiteral("0"), Frame3);
+        // Balance, bass and treble read-outs are keys as well: a click sets the middle.
+        auto *t = r == 0 ? new TextBox(QStringLiteral("0"), Frame3) : new ReadOutKey(QStringLiteral("0"), Frame3);
         t->setObjectName(QLatin1String(readOutNames[r]));
         t->setAlignment(Qt::AlignCenter);
         place(t, 1710, top + 225, 495, 255);
@@ -474,6 +490,8 @@ void Form1::buildHiddenControls()
     Command1->hide();
     Text2->hide();
     LabelUnused->hide();
+    for (QWidget *w : std::initializer_list<QWidget *>{Command1, Text1, Text2, LabelUnused})
+        w->setProperty("offTree", true);
 }
 
 void Form1::describeForAssistiveTechnology()
@@ -511,7 +529,6 @@ void Form1::describeForAssistiveTechnology()
         readOuts[size_t(i)]->setAccessibleName(QLatin1String(levels[i]) + QStringLiteral(" level"));
     }
     for (TextBox *t : {balA, bassA, trebA}) {
-        t->setActsAsKey(true);
         t->setAccessibleDescription(QStringLiteral("Space or a click sets it to the middle"));
     }
     quelA->setAccessibleName(QStringLiteral("Source"));
@@ -680,7 +697,10 @@ void Form1::setFormEnabled(bool on)
 
 void Form1::showBusy()
 {
-    hifi_.setBusy(!formEnabled_ || waitDepth_ > 0);
+    const bool busy = !formEnabled_ || waitDepth_ > 0;
+    hifi_.setBusy(busy);
+    if (property("busy").toBool() != busy)
+        announceBusy(this, busy);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
@@ -766,9 +786,14 @@ void Form1::verkleinern_Click()
     largeWindow = 0;
 }
 
-void Form1::showProgress(const QString &text)
+void Form1::showProgress(const QString &text, double done)
 {
-    progressA->setText(text);
-    progressA->setVisible(!text.isEmpty());
+    // Shown before its value changes: a screen reader passes over a
+    // progress bar it cannot see.
+    if (!text.isEmpty())
+        progressA->show();
+    progressA->setProgress(text, done);
+    if (text.isEmpty())
+        progressA->hide();
     setWindowTitle(text.isEmpty() ? QStringLiteral("Ondal Pelora") : QStringLiteral("Ondal Pelora – ") + text);
 }

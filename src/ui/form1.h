@@ -85,9 +85,15 @@ public:
     // The tooltip of the source display while it reads "off": the port
     // and the state of the line.
     void showLinkState();
-    // Brings what the receive events logged since the last tick into Text1:
-    // a line that babbles costs a string append per read, not a text layout.
+    // Brings what the receive events logged since the last tick into the
+    // receive log: a line that babbles costs one append per tick.
     void rxLogShow_Timer();
+    // The diagnostics: what was received since the last request, one line
+    // per receive event, and the receive counter ("off" until the first
+    // character). Kept here, not in the hidden diagnostic boxes, whose
+    // every change would be an event to assistive technology.
+    const QString &receiveLog() const { return receiveLog_; }
+    const QString &receiveCounter() const { return receiveCounter_; }
     // Starts the code repeater: `code` goes out `limit` times, one per tick.
     void startRepeat(cmd::Code code, int limit);
     void decodeStatus();
@@ -215,16 +221,16 @@ public:
     // Where the port list sits: the station display's place, shown with
     // the configuration panels.
     QWidget *portPlace() const { return portPanel; }
-    // Shows the progress of a long run (import, demonstration) or, with an
-    // empty text, takes it away.
-    void showProgress(const QString &text);
+    // Shows the progress of a long run (import, demonstration), `done`
+    // from 0 to 1, or, with an empty text, takes it away.
+    void showProgress(const QString &text, double done = 0);
 
     // Controls, named as in the window.
     std::array<KeyLabel *, 9> Quelle{};
     QLabel *warten = nullptr;
     KeyLabel *vergroessern = nullptr;
     KeyLabel *verkleinern = nullptr;
-    QLabel *progressA = nullptr;
+    ProgressLine *progressA = nullptr;
 
     QFrame *Frame3 = nullptr;
     LevelSlider *volR = nullptr;
@@ -304,7 +310,8 @@ public:
     KeyLabel *Demo = nullptr;
     KeyLabel *StationenEinlesen = nullptr;
 
-    // Diagnostics, below the visible area.
+    // Diagnostics, below the visible area, hidden and left out of what
+    // assistive technology sees.
     QPushButton *Command1 = nullptr;
     QPlainTextEdit *Text1 = nullptr;
     QLineEdit *Text2 = nullptr;
@@ -365,8 +372,10 @@ private:
     // The silence watch ended the exchange short of a dump; what still
     // arrives before the next request completes it.
     bool lateAnswer_ = false;
-    // Receive log lines not yet in Text1 (at most the log's tail).
+    // Receive log lines not yet in the log (at most the log's tail).
     QString rxLogPending_;
+    QString receiveLog_;
+    QString receiveCounter_;
 };
 
 // Thrown by a wait once the window has closed: a long run (the import, the

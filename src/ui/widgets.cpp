@@ -1,11 +1,14 @@
 #include "ui/widgets.h"
 
+#include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+
+#include <algorithm>
 
 namespace {
 
@@ -132,13 +135,18 @@ void ControlColours::apply()
 namespace {
 
 // What a key is to assistive technology: a push button with a press
-// action, which for keys whose colour is their state is also checkable.
-// (Qt would present a checkable button as a check box.)
+// action. A key whose colour is its on/off state is a check box, the one
+// role with an on state that screen readers speak (Qt has no toggle button
+// role to offer them).
 class KeyAccessible : public QAccessibleWidget {
 public:
     explicit KeyAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Button) {}
 
     KeyLabel *key() const { return static_cast<KeyLabel *>(widget()); }
+    QAccessible::Role role() const override
+    {
+        return key()->isCheckable() ? QAccessible::CheckBox : QAccessible::Button;
+    }
     QString text(QAccessible::Text t) const override
     {
         QString s = QAccessibleWidget::text(t);
@@ -154,10 +162,13 @@ public:
         st.pressed = key()->isDown();
         return st;
     }
-    QStringList actionNames() const override { return {pressAction()}; }
+    QStringList actionNames() const override
+    {
+        return key()->isCheckable() ? QStringList{pressAction(), toggleAction()} : QStringList{pressAction()};
+    }
     void doAction(const QString &name) override
     {
-        if (name == pressAction() && key()->isEnabled())
+        if ((name == pressAction() || name == toggleAction()) && key()->isEnabled())
             key()->click();
     }
     QStringList keyBindingsForAction(const QString &name) const override
@@ -166,14 +177,46 @@ public:
     }
 };
 
-// Qt names a list on Linux by its current entry; a screen reader user
-// needs to hear what the list is for, and then the entry.
-class ChoiceAccessible : public QAccessibleWidget {
+// A read-out that is a key: named by its level and the value it shows, so
+// that a screen reader speaks the new value when a press sets the middle.
+class ReadOutKeyAccessible : public QAccessibleWidget {
+public:
+    explicit ReadOutKeyAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Button) {}
+
+    TextBox *box() const { return static_cast<TextBox *>(widget()); }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return box()->accessibleName() + QLatin1Char(' ') + box()->text();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction() && box()->isEnabled())
+            Q_EMIT box()->clicked();
+    }
+    QStringList keyBindingsForAction(const QString &name) const override
+    {
+        return name == pressAction() ? QStringList{QStringLiteral("Space")} : QStringList();
+    }
+};
+
+// A list of fixed entries: named by what it chooses, with the entry shown
+// as its value and as its text, where screen readers look for it (Qt names
+// a list on Linux by its entry, and has no text for it).
+class ChoiceAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit ChoiceAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::ComboBox) {}
 
     ChoiceBox *box() const { return static_cast<ChoiceBox *>(widget()); }
 
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Value)
@@ -188,17 +231,121 @@ public:
         if (name == showMenuAction() && box()->isEnabled())
             box()->showPopup();
     }
+
+    // The entry as read-only text.
+    QString text(int start, int end) const override { return box()->currentText().mid(start, end - start); }
+    int characterCount() const override { return int(box()->currentText().size()); }
+    void selection(int, int *start, int *end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return QRect(); }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int *start, int *end) const override
+    {
+        *start = *end = offset;
+        return QString();
+    }
+};
+
+// The progress of a long run, in per cent.
+class ProgressAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit ProgressAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::ProgressBar) {}
+
+    ProgressLine *line() const { return static_cast<ProgressLine *>(widget()); }
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return line()->text();
+        if (t == QAccessible::Value)
+            return QString::number(line()->percent()) + QLatin1Char('%');
+        return QAccessibleWidget::text(t);
+    }
+    QVariant currentValue() const override { return line()->percent(); }
+    void setCurrentValue(const QVariant &) override {}
+    QVariant maximumValue() const override { return 100; }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+};
+
+// A group of controls: a panel, not a window of its own (Qt presents a
+// plain frame with the role screen readers give top-level windows, and
+// they then drop the focus events inside it).
+class PanelAccessible : public QAccessibleWidget {
+public:
+    explicit PanelAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Pane) {}
+};
+
+class WindowAccessible : public QAccessibleWidget {
+public:
+    explicit WindowAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Window) {}
+
+    QList<QWidget *> shownChildren() const
+    {
+        QList<QWidget *> l;
+        for (QObject *o : widget()->children()) {
+            auto *w = qobject_cast<QWidget *>(o);
+            if (w && !w->isWindow() && !w->property("offTree").toBool())
+                l << w;
+        }
+        return l;
+    }
+    int childCount() const override { return int(shownChildren().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const QList<QWidget *> l = shownChildren();
+        return index >= 0 && index < l.size() ? QAccessible::queryAccessibleInterface(l.at(index)) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (!child || !child->object() || !child->object()->isWidgetType())
+            return -1;
+        return int(shownChildren().indexOf(static_cast<QWidget *>(child->object())));
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State st = QAccessibleWidget::state();
+        st.busy = widget()->property("busy").toBool();
+        return st;
+    }
 };
 
 QAccessibleInterface *keyAccessibleFactory(const QString &className, QObject *object)
 {
     if (!object || !object->isWidgetType())
         return nullptr;
+    auto *w = static_cast<QWidget *>(object);
     if (className == QLatin1String("KeyLabel"))
-        return new KeyAccessible(static_cast<QWidget *>(object));
+        return new KeyAccessible(w);
+    if (className == QLatin1String("ReadOutKey"))
+        return new ReadOutKeyAccessible(w);
     if (className == QLatin1String("ChoiceBox"))
-        return new ChoiceAccessible(static_cast<QWidget *>(object));
+        return new ChoiceAccessible(w);
+    if (className == QLatin1String("ProgressLine"))
+        return new ProgressAccessible(w);
+    if (className == QLatin1String("QFrame"))
+        return new PanelAccessible(w);
     return nullptr;
+}
+
+void installFactory()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(keyAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
 }
 
 }  // namespace
@@ -206,11 +353,7 @@ QAccessibleInterface *keyAccessibleFactory(const QString &className, QObject *ob
 KeyLabel::KeyLabel(const QString &caption, QWidget *parent, QColor back, QColor fore)
     : QAbstractButton(parent), colours_(this, QPalette::Button, QPalette::ButtonText, back, fore)
 {
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(keyAccessibleFactory);
-        return true;
-    }();
-    Q_UNUSED(factoryInstalled);
+    installFactory();
     setText(caption);
     // The face is painted here; around it the parent shows through.
     setAutoFillBackground(false);
@@ -408,4 +551,46 @@ void LevelSlider::keyPressEvent(QKeyEvent *e)
     QSlider::keyPressEvent(e);
     if (value() != before)
         Q_EMIT movedByUser();
+}
+
+ReadOutKey::ReadOutKey(const QString &text, QWidget *parent) : TextBox(text, parent)
+{
+    installFactory();
+    setActsAsKey(true);
+    // The name carries the value: a new value is a new name.
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        QAccessibleEvent e(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&e);
+    });
+}
+
+void ProgressLine::setProgress(const QString &text, double done)
+{
+    installFactory();
+    setText(text);
+    if (text.isEmpty()) {
+        percent_ = -1;
+        return;
+    }
+    const int percent = int(std::clamp(done, 0.0, 1.0) * 100.0);
+    if (percent != percent_) {
+        percent_ = percent;
+        QAccessibleValueChangeEvent e(this, percent);
+        QAccessible::updateAccessibility(&e);
+    }
+}
+
+QAccessibleInterface *windowAccessible(QWidget *window)
+{
+    installFactory();
+    return new WindowAccessible(window);
+}
+
+void announceBusy(QWidget *window, bool busy)
+{
+    window->setProperty("busy", busy);
+    QAccessible::State changed;
+    changed.busy = true;
+    QAccessibleStateChangeEvent e(window, changed);
+    QAccessible::updateAccessibility(&e);
 }

@@ -4,11 +4,14 @@
 // clicked, and sliders that report a completed pointer action.
 
 #include <QAbstractButton>
+#include <QAccessibleInterface>
 #include <QColor>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
+
+#include <algorithm>
 
 namespace colours {
 inline const QColor black(0, 0, 0);
@@ -127,6 +130,30 @@ private:
     QString note_;
 };
 
+// A read-out that is also a key (balance, bass, treble: a click or Space
+// sets the middle). Assistive technology meets it as a key named by its
+// level and value.
+class ReadOutKey : public TextBox {
+    Q_OBJECT
+public:
+    ReadOutKey(const QString &text, QWidget *parent);
+};
+
+// The line that shows how far a long run (import, demonstration) has got.
+// Assistive technology meets it as a progress bar, so that a screen reader
+// speaks the progress at the pace its user has chosen.
+class ProgressLine : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+    // `done` runs from 0 to 1.
+    void setProgress(const QString &text, double done);
+    int percent() const { return std::max(percent_, 0); }
+
+private:
+    int percent_ = -1;  // none yet: the first value of a run is news
+};
+
 // A drop-down list of fixed entries. To assistive technology it is named
 // by what it chooses (its accessible name), with the entry as its value.
 class ChoiceBox : public QComboBox {
@@ -138,6 +165,13 @@ public:
 // A horizontal slider whose level handler runs once per completed user
 // action: the release of the mouse button, or a wheel or keyboard move that
 // has come to rest. A value set by code sends nothing.
+// The window as assistive technology meets it: a frame whose children are
+// what can be seen (controls marked with the property `offTree` are left
+// out), busy while the property `busy` is true.
+QAccessibleInterface *windowAccessible(QWidget *window);
+// Tells assistive technology that the window's busy state changed.
+void announceBusy(QWidget *window, bool busy);
+
 class LevelSlider : public QSlider {
     Q_OBJECT
 public:

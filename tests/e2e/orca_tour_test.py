@@ -1,0 +1,221 @@
+#!/usr/bin/python3
+# The window with the screen reader itself: Orca runs on the accessibility
+# bus, the keyboard tours the window as a blind user would, and Orca's debug
+# file tells what it said. Run on a private session bus:
+# dbus-run-session -- orca_tour_test.py BUILD SOURCE
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+
+build, source = sys.argv[1], sys.argv[2]
+failures = []
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def wait_for(cond, seconds, what):
+    end = time.time() + seconds
+    while time.time() < end:
+        try:
+            value = cond()
+            if value:
+                return value
+        except Exception:  # the tree changes under us while the window builds
+            pass
+        time.sleep(0.1)
+    print("FAIL: timed out waiting for", what)
+    raise SystemExit(1)
+
+
+def start_x_server():
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                               "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as f:
+        number = f.readline().strip()
+    if not number:
+        print("FAIL: Xvfb did not start")
+        sys.exit(1)
+    return server, ":" + number
+
+
+class Speech:
+    """What Orca has said, read from its debug file."""
+
+    LINE = re.compile(r"SPEECH OUTPUT: '(.*)' ?\{'established")
+
+    def __init__(self, path):
+        self.path = path
+        self.seen = 0
+
+    def all(self):
+        if not os.path.exists(self.path):
+            return []
+        with open(self.path, errors="replace") as f:
+            said = [m.group(1) for m in map(self.LINE.search, f) if m]
+        # Key echo ("tab", "space", ...) is the keyboard, not the window.
+        return [s.strip() for s in said if s.strip() and s.strip().lower() not in KEY_ECHO]
+
+    def new(self):
+        said = self.all()
+        fresh, self.seen = said[self.seen:], len(said)
+        return fresh
+
+    def after(self, keys, settle=0.6, seconds=5):
+        """Presses `keys` and returns what Orca says about it."""
+        self.new()
+        subprocess.run(["xdotool", "key", "--clearmodifiers"] + keys, env=xenv, check=True)
+        end, said, quiet_since = time.time() + seconds, [], None
+        while time.time() < end:
+            time.sleep(0.1)
+            fresh = self.new()
+            if fresh:
+                said += fresh
+                quiet_since = time.time()
+            elif said and time.time() - quiet_since >= settle:
+                break
+        return " ".join(said)
+
+    def wait_said(self, pattern, seconds):
+        return wait_for(lambda: next((s for s in self.all() if re.search(pattern, s)), None), seconds,
+                        "Orca to say %r" % pattern)
+
+
+KEY_ECHO = {"tab", "left shift", "shift", "space", "return", "down", "up", "right", "left"}
+
+xserver, display = start_x_server()
+xenv = dict(os.environ, DISPLAY=display)
+tmp = tempfile.mkdtemp()
+for name in ("config.dat", "Speicherplatz.txt", "Sendername.txt"):
+    shutil.copy(os.path.join(source, "data", name), tmp)
+shutil.copy(os.path.join(build, "pelora"), tmp)  # it reads the files and COM1 beside itself
+sim_log = os.path.join(tmp, "sim.log")
+orca_log = os.path.join(tmp, "orca.log")
+speech = Speech(orca_log)
+processes = []
+try:
+    sim = subprocess.Popen([os.path.join(build, "pelora-sim"), "--dir", tmp, "--log", sim_log])
+    processes.append(sim)
+    wait_for(lambda: os.path.islink(os.path.join(tmp, "COM1")), 10, "the simulator's link")
+
+    # Orca speaks English here, whatever the window's language, so that its
+    # words can be checked; its own settings start from nothing.
+    orca_env = dict(xenv, LANGUAGE="en", LANG="C.UTF-8")
+    prefs = os.path.join(tmp, "orca-prefs")
+    os.mkdir(prefs)  # without it, Orca stops before it speaks
+    orca = subprocess.Popen(["orca", "--replace", "-u", prefs, "--debug-file", orca_log],
+                            env=orca_env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    processes.append(orca)
+    # Orca finishes its start once an application comes onto the bus.
+    wait_for(lambda: "SPEECH: Initialized" in open(orca_log, errors="replace").read(), 30, "Orca's speech")
+
+    env = dict(xenv, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", LANGUAGE="de")
+    program = subprocess.Popen([os.path.join(tmp, "pelora")], env=env)
+    processes.append(program)
+    app = wait_for(lambda: next(a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "pelora"), 20,
+                   "pelora on the accessibility bus")
+    speech.wait_said(r"^Screen reader on", 30)
+
+    def walk(node):
+        for child in node:
+            if child is not None:
+                yield child
+                yield from walk(child)
+
+    source_display = wait_for(lambda: next(n for n in walk(app) if n.name == "Source"), 10, "the source display")
+
+    def source_reads(text):
+        t = source_display.queryText()
+        return t.getText(0, t.characterCount) == text
+
+    # The first status dump puts the window on FM.
+    wait_for(lambda: source_reads("FM"), 15, "the source display to read FM")
+    window = subprocess.run(["xdotool", "search", "--sync", "--name", "^Ondal Pelora"], env=xenv,
+                            capture_output=True, text=True, check=True).stdout.split()[0]
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], env=xenv, check=True)
+    speech.wait_said(r"^Ondal Pelora frame", 10)
+
+    def tour(limit):
+        """Tabs once round the window: what Orca says at each stop."""
+        stops = []
+        for _ in range(limit):
+            said = speech.after(["Tab"])
+            if stops and said == stops[0]:
+                return stops
+            stops.append(said)
+        check(False, "Tab did not come round in %d presses: %s" % (limit, stops[-5:]))
+        return stops
+
+    # The tuner view: every stop is spoken, by a name and what it is.
+    stops = tour(80)
+    print("tuner view: %d Tab stops" % len(stops))
+    for i, said in enumerate(stops):
+        check(bool(said), "Tab stop %d after %r was not spoken" % (i + 1, stops[i - 1] if i else "the start"))
+    check(len(stops) >= 50, "only %d Tab stops in the tuner view" % len(stops))
+    check(any(re.fullmatch(r"Volume slider \d+\.", s) for s in stops),
+          "the volume slider was not spoken by name with its value")
+    check("fm check box checked." in stops, "fm was not spoken with its on state")
+    check("mute check box not checked." in stops, "mute was not spoken with its off state")
+    check(any(s.startswith("Balance level") and "push button" in s for s in stops),
+          "the balance read-out was not spoken as a key")
+    for said in stops:
+        check(not re.match(r"(<<|>>)", said), "a key spoken by its glyph: %r" % said)
+
+    def tab_to(pattern, limit=80):
+        for _ in range(limit):
+            said = speech.after(["Tab"])
+            if re.search(pattern, said):
+                return said
+        check(False, "Tab never reached %r" % pattern)
+        raise SystemExit(1)
+
+    # A key pressed: its new state is spoken.
+    tab_to(r"^mute check box")
+    check("checked" in speech.after(["space"], seconds=8), "mute pressed: its new state was not spoken")
+
+    # The configuration view: a timer list is spoken with its value, and
+    # with its new value after a change.
+    tab_to(r"^config check box")
+    speech.after(["space"], seconds=8)
+    said = tab_to(r"^Timer row 1, day combo box")
+    weekdays = ["NIE", "TÄGLICH", "Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"]
+    check(any(d in said for d in weekdays), "the timer list was spoken without its value: %r" % said)
+    changed = speech.after(["Down"])
+    check(any(d in changed for d in weekdays), "the timer list's new value was not spoken: %r" % changed)
+
+    # The import: its notice, then its progress.
+    tab_to(r"^Stationen einlesen")
+    speech.after(["space"], seconds=8)
+    speech.after(["Return"])
+    said = speech.wait_said(r"^\d+ percent", 30)
+    print("import progress:", said)
+finally:
+    for p in reversed(processes):
+        p.terminate()
+        try:
+            p.wait(10)
+        except subprocess.TimeoutExpired:
+            p.kill()
+    xserver.terminate()
+    xserver.wait(10)
+    if failures:
+        print("Orca said:")
+        for s in speech.all():
+            print("   ", s)
+    shutil.rmtree(tmp, ignore_errors=True)
+
+if failures:
+    sys.exit(1)
+print("Orca: all checks passed")
