@@ -204,7 +204,8 @@ void Form1::buildWindow()
     warten->setObjectName(QStringLiteral("warten"));
     warten->setWordWrap(true);
     warten->setAlignment(Qt::AlignCenter);
-    setTextColour(warten, QColor(255, 0, 0), QColor(255, 255, 255));
+    // A darker red than the keys' red: pure red on white is too faint to read.
+    setTextColour(warten, QColor(200, 0, 0), QColor(255, 255, 255));
     place(warten, 225, 3885, 840, 555);
     warten->hide();
 

@@ -7,6 +7,9 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // Below this a caption is no longer comfortable to read.
@@ -70,6 +73,32 @@ bool drawFittedText(QPainter &p, const QRect &box, const QString &text, QFont fo
     return !f.changed;
 }
 
+// Relative luminance and contrast ratio as WCAG defines them.
+double luminance(const QColor &c)
+{
+    auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The colour a caption is painted in. The face colours are state and
+// stay; a caption that would read poorly on its face (black on the green
+// of a lit key, white on the red of the advertising key) is painted in
+// black or white instead, whichever reads better.
+QColor readableCaption(const QColor &fore, const QColor &back)
+{
+    constexpr double kMinContrast = 4.5;
+    if (contrast(fore, back) >= kMinContrast)
+        return fore;
+    const QColor black(0, 0, 0), white(255, 255, 255);
+    return contrast(black, back) >= contrast(white, back) ? black : white;
+}
+
 // Paints a key's face with its fitted caption, and the focus frame when it
 // shows. The caption is the tooltip when it had to be changed to fit, or
 // always when `alwaysTip`; a note of the control's own goes first.
@@ -78,7 +107,7 @@ void paintFace(QWidget *w, const QRect &face, const ControlColours &c, const QSt
 {
     QPainter p(w);
     p.fillRect(face, c.back());
-    p.setPen(c.fore());
+    p.setPen(readableCaption(c.fore(), c.back()));
     const bool fits = drawFittedText(p, captionBox(face), text, w->font(), align);
     if (showsFocus(w))
         drawFocusFrame(p, face, c.back());
