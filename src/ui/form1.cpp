@@ -686,6 +686,12 @@ void Form1::showBusy()
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Show) {
+        // A control shown (or built) while the window is small.
+        if (auto *w = qobject_cast<QWidget *>(watched); w && isAncestorOf(w))
+            fitFocusToArea(w);
+        return false;
+    }
     switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
@@ -751,20 +757,66 @@ int Form1::outerWidthTwips() const
     return width() * ui::kTwipsPerPixel + ui::kFrameTwips;
 }
 
+namespace {
+
+// The arrow for the other size takes the place of `going`, and the focus
+// of a keyboard user who pressed it.
+void swapArrows(KeyLabel *going, KeyLabel *coming)
+{
+    coming->setVisible(true);
+    if (going->window()->focusWidget() == going)
+        coming->setFocus(Qt::TabFocusReason);
+    going->setVisible(false);
+}
+
+}  // namespace
+
 void Form1::vergroessern_Click()
 {
     setFixedWidth(ui::px(ui::kLargeOuterWidth - ui::kFrameTwips));
-    verkleinern->setVisible(true);
-    vergroessern->setVisible(false);
+    fitFocusToWindow();
+    swapArrows(vergroessern, verkleinern);
     largeWindow = 1;
 }
 
 void Form1::verkleinern_Click()
 {
     setFixedWidth(ui::px(ui::kSmallOuterWidth - ui::kFrameTwips));
-    verkleinern->setVisible(false);
-    vergroessern->setVisible(true);
+    fitFocusToWindow();
+    swapArrows(verkleinern, vergroessern);
     largeWindow = 0;
+}
+
+namespace {
+// Where a control keeps its own focus policy while it lies outside.
+constexpr char kOwnFocusPolicy[] = "peloraOwnFocusPolicy";
+}  // namespace
+
+void Form1::fitFocusToArea(QWidget *w)
+{
+    const QVariant own = w->property(kOwnFocusPolicy);
+    const auto policy = own.isValid() ? Qt::FocusPolicy(own.toInt()) : w->focusPolicy();
+    if (policy == Qt::NoFocus)
+        return;
+    if (rect().intersects(QRect(w->mapTo(this, QPoint(0, 0)), w->size()))) {
+        if (own.isValid()) {
+            w->setFocusPolicy(policy);
+            w->setProperty(kOwnFocusPolicy, QVariant());
+        }
+    } else if (!own.isValid()) {
+        w->setProperty(kOwnFocusPolicy, int(policy));
+        w->setFocusPolicy(Qt::NoFocus);
+    }
+}
+
+void Form1::fitFocusToWindow()
+{
+    for (QWidget *w : findChildren<QWidget *>())
+        fitFocusToArea(w);
+    // The focus must not stay on a control the user can no longer see.
+    if (QWidget *f = focusWidget(); f && f != this && f->focusPolicy() == Qt::NoFocus &&
+                                    f->property(kOwnFocusPolicy).isValid())
+        focusNextChild();
 }
 
 void Form1::showProgress(const QString &text)

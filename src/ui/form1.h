@@ -343,6 +343,11 @@ private:
     // Roles, names and states for screen readers; the order Tab follows.
     void describeForAssistiveTechnology();
     void buildTabOrder();
+    // A control outside the window's client area (beyond the right edge of
+    // the small window) takes no focus; back inside, it has its own
+    // policy again.
+    void fitFocusToArea(QWidget *w);
+    void fitFocusToWindow();
 
     // The widget a key press reaches first; it goes on to the parents
     // from there, and must count once.

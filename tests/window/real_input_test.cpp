@@ -375,6 +375,37 @@ TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
     EXPECT_EQ(sentFrom(t0), std::vector<std::string>{"0;9"});
 }
 
+TEST_F(RealInput, TabStaysWithinTheSmallWindow)
+{
+    settle();  // FM: the station keys show
+    auto seen = [&](QWidget *w) {
+        return w && form->rect().intersects(QRect(w->mapTo(form.get(), QPoint(0, 0)), w->size()));
+    };
+    input->focus(form->stationT[5]);
+    click(form->verkleinern);
+    ASSERT_EQ(form->width(), 235);
+    EXPECT_TRUE(seen(input->focused()));  // the focus left the key that went out of sight
+    for (QWidget *source : {form->Quelle[6], form->Quelle[3], form->Quelle[1]}) {
+        click(source);
+        run(1.0);
+        ASSERT_EQ(form->width(), 235);
+        SCOPED_TRACE(form->quelA->text().toStdString());
+        for (int i = 0; i < 70; ++i) {
+            input->tab();
+            ASSERT_TRUE(seen(input->focused())) << input->focused()->objectName().toStdString();
+        }
+    }
+
+    // Large again: Tab reaches the station keys as before.
+    click(form->vergroessern);
+    bool station = false;
+    for (int i = 0; i < 70 && !station; ++i) {
+        input->tab();
+        station = input->focused()->objectName() == QLatin1String("stationT");
+    }
+    EXPECT_TRUE(station);
+}
+
 TEST_F(RealInput, MediaKeysAndControlQ)
 {
     settle();
