@@ -534,21 +534,39 @@ void Form1::describeForAssistiveTechnology()
 
 void Form1::buildTabOrder()
 {
-    // Source keys top to bottom, the level controls, the function keys,
-    // the station keys row by row, then the keys of the panels below.
+    // As the window reads, panel by panel, each row left to right: the
+    // source keys, the amplifier panel, the port list at the top right
+    // (joinPortPlaceToTabOrder), the station keys or the configuration
+    // keys in the middle, then the lower panels, left before right. The
+    // size arrows come last.
     std::vector<QWidget *> order(Quelle.begin(), Quelle.end());
     order.insert(order.end(), {volR, balR, balA, bassR, bassA, trebR, trebA, muteK, loudnK, eqK});
     for (int i = 1; i <= 30; ++i)
         order.push_back(stationT[i]);
-    order.insert(order.end(), {Werbeauto, hblendK, autominusK, autoplusK, progminusK, progplusK});
     order.insert(order.end(), {copy, ls1K, ls2K, herz, monoK, lbassminus, lbassplus, TestMemory, Ausweichsender});
     for (int i = 0; i < 3; ++i)
         order.insert(order.end(), {Woche[i], stunde[i], minuten[i], sender[i]});
-    order.insert(order.end(), {demoM7, demoN5, demoW2, demoXV6, Demo, StationenEinlesen});
-    order.insert(order.end(), transportKeys.begin(), transportKeys.end());
+    order.insert(order.end(), {hblendK, autominusK, autoplusK, Werbeauto, progminusK, progplusK});
+    for (QFrame *panel : {tapepanel2, cdpanel2, tapepanel1, cdpanel, phonopanel})
+        for (KeyLabel *k : transportKeys)
+            if (k->parentWidget() == panel)
+                order.push_back(k);
+    order.insert(order.end(), {StationenEinlesen, demoM7, demoN5, demoW2, demoXV6, Demo});
     order.insert(order.end(), {vergroessern, verkleinern});
     for (size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void Form1::joinPortPlaceToTabOrder()
+{
+    // A control held outside the small window has no focus policy now and
+    // is left where it is: Qt orders only what takes the focus.
+    QWidget *before = eqK;
+    for (QWidget *w : portPanel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (w->focusPolicy() != Qt::NoFocus) {
+            QWidget::setTabOrder(before, w);
+            before = w;
+        }
 }
 
 void Form1::buildTimers()
@@ -690,6 +708,9 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         // A control shown (or built) while the window is small.
         if (auto *w = qobject_cast<QWidget *>(watched); w && isAncestorOf(w))
             fitFocusToArea(w);
+        // The port list is built into its place after the window.
+        if (watched == portPanel)
+            joinPortPlaceToTabOrder();
         return false;
     }
     switch (event->type()) {

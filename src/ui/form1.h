@@ -343,6 +343,8 @@ private:
     // Roles, names and states for screen readers; the order Tab follows.
     void describeForAssistiveTechnology();
     void buildTabOrder();
+    // Tab reaches the controls put into the port place where they sit.
+    void joinPortPlaceToTabOrder();
     // A control outside the window's client area (beyond the right edge of
     // the small window) takes no focus; back inside, it has its own
     // policy again.

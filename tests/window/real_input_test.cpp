@@ -4,6 +4,8 @@
 // path (tests/support/user_input.h).
 
 #include "amp_fixture.h"
+#include "desktop/port_choice.h"
+#include "desktop/settings.h"
 #include "ui/widgets.h"
 
 #include <QAccessible>
@@ -349,6 +351,23 @@ TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
     EXPECT_EQ(input->focused(), form->stationT[1]);  // FM shows: the station keys row by row
     input->tab();
     EXPECT_EQ(input->focused(), form->stationT[2]);
+    // Below the station keys, the lower panel's upper row comes first.
+    input->focus(form->stationT[30]);
+    input->tab();
+    EXPECT_EQ(input->focused(), form->hblendK);
+    input->tab();
+    EXPECT_EQ(input->focused(), form->autominusK);
+
+    // In the config view the port list, at the top right, comes between
+    // the amplifier panel and the keys below it.
+    desktop::Settings settings(dir.path());
+    QWidget *ports = desktop::addPortChoice(form->door(), settings, world->platform, form->portPlace());
+    click(form->Quelle[7]);
+    input->focus(form->eqK);
+    input->tab();
+    EXPECT_EQ(input->focused(), ports);
+    input->tab();
+    EXPECT_EQ(input->focused(), form->copy);
 
     // Tab to "cd", Space; Tab on to "start", Enter.
     input->focus(form->Quelle[5]);
