@@ -526,6 +526,13 @@ void Form1::describeForAssistiveTechnology()
             row[size_t(j)]->setAccessibleName(QStringLiteral("Timer row %1, %2").arg(i + 1).arg(QLatin1String(parts[j])));
     }
     Ausweichsender->setAccessibleName(QStringLiteral("Fallback station for advertising"));
+    // Each caption that names one control labels it for assistive
+    // technology. (None has an '&', so none makes a shortcut.)
+    LabelVolume->setBuddy(volR);
+    LabelBalance->setBuddy(balR);
+    Label1->setBuddy(bassR);
+    Label16->setBuddy(trebR);
+    Label37->setBuddy(Ausweichsender);
     demoM7->setAccessibleName(QStringLiteral("Demonstration: receiver (M7)"));
     demoN5->setAccessibleName(QStringLiteral("Demonstration: cassette deck (N5)"));
     demoW2->setAccessibleName(QStringLiteral("Demonstration: record player (W2)"));

@@ -309,6 +309,16 @@ TEST_F(RealInput, KeysAreButtonsToAssistiveTechnology)
               QStringLiteral("Timer row 2, day"));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Ausweichsender)->text(QAccessible::Name),
               QStringLiteral("Fallback station for advertising"));
+    // Captions that name one control label it.
+    const std::pair<QWidget *, QString> labelled[] = {
+        {form->volR, QStringLiteral("volume")}, {form->balR, QStringLiteral("balance")},
+        {form->bassR, QStringLiteral("bass")},  {form->trebR, QStringLiteral("treble")},
+        {form->Ausweichsender, QStringLiteral("Ausweich- sender für Werbung")}};
+    for (const auto &[control, caption] : labelled) {
+        const auto labels = QAccessible::queryAccessibleInterface(control)->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1) << caption.toStdString();
+        EXPECT_EQ(labels.front().first->text(QAccessible::Name), caption);
+    }
     click(form->Quelle[1]);
     run(1.0);
     ASSERT_NO_FATAL_FAILURE(showStationNames());
