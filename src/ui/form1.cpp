@@ -500,6 +500,21 @@ void Form1::describeForAssistiveTechnology()
         k->setAccessibleDescription(tr("programm"));
     for (KeyLabel *k : {lbassminus, lbassplus})
         k->setAccessibleDescription(QStringLiteral("low bass"));
+    // Keys captioned "<<" and ">>" are named by what they do.
+    nameTunerStepKeys();
+    progminusK->setAccessibleName(QStringLiteral("Preset down"));
+    progplusK->setAccessibleName(QStringLiteral("Preset up"));
+    lbassminus->setAccessibleName(QStringLiteral("Low bass down"));
+    lbassplus->setAccessibleName(QStringLiteral("Low bass up"));
+    static const std::pair<const char *, const char *> transportNames[] = {
+        {"Label8", "Tape rewind"},   {"Label3", "Tape fast forward"},
+        {"Label20", "CD back"},      {"Label25", "CD forward"},
+        {"Label19", "CD skip back"}, {"Label2", "CD skip forward"},
+        {"Label22", "Phono back"},   {"Label27", "Phono forward"}};
+    for (KeyLabel *k : transportKeys)
+        for (const auto &[control, name] : transportNames)
+            if (k->objectName() == QLatin1String(control))
+                k->setAccessibleName(QLatin1String(name));
     for (KeyLabel *k : transportKeys)
         k->setAccessibleDescription(k->parentWidget() == cdpanel || k->parentWidget() == cdpanel2 ? QStringLiteral("CD")
                                     : k->parentWidget() == phonopanel                          ? QStringLiteral("Phono")
@@ -537,6 +552,14 @@ void Form1::describeForAssistiveTechnology()
     demoN5->setAccessibleName(QStringLiteral("Demonstration: cassette deck (N5)"));
     demoW2->setAccessibleName(QStringLiteral("Demonstration: record player (W2)"));
     demoXV6->setAccessibleName(QStringLiteral("Demonstration: CD player (XV6)"));
+}
+
+void Form1::nameTunerStepKeys()
+{
+    // "auto tune" seeks through the band the tuner is on.
+    const bool am = hifi_.band() == QLatin1String("AM");
+    autominusK->setAccessibleName(am ? QStringLiteral("AM step down") : QStringLiteral("FM step down"));
+    autoplusK->setAccessibleName(am ? QStringLiteral("AM step up") : QStringLiteral("FM step up"));
 }
 
 void Form1::buildTabOrder()
@@ -685,6 +708,7 @@ void Form1::connectModel()
     }
     for (int i = 0; i < 4; ++i)
         hifi_.setLevel(model::Level(i), levelSliders()[size_t(i)]->value());
+    QObject::connect(&hifi_, &model::HifiModel::bandChanged, this, [this] { nameTunerStepKeys(); });
     hifi_.setLink({MSComm1.devicePath(), comPort, MSComm1.isOpen(), false});
     // While the source display reads "off", its tooltip names the port and
     // how the line stands.

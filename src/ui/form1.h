@@ -342,6 +342,8 @@ private:
     void connectHandlers();
     // Roles, names and states for screen readers; the order Tab follows.
     void describeForAssistiveTechnology();
+    // Names the seek keys by the band they step through.
+    void nameTunerStepKeys();
     void buildTabOrder();
     // Tab reaches the controls put into the port place where they sit.
     void joinPortPlaceToTabOrder();

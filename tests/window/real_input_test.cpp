@@ -339,6 +339,40 @@ TEST_F(RealInput, KeysAreButtonsToAssistiveTechnology)
               QStringLiteral("SWR1 Baden-Württemberg"));
 }
 
+TEST_F(RealInput, ArrowKeysAreNamedByWhatTheyDo)
+{
+    settle();  // on FM
+    auto names = [&] {
+        QStringList l;
+        for (KeyLabel *k : form->findChildren<KeyLabel *>())
+            if (k->text().contains(QLatin1String("<<")) || k->text().contains(QLatin1String(">>")))
+                l << k->objectName() + QLatin1Char('=') + QAccessible::queryAccessibleInterface(k)->text(QAccessible::Name);
+        l.sort();
+        return l.join(QLatin1String(", ")).toStdString();
+    };
+    const QStringList others = {
+        QStringLiteral("Label19=CD skip back"),  QStringLiteral("Label2=CD skip forward"),
+        QStringLiteral("Label20=CD back"),       QStringLiteral("Label22=Phono back"),
+        QStringLiteral("Label25=CD forward"),    QStringLiteral("Label27=Phono forward"),
+        QStringLiteral("Label3=Tape fast forward"), QStringLiteral("Label8=Tape rewind"),
+        QStringLiteral("lbassminus=Low bass down"), QStringLiteral("lbassplus=Low bass up"),
+        QStringLiteral("progminusK=Preset down"),   QStringLiteral("progplusK=Preset up")};
+    auto expected = [&](const char *band) {
+        QStringList l = others;
+        l << QStringLiteral("autominusK=%1 step down").arg(QLatin1String(band))
+          << QStringLiteral("autoplusK=%1 step up").arg(QLatin1String(band));
+        l.sort();
+        return l.join(QLatin1String(", ")).toStdString();
+    };
+    EXPECT_EQ(names(), expected("FM"));
+    click(form->Quelle[2]);  // am; the band change asks for a new dump
+    run(4.0);
+    EXPECT_EQ(names(), expected("AM"));
+    click(form->Quelle[1]);
+    run(4.0);
+    EXPECT_EQ(names(), expected("FM"));
+}
+
 TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
 {
     settle();
