@@ -18,6 +18,7 @@ PELORA_TEST_PACKAGES=(
     dpkg-dev file                       # cpack: library dependencies of the Debian package
     lintian appstream desktop-file-utils man-db   # checks of the package, metainfo, desktop entry, manual
     xvfb dbus-daemon at-spi2-core python3-pyatspi   # the window on the accessibility bus, as a screen reader reads it
+    orca xdotool                        # the screen reader itself on a keyboard tour, keys typed as on a keyboard
     libxcb1-dev                         # idle_bench: sees the window mapped, as the X server reports it
     dbus-daemon dbus-bin playerctl      # media interface end to end: a private session bus, dbus-send, the client
     libglib2.0-bin                      # media interface end to end: gdbus, to introspect and call it

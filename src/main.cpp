@@ -33,18 +33,20 @@ QStringList argumentList(int argc, char **argv)
     return l;
 }
 
-// The saved place, if the window would be seen there on one of the screens.
+// The saved place, moved where the whole window is seen on a screen.
 void restorePosition(QWidget &w, const desktop::Settings &settings)
 {
     const std::optional<QPoint> p = settings.windowPosition();
     if (!p)
         return;
-    const QRect r(*p, w.frameSize());
+    QList<QRect> screens;
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    if (primary)
+        screens << primary->availableGeometry();
     for (const QScreen *s : QGuiApplication::screens())
-        if (s->availableGeometry().intersected(r).width() >= 50 && s->availableGeometry().contains(r.topLeft() + QPoint(20, 10))) {
-            w.move(*p);
-            return;
-        }
+        if (s != primary)
+            screens << s->availableGeometry();
+    w.move(desktop::placeOnScreen(QRect(*p, w.frameSize()), screens));
 }
 
 }  // namespace

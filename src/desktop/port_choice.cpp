@@ -52,10 +52,12 @@ QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QL
 
 PortChoice::PortChoice(model::Door &door, Settings &settings, std::function<QList<platform::SystemPort>()> listPorts,
                        QString programDir, QWidget *parent)
-    : QComboBox(parent), door_(door), settings_(settings), listPorts_(std::move(listPorts)),
+    : ChoiceBox(parent), door_(door), settings_(settings), listPorts_(std::move(listPorts)),
       programDir_(std::move(programDir))
 {
     setObjectName(QStringLiteral("portChoice"));
+    // Named by what it chooses; the entry is its value.
+    setAccessibleName(QStringLiteral("Port"));
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     refresh();
     connect(this, &QComboBox::activated, this, &PortChoice::choose);
@@ -131,6 +133,7 @@ PortChoice *addPortChoice(model::Door &door, Settings &settings, const platform:
     QObject::connect(&door.model(), &model::HifiModel::linkChanged, caption, showLink);
     auto *choice = new PortChoice(door, settings, platform.listPorts, platform.programDir, place);
     ui::place(choice, 0, 225, 1815, 330);
+    caption->setBuddy(choice);
     return choice;
 }
 

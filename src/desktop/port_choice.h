@@ -6,6 +6,7 @@
 
 #include "model/door.h"
 #include "platform/platform.h"
+#include "ui/widgets.h"
 
 #include <QComboBox>
 #include <QList>
@@ -28,7 +29,7 @@ struct PortEntry {
 QList<PortEntry> portEntries(int portNumber, const QString &programDir, const QList<platform::SystemPort> &system,
                              const QStringList &used, const QString &byIdDir = QStringLiteral("/dev/serial/by-id"));
 
-class PortChoice : public QComboBox {
+class PortChoice : public ChoiceBox {
     Q_OBJECT
 public:
     // `listPorts` asks the system for its serial devices; `programDir`

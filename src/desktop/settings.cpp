@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 
 namespace desktop {
 
@@ -94,6 +96,32 @@ void Settings::setWindowPosition(const QPoint &p)
         return;
     s_->setValue(kPosition, p);
     s_->sync();
+}
+
+QPoint placeOnScreen(const QRect &frame, const QList<QRect> &screens)
+{
+    if (screens.isEmpty())
+        return frame.topLeft();
+    // A position saved at another scale, or on a screen since taken away,
+    // is often only partly on a screen now.
+    auto overlap = [&frame](const QRect &s) {
+        const QRect r = s.intersected(frame);
+        return qint64(r.width()) * r.height();
+    };
+    auto gap = [&frame](const QRect &s) {
+        const qint64 dx = std::max({0, s.left() - frame.right(), frame.left() - s.right()});
+        const qint64 dy = std::max({0, s.top() - frame.bottom(), frame.top() - s.bottom()});
+        return dx * dx + dy * dy;
+    };
+    QRect best = screens.front();
+    for (const QRect &s : screens)
+        if (overlap(s) > overlap(best) || (overlap(best) == 0 && overlap(s) == 0 && gap(s) < gap(best)))
+            best = s;
+    // Inside the screen; where it is too small, the top and left edges
+    // stay on it, where the title bar and the window's start are.
+    const int x = std::max(best.left(), std::min(frame.left(), best.right() + 1 - frame.width()));
+    const int y = std::max(best.top(), std::min(frame.top(), best.bottom() + 1 - frame.height()));
+    return {x, y};
 }
 
 QString startDevice(const QString &commandLinePort, const QString &savedDevice)

@@ -2,7 +2,9 @@
 // pelora.ini beside the data files: the serial device chosen from the port
 // list and the window's place. config.dat keeps its own fields unchanged.
 
+#include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QSettings>
 #include <QString>
 
@@ -32,6 +34,13 @@ private:
     // it is then neither read nor ever written.
     mutable std::unique_ptr<QSettings> s_;
 };
+
+// Where a window whose frame was saved at `frame` goes so that the whole of
+// it is seen. `screens` are the screens' available areas, the primary
+// first. The screen the frame overlaps most takes it (the nearest when it
+// overlaps none, the first of equals); a frame larger than that screen
+// keeps its top-left corner on the screen's.
+QPoint placeOnScreen(const QRect &frame, const QList<QRect> &screens);
 
 // The device for this run, in this order: the command line, then the
 // device saved in the settings (while it exists; one that does not open

@@ -216,7 +216,8 @@ void Form1::buildWindow()
     warten->setObjectName(QStringLiteral("warten"));
     warten->setWordWrap(true);
     warten->setAlignment(Qt::AlignCenter);
-    setTextColour(warten, QColor(255, 0, 0), QColor(255, 255, 255));
+    // A darker red than the keys' red: pure red on white is too faint to read.
+    setTextColour(warten, QColor(200, 0, 0), QColor(255, 255, 255));
     place(warten, 225, 3885, 840, 555);
     warten->hide();
 
@@ -517,6 +518,21 @@ void Form1::describeForAssistiveTechnology()
         k->setAccessibleDescription(tr("programm"));
     for (KeyLabel *k : {lbassminus, lbassplus})
         k->setAccessibleDescription(QStringLiteral("low bass"));
+    // Keys captioned "<<" and ">>" are named by what they do.
+    nameTunerStepKeys();
+    progminusK->setAccessibleName(QStringLiteral("Preset down"));
+    progplusK->setAccessibleName(QStringLiteral("Preset up"));
+    lbassminus->setAccessibleName(QStringLiteral("Low bass down"));
+    lbassplus->setAccessibleName(QStringLiteral("Low bass up"));
+    static const std::pair<const char *, const char *> transportNames[] = {
+        {"Label8", "Tape rewind"},   {"Label3", "Tape fast forward"},
+        {"Label20", "CD back"},      {"Label25", "CD forward"},
+        {"Label19", "CD skip back"}, {"Label2", "CD skip forward"},
+        {"Label22", "Phono back"},   {"Label27", "Phono forward"}};
+    for (KeyLabel *k : transportKeys)
+        for (const auto &[control, name] : transportNames)
+            if (k->objectName() == QLatin1String(control))
+                k->setAccessibleName(QLatin1String(name));
     for (KeyLabel *k : transportKeys)
         k->setAccessibleDescription(k->parentWidget() == cdpanel || k->parentWidget() == cdpanel2 ? QStringLiteral("CD")
                                     : k->parentWidget() == phonopanel                          ? QStringLiteral("Phono")
@@ -542,29 +558,62 @@ void Form1::describeForAssistiveTechnology()
             row[size_t(j)]->setAccessibleName(QStringLiteral("Timer row %1, %2").arg(i + 1).arg(QLatin1String(parts[j])));
     }
     Ausweichsender->setAccessibleName(QStringLiteral("Fallback station for advertising"));
+    // Each caption that names one control labels it for assistive
+    // technology. (None has an '&', so none makes a shortcut.)
+    LabelVolume->setBuddy(volR);
+    LabelBalance->setBuddy(balR);
+    Label1->setBuddy(bassR);
+    Label16->setBuddy(trebR);
+    Label37->setBuddy(Ausweichsender);
     demoM7->setAccessibleName(QStringLiteral("Demonstration: receiver (M7)"));
     demoN5->setAccessibleName(QStringLiteral("Demonstration: cassette deck (N5)"));
     demoW2->setAccessibleName(QStringLiteral("Demonstration: record player (W2)"));
     demoXV6->setAccessibleName(QStringLiteral("Demonstration: CD player (XV6)"));
 }
 
+void Form1::nameTunerStepKeys()
+{
+    // "auto tune" seeks through the band the tuner is on.
+    const bool am = hifi_.band() == QLatin1String("AM");
+    autominusK->setAccessibleName(am ? QStringLiteral("AM step down") : QStringLiteral("FM step down"));
+    autoplusK->setAccessibleName(am ? QStringLiteral("AM step up") : QStringLiteral("FM step up"));
+}
+
 void Form1::buildTabOrder()
 {
-    // Source keys top to bottom, the level controls, the function keys,
-    // the station keys row by row, then the keys of the panels below.
+    // As the window reads, panel by panel, each row left to right: the
+    // source keys, the amplifier panel, the port list at the top right
+    // (joinPortPlaceToTabOrder), the station keys or the configuration
+    // keys in the middle, then the lower panels, left before right. The
+    // size arrows come last.
     std::vector<QWidget *> order(Quelle.begin(), Quelle.end());
     order.insert(order.end(), {volR, balR, balA, bassR, bassA, trebR, trebA, muteK, loudnK, eqK});
     for (int i = 1; i <= 30; ++i)
         order.push_back(stationT[i]);
-    order.insert(order.end(), {Werbeauto, hblendK, autominusK, autoplusK, progminusK, progplusK});
     order.insert(order.end(), {copy, ls1K, ls2K, herz, monoK, lbassminus, lbassplus, TestMemory, Ausweichsender});
     for (int i = 0; i < 3; ++i)
         order.insert(order.end(), {Woche[i], stunde[i], minuten[i], sender[i]});
-    order.insert(order.end(), {demoM7, demoN5, demoW2, demoXV6, Demo, StationenEinlesen});
-    order.insert(order.end(), transportKeys.begin(), transportKeys.end());
+    order.insert(order.end(), {hblendK, autominusK, autoplusK, Werbeauto, progminusK, progplusK});
+    for (QFrame *panel : {tapepanel2, cdpanel2, tapepanel1, cdpanel, phonopanel})
+        for (KeyLabel *k : transportKeys)
+            if (k->parentWidget() == panel)
+                order.push_back(k);
+    order.insert(order.end(), {StationenEinlesen, demoM7, demoN5, demoW2, demoXV6, Demo});
     order.insert(order.end(), {vergroessern, verkleinern});
     for (size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void Form1::joinPortPlaceToTabOrder()
+{
+    // A control held outside the small window has no focus policy now and
+    // is left where it is: Qt orders only what takes the focus.
+    QWidget *before = eqK;
+    for (QWidget *w : portPanel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (w->focusPolicy() != Qt::NoFocus) {
+            QWidget::setTabOrder(before, w);
+            before = w;
+        }
 }
 
 void Form1::buildTimers()
@@ -676,6 +725,7 @@ void Form1::connectModel()
     }
     for (int i = 0; i < 4; ++i)
         hifi_.setLevel(model::Level(i), levelSliders()[size_t(i)]->value());
+    QObject::connect(&hifi_, &model::HifiModel::bandChanged, this, [this] { nameTunerStepKeys(); });
     hifi_.setLink({MSComm1.devicePath(), comPort, MSComm1.isOpen(), false});
     // While the source display reads "off", its tooltip names the port and
     // how the line stands.
@@ -705,6 +755,15 @@ void Form1::showBusy()
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Show) {
+        // A control shown (or built) while the window is small.
+        if (auto *w = qobject_cast<QWidget *>(watched); w && isAncestorOf(w))
+            fitFocusToArea(w);
+        // The port list is built into its place after the window.
+        if (watched == portPanel)
+            joinPortPlaceToTabOrder();
+        return false;
+    }
     switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
@@ -770,20 +829,66 @@ int Form1::outerWidthTwips() const
     return width() * ui::kTwipsPerPixel + ui::kFrameTwips;
 }
 
+namespace {
+
+// The arrow for the other size takes the place of `going`, and the focus
+// of a keyboard user who pressed it.
+void swapArrows(KeyLabel *going, KeyLabel *coming)
+{
+    coming->setVisible(true);
+    if (going->window()->focusWidget() == going)
+        coming->setFocus(Qt::TabFocusReason);
+    going->setVisible(false);
+}
+
+}  // namespace
+
 void Form1::vergroessern_Click()
 {
     setFixedWidth(ui::px(ui::kLargeOuterWidth - ui::kFrameTwips));
-    verkleinern->setVisible(true);
-    vergroessern->setVisible(false);
+    fitFocusToWindow();
+    swapArrows(vergroessern, verkleinern);
     largeWindow = 1;
 }
 
 void Form1::verkleinern_Click()
 {
     setFixedWidth(ui::px(ui::kSmallOuterWidth - ui::kFrameTwips));
-    verkleinern->setVisible(false);
-    vergroessern->setVisible(true);
+    fitFocusToWindow();
+    swapArrows(verkleinern, vergroessern);
     largeWindow = 0;
+}
+
+namespace {
+// Where a control keeps its own focus policy while it lies outside.
+constexpr char kOwnFocusPolicy[] = "peloraOwnFocusPolicy";
+}  // namespace
+
+void Form1::fitFocusToArea(QWidget *w)
+{
+    const QVariant own = w->property(kOwnFocusPolicy);
+    const auto policy = own.isValid() ? Qt::FocusPolicy(own.toInt()) : w->focusPolicy();
+    if (policy == Qt::NoFocus)
+        return;
+    if (rect().intersects(QRect(w->mapTo(this, QPoint(0, 0)), w->size()))) {
+        if (own.isValid()) {
+            w->setFocusPolicy(policy);
+            w->setProperty(kOwnFocusPolicy, QVariant());
+        }
+    } else if (!own.isValid()) {
+        w->setProperty(kOwnFocusPolicy, int(policy));
+        w->setFocusPolicy(Qt::NoFocus);
+    }
+}
+
+void Form1::fitFocusToWindow()
+{
+    for (QWidget *w : findChildren<QWidget *>())
+        fitFocusToArea(w);
+    // The focus must not stay on a control the user can no longer see.
+    if (QWidget *f = focusWidget(); f && f != this && f->focusPolicy() == Qt::NoFocus &&
+                                    f->property(kOwnFocusPolicy).isValid())
+        focusNextChild();
 }
 
 void Form1::showProgress(const QString &text, double done)

@@ -349,7 +349,16 @@ private:
     void connectHandlers();
     // Roles, names and states for screen readers; the order Tab follows.
     void describeForAssistiveTechnology();
+    // Names the seek keys by the band they step through.
+    void nameTunerStepKeys();
     void buildTabOrder();
+    // Tab reaches the controls put into the port place where they sit.
+    void joinPortPlaceToTabOrder();
+    // A control outside the window's client area (beyond the right edge of
+    // the small window) takes no focus; back inside, it has its own
+    // policy again.
+    void fitFocusToArea(QWidget *w);
+    void fitFocusToWindow();
 
     // The widget a key press reaches first; it goes on to the parents
     // from there, and must count once.

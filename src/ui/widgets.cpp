@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -73,6 +74,32 @@ bool drawFittedText(QPainter &p, const QRect &box, const QString &text, QFont fo
     return !f.changed;
 }
 
+// Relative luminance and contrast ratio as WCAG defines them.
+double luminance(const QColor &c)
+{
+    auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The colour a caption is painted in. The face colours are state and
+// stay; a caption that would read poorly on its face (black on the green
+// of a lit key, white on the red of the advertising key) is painted in
+// black or white instead, whichever reads better.
+QColor readableCaption(const QColor &fore, const QColor &back)
+{
+    constexpr double kMinContrast = 4.5;
+    if (contrast(fore, back) >= kMinContrast)
+        return fore;
+    const QColor black(0, 0, 0), white(255, 255, 255);
+    return contrast(black, back) >= contrast(white, back) ? black : white;
+}
+
 // Paints a key's face with its fitted caption, and the focus frame when it
 // shows. The caption is the tooltip when it had to be changed to fit, or
 // always when `alwaysTip`; a note of the control's own goes first.
@@ -81,7 +108,7 @@ void paintFace(QWidget *w, const QRect &face, const ControlColours &c, const QSt
 {
     QPainter p(w);
     p.fillRect(face, c.back());
-    p.setPen(c.fore());
+    p.setPen(readableCaption(c.fore(), c.back()));
     const bool fits = drawFittedText(p, captionBox(face), text, w->font(), align);
     if (showsFocus(w))
         drawFocusFrame(p, face, c.back());
@@ -177,13 +204,70 @@ public:
     }
 };
 
+// Text that can only be read, for controls whose value screen readers look
+// for as text (and that Qt tells them about as text).
+class ReadOnlyText : public QAccessibleTextInterface {
+public:
+    virtual QString shownText() const = 0;
+
+    QString text(int start, int end) const override { return shownText().mid(start, end - start); }
+    int characterCount() const override { return int(shownText().size()); }
+    // One short line: any unit but a character is the whole of it.
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *start, int *end) const override
+    {
+        const QString t = shownText();
+        if (type == QAccessible::CharBoundary) {
+            *start = std::clamp(offset, 0, int(t.size()));
+            *end = std::min(*start + 1, int(t.size()));
+        } else {
+            *start = 0;
+            *end = int(t.size());
+        }
+        return t.mid(*start, *end - *start);
+    }
+    QString textBeforeOffset(int, QAccessible::TextBoundaryType, int *start, int *end) const override
+    {
+        *start = *end = 0;
+        return QString();
+    }
+    QString textAfterOffset(int, QAccessible::TextBoundaryType, int *start, int *end) const override
+    {
+        *start = *end = characterCount();
+        return QString();
+    }
+    void selection(int, int *start, int *end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return QRect(); }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    // One run without attributes over the whole text.
+    QString attributes(int, int *start, int *end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        return QString();
+    }
+};
+
 // A read-out that is a key: named by its level and the value it shows, so
 // that a screen reader speaks the new value when a press sets the middle.
-class ReadOutKeyAccessible : public QAccessibleWidget {
+class ReadOutKeyAccessible : public QAccessibleWidget, public ReadOnlyText {
 public:
     explicit ReadOutKeyAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Button) {}
 
     TextBox *box() const { return static_cast<TextBox *>(widget()); }
+    QString shownText() const override { return box()->text(); }
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
@@ -205,11 +289,13 @@ public:
 // A list of fixed entries: named by what it chooses, with the entry shown
 // as its value and as its text, where screen readers look for it (Qt names
 // a list on Linux by its entry, and has no text for it).
-class ChoiceAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+class ChoiceAccessible : public QAccessibleWidget, public ReadOnlyText {
 public:
     explicit ChoiceAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::ComboBox) {}
 
     ChoiceBox *box() const { return static_cast<ChoiceBox *>(widget()); }
+    QString shownText() const override { return box()->currentText(); }
+    int cursorPosition() const override { return box()->entryCursor(); }
 
     void *interface_cast(QAccessible::InterfaceType t) override
     {
@@ -230,25 +316,6 @@ public:
     {
         if (name == showMenuAction() && box()->isEnabled())
             box()->showPopup();
-    }
-
-    // The entry as read-only text.
-    QString text(int start, int end) const override { return box()->currentText().mid(start, end - start); }
-    int characterCount() const override { return int(box()->currentText().size()); }
-    void selection(int, int *start, int *end) const override { *start = *end = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    QRect characterRect(int) const override { return QRect(); }
-    int offsetAtPoint(const QPoint &) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int offset, int *start, int *end) const override
-    {
-        *start = *end = offset;
-        return QString();
     }
 };
 
@@ -593,4 +660,22 @@ void announceBusy(QWidget *window, bool busy)
     changed.busy = true;
     QAccessibleStateChangeEvent e(window, changed);
     QAccessible::updateAccessibility(&e);
+}
+
+ChoiceBox::ChoiceBox(QWidget *parent) : QComboBox(parent)
+{
+    installFactory();
+}
+
+void ChoiceBox::keyPressEvent(QKeyEvent *e)
+{
+    const int before = currentIndex();
+    QComboBox::keyPressEvent(e);
+    // Only a key's choice: entries filled in as the list takes the focus
+    // must not move the screen reader before the focus does.
+    if (currentIndex() != before) {
+        entryCursor_ ^= 1;  // every entry is two characters or more
+        QAccessibleTextCursorEvent ev(this, entryCursor_);
+        QAccessible::updateAccessibility(&ev);
+    }
 }

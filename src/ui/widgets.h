@@ -159,7 +159,17 @@ private:
 class ChoiceBox : public QComboBox {
     Q_OBJECT
 public:
-    using QComboBox::QComboBox;
+    explicit ChoiceBox(QWidget *parent = nullptr);
+    // Where assistive technology is told the text cursor stands: it moves
+    // with each entry chosen by a key, so that a screen reader reads the
+    // entry as it reads a new line.
+    int entryCursor() const { return entryCursor_; }
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+
+private:
+    int entryCursor_ = 0;
 };
 
 // A horizontal slider whose level handler runs once per completed user

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 # The real program as a screen reader sees it, over the accessibility bus:
-# every key a named push button that takes the focus, the station keys
+# every key a named push button that takes the focus (a check box where its
+# colour is its state), the station keys
 # named by their stations, and a key pressed through AT-SPI's action
 # interface reaching the device once. Run on a private session bus:
 # dbus-run-session -- atspi_keys_test.py BUILD SOURCE (it starts its own X
@@ -59,7 +60,8 @@ def find_app():
 
 
 def buttons(app):
-    return [n for n in walk(app) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and showing(n)]
+    return [n for n in walk(app) if n.getRole() in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_CHECK_BOX)
+            and showing(n)]
 
 
 def text_of(node):
@@ -123,6 +125,7 @@ try:
     for caption in ("tv", "fm", "cd", "config", "mute", "Werbung"):
         check(caption in names, "no push button named %r" % caption)
     fm = next(k for k in keys if k.name == "fm")
+    check(fm.getRole() == pyatspi.ROLE_CHECK_BOX, "the source key fm is no check box: its state is not spoken")
     check(fm.getState().contains(pyatspi.STATE_CHECKED), "the lit source key fm is not checked")
 
     # "fm" once more: the station keys show the station names.

@@ -234,3 +234,20 @@ TEST(SettingsFile, AnythingButSmallTextIsLeftAsItIs)
         EXPECT_EQ(g.open(QIODevice::ReadOnly) ? g.readAll() : QByteArray(), bytes);
     }
 }
+
+// A saved window place comes back whole on a screen: two screens side by
+// side, the second smaller; available areas without the panels.
+TEST(SettingsFile, ASavedPlaceIsMovedOntoAScreen)
+{
+    const QList<QRect> screens = {QRect(0, 0, 1920, 1040), QRect(1920, 0, 1280, 984)};
+    const QSize window(545, 340);
+    auto placed = [&](QPoint at) { return desktop::placeOnScreen(QRect(at, window), screens); };
+    EXPECT_EQ(placed(QPoint(300, 200)), QPoint(300, 200));     // whole on the first
+    EXPECT_EQ(placed(QPoint(2900, 100)), QPoint(2655, 100));   // half off the right edge
+    EXPECT_EQ(placed(QPoint(1800, 900)), QPoint(1920, 644));   // mostly on the second, off its foot
+    EXPECT_EQ(placed(QPoint(1500, 100)), QPoint(1375, 100));   // mostly on the first
+    EXPECT_EQ(placed(QPoint(-2000, 300)), QPoint(0, 300));     // off all screens, nearest the first
+    EXPECT_EQ(placed(QPoint(4000, 1500)), QPoint(2655, 644));  // off all screens, nearest the second
+    // Larger than the screen it is on: its top-left corner on the screen's.
+    EXPECT_EQ(desktop::placeOnScreen(QRect(2000, -40, 1400, 1000), screens), QPoint(1920, 0));
+}

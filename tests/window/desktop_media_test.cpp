@@ -7,6 +7,7 @@
 #include "players/transport_keys.h"
 #include "tuner_support.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QSignalSpy>
 
@@ -283,6 +284,12 @@ TEST_F(MediaPlayerTest, APortChosenFromTheListIsOpenedAtOnceAndRemembered)
     EXPECT_EQ(caption->text(), QStringLiteral("Port – antwortet"));
     EXPECT_EQ(choice->toolTip(), QStringLiteral("/dev/pts/77\n/dev/pts/77: offen, das Gerät antwortet"));
     EXPECT_TRUE(choice->itemText(0).startsWith(QStringLiteral("COM1")));
+    // A screen reader hears what the list is for, labelled by its caption.
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(choice);
+    EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Port"));
+    const auto labels = list->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels.front().first->object(), caption);
 
     // Home on the focused list takes its first entry: the COM1 entry.
     clearLine();

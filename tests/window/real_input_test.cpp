@@ -4,6 +4,8 @@
 // path (tests/support/user_input.h).
 
 #include "amp_fixture.h"
+#include "desktop/port_choice.h"
+#include "desktop/settings.h"
 #include "ui/widgets.h"
 
 #include <QAccessible>
@@ -272,7 +274,8 @@ TEST_F(RealInput, KeysAreButtonsToAssistiveTechnology)
         SCOPED_TRACE(k->objectName().toStdString());
         QAccessibleInterface *a = QAccessible::queryAccessibleInterface(k);
         ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->role(), QAccessible::Button);
+        // A key whose colour is its state is a check box: its state is spoken.
+        EXPECT_EQ(a->role(), k->isCheckable() ? QAccessible::CheckBox : QAccessible::Button);
         EXPECT_FALSE(a->text(QAccessible::Name).isEmpty());
         EXPECT_TRUE(a->state().focusable);
         ASSERT_NE(a->actionInterface(), nullptr);
@@ -283,6 +286,32 @@ TEST_F(RealInput, KeysAreButtonsToAssistiveTechnology)
     QAccessibleInterface *cd = QAccessible::queryAccessibleInterface(form->Quelle[6]);
     EXPECT_TRUE(fm->state().checkable && fm->state().checked);
     EXPECT_FALSE(cd->state().checked);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->hblendK)->role(), QAccessible::CheckBox);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->TestMemory)->role(), QAccessible::Button);
+
+    // The window is the frame, its panels are panels; the hidden
+    // diagnostics are not there at all.
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(form.get());
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Frame3)->role(), QAccessible::Pane);
+    QList<QObject *> children;
+    for (int i = 0; i < window->childCount(); ++i)
+        children << window->child(i)->object();
+    EXPECT_TRUE(children.contains(form->Frame3));
+    for (QObject *hidden : std::initializer_list<QObject *>{form->Command1, form->Text1, form->Text2})
+        EXPECT_FALSE(children.contains(hidden)) << hidden->objectName().toStdString();
+    EXPECT_EQ(window->indexOfChild(QAccessible::queryAccessibleInterface(form->Frame3)),
+              children.indexOf(form->Frame3));
+
+    // A read-out that is a key is named by its level and value; a list
+    // has its entry as text, where screen readers read it.
+    QAccessibleInterface *balance = QAccessible::queryAccessibleInterface(form->balA);
+    EXPECT_EQ(balance->role(), QAccessible::Button);
+    EXPECT_EQ(balance->text(QAccessible::Name), QStringLiteral("Balance level ") + form->balA->text());
+    QAccessibleInterface *day = QAccessible::queryAccessibleInterface(form->Woche[1]);
+    ASSERT_NE(day->textInterface(), nullptr);
+    EXPECT_EQ(day->textInterface()->text(0, day->textInterface()->characterCount()), form->Woche[1]->currentText());
+    EXPECT_FALSE(form->Woche[1]->currentText().isEmpty());
 
     // A press through assistive technology: the key's handler, once.
     double t0 = now();
@@ -307,6 +336,16 @@ TEST_F(RealInput, KeysAreButtonsToAssistiveTechnology)
               QStringLiteral("Timer row 2, day"));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Ausweichsender)->text(QAccessible::Name),
               QStringLiteral("Fallback station for advertising"));
+    // Captions that name one control label it.
+    const std::pair<QWidget *, QString> labelled[] = {
+        {form->volR, QStringLiteral("volume")}, {form->balR, QStringLiteral("balance")},
+        {form->bassR, QStringLiteral("bass")},  {form->trebR, QStringLiteral("treble")},
+        {form->Ausweichsender, QStringLiteral("Ausweich- sender für Werbung")}};
+    for (const auto &[control, caption] : labelled) {
+        const auto labels = QAccessible::queryAccessibleInterface(control)->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1) << caption.toStdString();
+        EXPECT_EQ(labels.front().first->text(QAccessible::Name), caption);
+    }
     click(form->Quelle[1]);
     run(1.0);
     ASSERT_NO_FATAL_FAILURE(showStationNames());
@@ -325,6 +364,40 @@ TEST_F(RealInput, KeysAreButtonsToAssistiveTechnology)
     ASSERT_NE(station->textInterface(), nullptr);
     EXPECT_EQ(station->textInterface()->text(0, station->textInterface()->characterCount()),
               QStringLiteral("SWR1 Baden-Württemberg"));
+}
+
+TEST_F(RealInput, ArrowKeysAreNamedByWhatTheyDo)
+{
+    settle();  // on FM
+    auto names = [&] {
+        QStringList l;
+        for (KeyLabel *k : form->findChildren<KeyLabel *>())
+            if (k->text().contains(QLatin1String("<<")) || k->text().contains(QLatin1String(">>")))
+                l << k->objectName() + QLatin1Char('=') + QAccessible::queryAccessibleInterface(k)->text(QAccessible::Name);
+        l.sort();
+        return l.join(QLatin1String(", ")).toStdString();
+    };
+    const QStringList others = {
+        QStringLiteral("Label19=CD skip back"),  QStringLiteral("Label2=CD skip forward"),
+        QStringLiteral("Label20=CD back"),       QStringLiteral("Label22=Phono back"),
+        QStringLiteral("Label25=CD forward"),    QStringLiteral("Label27=Phono forward"),
+        QStringLiteral("Label3=Tape fast forward"), QStringLiteral("Label8=Tape rewind"),
+        QStringLiteral("lbassminus=Low bass down"), QStringLiteral("lbassplus=Low bass up"),
+        QStringLiteral("progminusK=Preset down"),   QStringLiteral("progplusK=Preset up")};
+    auto expected = [&](const char *band) {
+        QStringList l = others;
+        l << QStringLiteral("autominusK=%1 step down").arg(QLatin1String(band))
+          << QStringLiteral("autoplusK=%1 step up").arg(QLatin1String(band));
+        l.sort();
+        return l.join(QLatin1String(", ")).toStdString();
+    };
+    EXPECT_EQ(names(), expected("FM"));
+    click(form->Quelle[2]);  // am; the band change asks for a new dump
+    run(4.0);
+    EXPECT_EQ(names(), expected("AM"));
+    click(form->Quelle[1]);
+    run(4.0);
+    EXPECT_EQ(names(), expected("FM"));
 }
 
 TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
@@ -349,6 +422,23 @@ TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
     EXPECT_EQ(input->focused(), form->stationT[1]);  // FM shows: the station keys row by row
     input->tab();
     EXPECT_EQ(input->focused(), form->stationT[2]);
+    // Below the station keys, the lower panel's upper row comes first.
+    input->focus(form->stationT[30]);
+    input->tab();
+    EXPECT_EQ(input->focused(), form->hblendK);
+    input->tab();
+    EXPECT_EQ(input->focused(), form->autominusK);
+
+    // In the config view the port list, at the top right, comes between
+    // the amplifier panel and the keys below it.
+    desktop::Settings settings(dir.path());
+    QWidget *ports = desktop::addPortChoice(form->door(), settings, world->platform, form->portPlace());
+    click(form->Quelle[7]);
+    input->focus(form->eqK);
+    input->tab();
+    EXPECT_EQ(input->focused(), ports);
+    input->tab();
+    EXPECT_EQ(input->focused(), form->copy);
 
     // Tab to "cd", Space; Tab on to "start", Enter.
     input->focus(form->Quelle[5]);
@@ -373,6 +463,37 @@ TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
     input->key(Qt::Key_Space);
     run(0.5);
     EXPECT_EQ(sentFrom(t0), std::vector<std::string>{"0;9"});
+}
+
+TEST_F(RealInput, TabStaysWithinTheSmallWindow)
+{
+    settle();  // FM: the station keys show
+    auto seen = [&](QWidget *w) {
+        return w && form->rect().intersects(QRect(w->mapTo(form.get(), QPoint(0, 0)), w->size()));
+    };
+    input->focus(form->stationT[5]);
+    click(form->verkleinern);
+    ASSERT_EQ(form->width(), 235);
+    EXPECT_TRUE(seen(input->focused()));  // the focus left the key that went out of sight
+    for (QWidget *source : {form->Quelle[6], form->Quelle[3], form->Quelle[1]}) {
+        click(source);
+        run(1.0);
+        ASSERT_EQ(form->width(), 235);
+        SCOPED_TRACE(form->quelA->text().toStdString());
+        for (int i = 0; i < 70; ++i) {
+            input->tab();
+            ASSERT_TRUE(seen(input->focused())) << input->focused()->objectName().toStdString();
+        }
+    }
+
+    // Large again: Tab reaches the station keys as before.
+    click(form->vergroessern);
+    bool station = false;
+    for (int i = 0; i < 70 && !station; ++i) {
+        input->tab();
+        station = input->focused()->objectName() == QLatin1String("stationT");
+    }
+    EXPECT_TRUE(station);
 }
 
 TEST_F(RealInput, MediaKeysAndControlQ)
@@ -406,6 +527,36 @@ TEST_F(RealInput, MediaKeysAndControlQ)
 TEST_F(RealInput, CaptionsReadAgainstTheirBackground)
 {
     settle();
+    // Lit keys keep the face colour that is their state; their captions are
+    // painted to read on it: lighter than the green of "mute", darker than
+    // the red of "Werbung".
+    auto inkAgainstFace = [](KeyLabel *k) {
+        const QImage img = k->grab().toImage();
+        const QColor face = k->backColor();
+        int lighter = 0, darker = 0;
+        for (int x = k->face().left(); x <= k->face().right(); ++x)
+            for (int y = k->face().top(); y <= k->face().bottom(); ++y) {
+                const QColor c(img.pixel(x, y));
+                const int d = c.red() + c.green() + c.blue() - face.red() - face.green() - face.blue();
+                lighter += d > 0;
+                darker += d < 0;
+            }
+        return std::pair{lighter, darker};
+    };
+    click(form->muteK);
+    run(0.5);
+    ASSERT_EQ(form->muteK->backColor(), QColor(0, 128, 0));
+    const auto [muteLighter, muteDarker] = inkAgainstFace(form->muteK);
+    EXPECT_GT(muteLighter, 0);
+    EXPECT_EQ(muteDarker, 0);
+    form->Ausweichsender->setCurrentIndex(2);  // a fallback slot, as the config view sets it
+    click(form->Werbeauto);
+    run(6.0);
+    ASSERT_EQ(form->Werbeauto->backColor(), QColor(255, 0, 0));
+    const auto [adLighter, adDarker] = inkAgainstFace(form->Werbeauto);
+    EXPECT_EQ(adLighter, 0);
+    EXPECT_GT(adDarker, 0);
+
     click(form->Quelle[7]);
     auto luminance = [](const QColor &c) {
         auto lin = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
@@ -415,9 +566,10 @@ TEST_F(RealInput, CaptionsReadAgainstTheirBackground)
         const double la = luminance(a), lb = luminance(b);
         return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
     };
-    // Captions on the window: their colours are ours to choose.
+    // Captions on the window: their colours are ours to choose. "Daten-
+    // aus- tausch" shows only during an exchange, and counts all the same.
     for (QLabel *l : form->findChildren<QLabel *>()) {
-        if (!l->isVisible() || l == form->warten || l->text().isEmpty())
+        if ((!l->isVisible() && l != form->warten) || l->text().isEmpty())
             continue;
         SCOPED_TRACE(l->text().toStdString());
         const QColor fore = l->palette().color(QPalette::WindowText);
