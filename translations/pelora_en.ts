@@ -275,6 +275,10 @@
         <translation>Data ex- change</translation>
     </message>
     <message>
+        <source>Datenaustausch – bitte warten</source>
+        <translation>Exchanging data – please wait</translation>
+    </message>
+    <message>
         <source>Werbung</source>
         <translation>Adverts</translation>
     </message>

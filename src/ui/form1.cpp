@@ -220,6 +220,8 @@ void Form1::buildWindow()
     setTextColour(warten, QColor(200, 0, 0), QColor(255, 255, 255));
     place(warten, 225, 3885, 840, 555);
     warten->hide();
+    busyNotice = new Notice(this);
+    place(busyNotice, 225, 3885, 840, 555);
 
     // Arrow glyphs that every font has, pointing in opposite directions.
     vergroessern = makeKey(this, "vergroessern", QStringLiteral("\u25B6"), 3375, 3450, 165, 300, kWindowBack);
@@ -742,6 +744,8 @@ std::function<void()> Form1::keyProcedure(const QString &name) const
 void Form1::setFormEnabled(bool on)
 {
     formEnabled_ = on;
+    if (on)
+        busyNotice->withdraw();
     showBusy();
 }
 
@@ -780,6 +784,9 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         return false;
     // A disabled window takes no input, but stays painted as it is.
     if (!formEnabled_) {
+        // Seen, the exchange explains itself; heard, it must be said.
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)
+            busyNotice->say(tr("Datenaustausch – bitte warten"));
         // A drag whose button comes up now sent nothing: the slider must
         // not stay on a value no code went out for.
         if (auto *s = qobject_cast<LevelSlider *>(w); s && event->type() == QEvent::MouseButtonRelease &&

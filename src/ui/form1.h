@@ -228,6 +228,8 @@ public:
     // Controls, named as in the window.
     std::array<KeyLabel *, 9> Quelle{};
     QLabel *warten = nullptr;
+    // Tells a screen reader user why a key press did nothing.
+    Notice *busyNotice = nullptr;
     KeyLabel *vergroessern = nullptr;
     KeyLabel *verkleinern = nullptr;
     ProgressLine *progressA = nullptr;

@@ -403,6 +403,8 @@ QAccessibleInterface *keyAccessibleFactory(const QString &className, QObject *ob
         return new ProgressAccessible(w);
     if (className == QLatin1String("QFrame"))
         return new PanelAccessible(w);
+    if (className == QLatin1String("Notice"))
+        return new QAccessibleWidget(w, QAccessible::Notification);
     return nullptr;
 }
 
@@ -678,4 +680,20 @@ void ChoiceBox::keyPressEvent(QKeyEvent *e)
         QAccessibleTextCursorEvent ev(this, entryCursor_);
         QAccessible::updateAccessibility(&ev);
     }
+}
+
+Notice::Notice(QWidget *parent) : QWidget(parent)
+{
+    installFactory();
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    hide();
+}
+
+void Notice::say(const QString &text)
+{
+    if (isVisible())
+        return;
+    setAccessibleName(text);
+    show();
 }

@@ -175,6 +175,17 @@ private:
 // A horizontal slider whose level handler runs once per completed user
 // action: the release of the mouse button, or a wheel or keyboard move that
 // has come to rest. A value set by code sends nothing.
+// Tells assistive technology something when shown, and draws nothing: a
+// screen reader speaks a notification as it appears.
+class Notice : public QWidget {
+    Q_OBJECT
+public:
+    explicit Notice(QWidget *parent);
+    // Says `text`, unless the notice is out already.
+    void say(const QString &text);
+    void withdraw() { hide(); }
+};
+
 // The window as assistive technology meets it: a frame whose children are
 // what can be seen (controls marked with the property `offTree` are left
 // out), busy while the property `busy` is true.

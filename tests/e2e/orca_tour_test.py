@@ -198,6 +198,10 @@ try:
     # A key pressed: its new state is spoken.
     tab_to(r"^mute check box")
     check("checked" in speech.after("space", seconds=8), "mute pressed: its new state was not spoken")
+    # A key while the window is busy does nothing: the user hears why.
+    wait_for(busy, 35, "the window to be busy")
+    said = speech.after("Tab", window=False)
+    check("bitte warten" in said, "a key pressed while the window was busy went by unsaid: %r" % said)
 
     # The configuration view: a timer list is spoken with its value, and
     # with its new value after a change.
