@@ -241,7 +241,6 @@ void Form1::buildWindow()
 
     progressA = new ProgressLine(this);
     progressA->setAlignment(Qt::AlignCenter);
-    setTextColour(progressA, Qt::white);
     place(progressA, 3855, 60, 3915, 300);
     progressA->setObjectName(QStringLiteral("progressA"));
     setTextColour(progressA, QColor(0xff, 0xd0, 0x60));
