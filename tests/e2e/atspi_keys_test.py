@@ -16,36 +16,9 @@ import time
 
 import pyatspi
 
+from desktop_session import check, failures, start_x_server, wait_for, walk
+
 build, source = sys.argv[1], sys.argv[2]
-failures = []
-
-
-def check(ok, what):
-    if not ok:
-        failures.append(what)
-        print("FAIL:", what)
-
-
-def wait_for(cond, seconds, what):
-    end = time.time() + seconds
-    while time.time() < end:
-        try:
-            value = cond()
-            if value:
-                return value
-        except Exception:  # the tree changes under us while the window builds
-            pass
-        time.sleep(0.1)
-    print("FAIL: timed out waiting for", what)
-    sys.exit(1)
-
-
-def walk(node):
-    for child in node:
-        if child is None:
-            continue
-        yield child
-        yield from walk(child)
 
 
 def showing(node):
@@ -83,19 +56,6 @@ def received(log, code):
         return 0
     with open(log) as f:
         return sum(1 for line in f if line.split()[2:4] == ["received", code])
-
-
-def start_x_server():
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24",
-                               "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as f:
-        number = f.readline().strip()
-    if not number:
-        print("FAIL: Xvfb did not start")
-        sys.exit(1)
-    return server, ":" + number
 
 
 xserver, display = start_x_server()

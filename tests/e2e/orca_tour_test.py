@@ -13,41 +13,9 @@ import time
 
 import pyatspi
 
+from desktop_session import check, failures, start_x_server, wait_for, walk
+
 build, source = sys.argv[1], sys.argv[2]
-failures = []
-
-
-def check(ok, what):
-    if not ok:
-        failures.append(what)
-        print("FAIL:", what)
-
-
-def wait_for(cond, seconds, what):
-    end = time.time() + seconds
-    while time.time() < end:
-        try:
-            value = cond()
-            if value:
-                return value
-        except Exception:  # the tree changes under us while the window builds
-            pass
-        time.sleep(0.1)
-    print("FAIL: timed out waiting for", what)
-    raise SystemExit(1)
-
-
-def start_x_server():
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                               "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as f:
-        number = f.readline().strip()
-    if not number:
-        print("FAIL: Xvfb did not start")
-        sys.exit(1)
-    return server, ":" + number
 
 
 class Speech:
@@ -98,7 +66,7 @@ class Speech:
 
 KEY_ECHO = {"tab", "space", "return"}  # arrow keys are not echoed
 
-xserver, display = start_x_server()
+xserver, display = start_x_server("1024x768")
 xenv = dict(os.environ, DISPLAY=display)
 tmp = tempfile.mkdtemp()
 for name in ("config.dat", "Speicherplatz.txt", "Sendername.txt"):
@@ -135,12 +103,6 @@ try:
     app = wait_for(lambda: next(a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "pelora"), 20,
                    "pelora on the accessibility bus")
     speech.wait_said(r"^Screen reader on", 30)
-
-    def walk(node):
-        for child in node:
-            if child is not None:
-                yield child
-                yield from walk(child)
 
     source_display = wait_for(lambda: next(n for n in walk(app) if n.name == "Source"), 10, "the source display")
     frame = wait_for(lambda: next(n for n in app if n.getRole() == pyatspi.ROLE_FRAME), 10, "the window's frame")

@@ -1,0 +1,50 @@
+# What the screen-reader tests share: checks that are counted, waits that
+# give up, an X server of the test's own, and the accessibility tree.
+import os
+import subprocess
+import sys
+import time
+
+failures = []
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def wait_for(cond, seconds, what):
+    end = time.time() + seconds
+    while time.time() < end:
+        try:
+            value = cond()
+            if value:
+                return value
+        except Exception:  # the tree changes under us while the window builds
+            pass
+        time.sleep(0.1)
+    print("FAIL: timed out waiting for", what)
+    raise SystemExit(1)
+
+
+def start_x_server(size="800x600"):
+    """An X server on a display number it picks itself, so that parallel
+    runs never race for one."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", size + "x24",
+                               "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as f:
+        number = f.readline().strip()
+    if not number:
+        print("FAIL: Xvfb did not start")
+        sys.exit(1)
+    return server, ":" + number
+
+
+def walk(node):
+    for child in node:
+        if child is not None:
+            yield child
+            yield from walk(child)
