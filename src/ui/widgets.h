@@ -107,6 +107,13 @@ public:
 
     QColor foreColor() const { return colours_.fore(); }
     void setForeColor(const QColor &c) { colours_.setFore(c); }
+    // The same text again changes nothing: a line edit would lay it out
+    // anew and tell assistive technology of a change.
+    void setText(const QString &text)
+    {
+        if (text != QLineEdit::text())
+            QLineEdit::setText(text);
+    }
 
     // A read-out that is also a key (the centre keys): it takes the focus
     // by Tab, and Space or Enter click it.

@@ -134,7 +134,12 @@ try:
         check(False, "Tab did not come round in %d presses: %s" % (limit, stops[-5:]))
         return stops
 
+    def log_lines():
+        with open(orca_log, errors="replace") as f:
+            return f.readlines()
+
     # The tuner view: every stop is spoken, by a name and what it is.
+    before_tour = len(log_lines())
     stops = tour(80)
     print("tuner view: %d Tab stops" % len(stops))
     for i, said in enumerate(stops):
@@ -148,6 +153,11 @@ try:
           "the balance read-out was not spoken as a key")
     for said in stops:
         check(not re.match(r"(<<|>>)", said), "a key spoken by its glyph: %r" % said)
+    # Nothing changed on the read-outs while the keyboard went round: nothing
+    # may be reported as changed either.
+    noise = sum(1 for line in log_lines()[before_tour:]
+                if "EVENT MANAGER: object:text-changed" in line and "| Volume level]" in line)
+    check(noise == 0, "%d text changes of the unchanged volume read-out were reported" % noise)
 
     def tab_to(pattern, limit=80):
         for _ in range(limit):
