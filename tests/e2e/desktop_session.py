@@ -24,7 +24,7 @@ def wait_for(cond, seconds, what):
         except Exception:  # the tree changes under us while the window builds
             pass
         time.sleep(0.1)
-    print("FAIL: timed out waiting for", what)
+    check(False, "timed out waiting for %s" % what)
     raise SystemExit(1)
 
 

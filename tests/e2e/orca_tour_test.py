@@ -191,9 +191,15 @@ try:
     tab_to(r"^Stationen einlesen")
     speech.after("space", seconds=8)
     speech.after("Return", window=False)
-    # Without a window manager nobody gives the window back its focus.
-    subprocess.run(["xdotool", "windowfocus", "--sync", window], env=xenv, check=True)
-    said = speech.wait_said(r"^\d+ percent", 30)
+    # Without a window manager nobody gives the window back its focus once
+    # the box has gone; the screen reader says so when it has it again.
+    def window_active_again():
+        heard = len(speech.all())
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=xenv, check=True)
+        time.sleep(2)
+        return any(re.match(r"Ondal Pelora.* frame", s) for s in speech.all()[heard:])
+    wait_for(window_active_again, 30, "the window to be active again after the box")
+    said = speech.wait_said(r"^\d+ percent", 60)
     print("import progress:", said)
 finally:
     for p in reversed(processes):
