@@ -42,6 +42,10 @@ void Form1::requestStatus()
         hifi_.setLineOpen(MSComm1.isOpen());
         MSComm1.discardInput();
         writeCode(cmd::StatusRequest);
+        // Each request gets the watch's full two seconds: a watch already
+        // running (the import's check, an earlier request) would otherwise
+        // judge an answer that has only just begun.
+        testtimer->setEnabled(false);
         testtimer->setEnabled(true);
         // The silence watch starts with the first character of the answer.
         dumpWatch->setEnabled(false);

@@ -214,6 +214,12 @@ finally:
         print("Orca said:")
         for s in speech.all():
             print("   ", s)
+        # What went over the line, for a failure that starts at the device.
+        if os.path.exists(sim_log):
+            print("The simulator's log, last lines:")
+            with open(sim_log, errors="replace") as f:
+                for line in f.readlines()[-25:]:
+                    print("   ", line.rstrip())
     if os.environ.get("ORCA_TOUR_KEEP"):
         print("kept in", tmp)
     else:

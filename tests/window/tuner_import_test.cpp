@@ -131,6 +131,18 @@ TEST_F(ImportTest, DeviceOffAbortsWithItsMessage)
         EXPECT_EQ(c, "0:7");  // only the periodic refresh
 }
 
+TEST_F(ImportTest, RefreshJustBeforeTheCheckIsNoAbsence)
+{
+    startAndSettle();
+    showConfig();  // the periodic refresh starts its 30 s anew here
+    // The refresh goes out 1.9 s into the import's check: its answer has
+    // barely begun when the check's two seconds are up.
+    run(28.1);
+    click(form->StationenEinlesen);
+    ASSERT_GE(messages().size(), 2u);
+    EXPECT_TRUE(messages()[1].text.startsWith(QStringLiteral("Fertig."))) << messages()[1].text.toStdString();
+}
+
 TEST_F(ImportTest, SilentDeviceNeverEmptiesSlots)
 {
     sim::SlotMemory slots = device.state().slots;
