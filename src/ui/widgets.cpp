@@ -204,11 +204,19 @@ public:
     }
 };
 
-// Text that can only be read, for controls whose value screen readers look
-// for as text (and that Qt tells them about as text).
-class ReadOnlyText : public QAccessibleTextInterface {
+// A control whose text can only be read: for controls whose value
+// screen readers look for as text (and that Qt tells them about as text).
+class ReadOnlyText : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
+    using QAccessibleWidget::QAccessibleWidget;
     virtual QString shownText() const = 0;
+
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
 
     QString text(int start, int end) const override { return shownText().mid(start, end - start); }
     int characterCount() const override { return int(shownText().size()); }
@@ -256,18 +264,12 @@ public:
 
 // A read-out that is a key: named by its level and the value it shows, so
 // that a screen reader speaks the new value when a press sets the middle.
-class ReadOutKeyAccessible : public QAccessibleWidget, public ReadOnlyText {
+class ReadOutKeyAccessible : public ReadOnlyText {
 public:
-    explicit ReadOutKeyAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::Button) {}
+    explicit ReadOutKeyAccessible(QWidget *w) : ReadOnlyText(w, QAccessible::Button) {}
 
     TextBox *box() const { return static_cast<TextBox *>(widget()); }
     QString shownText() const override { return box()->text(); }
-    void *interface_cast(QAccessible::InterfaceType t) override
-    {
-        if (t == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(t);
-    }
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
@@ -289,20 +291,14 @@ public:
 // A list of fixed entries: named by what it chooses, with the entry shown
 // as its value and as its text, where screen readers look for it (Qt names
 // a list on Linux by its entry, and has no text for it).
-class ChoiceAccessible : public QAccessibleWidget, public ReadOnlyText {
+class ChoiceAccessible : public ReadOnlyText {
 public:
-    explicit ChoiceAccessible(QWidget *w) : QAccessibleWidget(w, QAccessible::ComboBox) {}
+    explicit ChoiceAccessible(QWidget *w) : ReadOnlyText(w, QAccessible::ComboBox) {}
 
     ChoiceBox *box() const { return static_cast<ChoiceBox *>(widget()); }
     QString shownText() const override { return box()->currentText(); }
     int cursorPosition() const override { return box()->entryCursor(); }
 
-    void *interface_cast(QAccessible::InterfaceType t) override
-    {
-        if (t == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(t);
-    }
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Value)
