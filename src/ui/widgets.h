@@ -179,9 +179,6 @@ private:
     int entryCursor_ = 0;
 };
 
-// A horizontal slider whose level handler runs once per completed user
-// action: the release of the mouse button, or a wheel or keyboard move that
-// has come to rest. A value set by code sends nothing.
 // Tells assistive technology something when shown, and draws nothing: a
 // screen reader speaks a notification as it appears.
 class Notice : public QWidget {
@@ -200,6 +197,9 @@ QAccessibleInterface *windowAccessible(QWidget *window);
 // Tells assistive technology that the window's busy state changed.
 void announceBusy(QWidget *window, bool busy);
 
+// A horizontal slider whose level handler runs once per completed user
+// action: the release of the mouse button, or a wheel or keyboard move that
+// has come to rest. A value set by code sends nothing.
 class LevelSlider : public QSlider {
     Q_OBJECT
 public:
