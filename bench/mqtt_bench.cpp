@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <mosquitto.h>
@@ -108,7 +109,11 @@ int main(int argc, char **argv)
     conf.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\npersistence false\n").arg(port).toUtf8());
     conf.close();
     QProcess broker;
-    broker.start(QStringLiteral("mosquitto"), {QStringLiteral("-c"), conf.fileName()});
+    // An ordinary user's PATH lacks /usr/sbin, where Debian puts the broker.
+    QString mosquittoPath = QStandardPaths::findExecutable(QStringLiteral("mosquitto"));
+    if (mosquittoPath.isEmpty())
+        mosquittoPath = QStandardPaths::findExecutable(QStringLiteral("mosquitto"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+    broker.start(mosquittoPath, {QStringLiteral("-c"), conf.fileName()});
     if (!broker.waitForStarted(5000)) {
         std::fprintf(stderr, "mosquitto is missing\n");
         return 1;

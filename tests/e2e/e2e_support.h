@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -23,6 +24,18 @@ inline QProcessEnvironment programEnv(const QString &dir)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + QDir(dir).filePath(QStringLiteral("no-bus")));
     return env;
+}
+
+// A program the test starts, found on PATH or in the system folders, which
+// an ordinary user's PATH lacks on Debian (mosquitto is in /usr/sbin).
+// Empty when it is nowhere.
+inline QString findTool(const QString &name)
+{
+    QString found = QStandardPaths::findExecutable(name);
+    if (found.isEmpty())
+        found = QStandardPaths::findExecutable(name, {QStringLiteral("/usr/local/sbin"), QStringLiteral("/usr/sbin"),
+                                                      QStringLiteral("/sbin")});
+    return found;
 }
 
 // A copy of the built pelora at `to`: it looks for its data files and COM1

@@ -95,7 +95,7 @@ protected:
         conf.write("user " + QByteArray(me ? me->pw_name : "root") + "\npersistence false\n");
         conf.write(QStringLiteral("listener %1 127.0.0.1\n").arg(port).toUtf8() + brokerConf);
         conf.close();
-        broker.setProgram(QStringLiteral("mosquitto"));
+        broker.setProgram(findTool(QStringLiteral("mosquitto")));
         broker.setArguments({QStringLiteral("-c"), conf.fileName()});
         broker.start();
         ASSERT_TRUE(broker.waitForStarted(5000)) << "mosquitto is missing";
