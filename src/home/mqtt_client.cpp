@@ -325,8 +325,8 @@ void MqttClient::connack(int rc)
         refused_ = QString::fromUtf8(mq::mosquitto_connack_string(rc));
         if (rc == 4 || rc == 5)  // bad user name or password, not authorised
             refused_ += o_.username.isEmpty()
-                               ? QStringLiteral(" (no username is set)")
-                               : QStringLiteral(" (check username \"%1\" and the password file)").arg(o_.username);
+                            ? QStringLiteral(" (no username is set)")
+                            : QStringLiteral(" (check username \"%1\" and the password file)").arg(o_.username);
         return;
     }
     retryMs_ = kFirstRetryMs;
