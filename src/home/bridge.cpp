@@ -203,6 +203,10 @@ QString HomeBridge::configTopic(const QString &component, const QString &object)
 void HomeBridge::connected()
 {
     published_.clear();
+    // Only the program's own command topics, and before "online": the
+    // broker takes packets in order, so whoever sees the program online
+    // can command it at once.
+    client_->subscribe(s_.baseTopic + QStringLiteral("/+/set"));
     client_->publish(s_.baseTopic + QStringLiteral("/availability"), "online", true);
     QStringList now;
     for (const Entity &e : entities_) {
@@ -219,8 +223,6 @@ void HomeBridge::connected()
     setPublishedEntities(iniFile_, now);
     for (const Entity &e : entities_)
         publishState(e);
-    // Only the program's own command topics.
-    client_->subscribe(s_.baseTopic + QStringLiteral("/+/set"));
 }
 
 QStringList HomeBridge::stationOptions() const
