@@ -112,14 +112,6 @@ std::optional<MqttSettings> readMqttSettings(const QString &iniFile, const QStri
     const QString passwordFile = ini.value(QStringLiteral("password_file")).toString().trimmed();
     if (!passwordFile.isEmpty() && !readPassword(passwordFile, &s.password, error))
         return std::nullopt;
-    s.baseTopic = ini.value(QStringLiteral("base_topic"), s.baseTopic).toString().trimmed();
-    s.discoveryPrefix = ini.value(QStringLiteral("discovery_prefix"), s.discoveryPrefix).toString().trimmed();
-    for (const QString *root : {&s.baseTopic, &s.discoveryPrefix}) {
-        if (!goodRoot(*root)) {
-            *error = QStringLiteral("\"%1\" in %2 is no MQTT topic root").arg(*root, iniFile);
-            return std::nullopt;
-        }
-    }
     // The id names the device to Home Assistant: it must stay the same
     // from start to start.
     static const QRegularExpression idForm(QStringLiteral("^[A-Za-z0-9_-]{1,32}$"));
@@ -128,6 +120,16 @@ std::optional<MqttSettings> readMqttSettings(const QString &iniFile, const QStri
         s.id = QString::number(QRandomGenerator::system()->generate64() & 0xFFFFFFFFFFFFull, 16).rightJustified(12, u'0');
         ini.setValue(QStringLiteral("id"), s.id);
         ini.sync();
+    }
+    // Each installation has topics of its own: two on one broker never
+    // hear each other's commands.
+    s.baseTopic = ini.value(QStringLiteral("base_topic"), QStringLiteral("pelora/") + s.id).toString().trimmed();
+    s.discoveryPrefix = ini.value(QStringLiteral("discovery_prefix"), s.discoveryPrefix).toString().trimmed();
+    for (const QString *root : {&s.baseTopic, &s.discoveryPrefix}) {
+        if (!goodRoot(*root)) {
+            *error = QStringLiteral("\"%1\" in %2 is no MQTT topic root").arg(*root, iniFile);
+            return std::nullopt;
+        }
     }
     return s;
 }
