@@ -338,6 +338,10 @@ Remote control for the Sonvera system</translation>
         <source>MQTT wird nicht verwendet.</source>
         <translation>MQTT is not used.</translation>
     </message>
+    <message>
+        <source>Ohne Fenster braucht Pelora MQTT-Einstellungen ([mqtt] in %1) oder einen Session-Bus; so erreicht niemand die Anlage. Ende.</source>
+        <translation>Without a window Pelora needs MQTT settings ([mqtt] in %1) or a session bus; as it is, nobody can reach the hi-fi. Ending.</translation>
+    </message>
 </context>
 <context>
     <name>MemoryImport</name>
