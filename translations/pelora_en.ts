@@ -399,6 +399,37 @@ Slots %1 and %2 could not be read and keep their previous contents.</translation
     </message>
 </context>
 <context>
+    <name>MqttSettings</name>
+    <message>
+        <source>Die MQTT-Passwortdatei %1 ist nicht da.</source>
+        <translation>The MQTT password file %1 is not there.</translation>
+    </message>
+    <message>
+        <source>Die MQTT-Passwortdatei %1 können andere Benutzer lesen; sie muss Ihnen allein gehören (chmod 600 %1).</source>
+        <translation>The MQTT password file %1 can be read by other users; make it yours alone (chmod 600 %1).</translation>
+    </message>
+    <message>
+        <source>Die MQTT-Passwortdatei %1 lässt sich nicht lesen.</source>
+        <translation>The MQTT password file %1 cannot be read.</translation>
+    </message>
+    <message>
+        <source>%1 ist keine Einstellungsdatei.</source>
+        <translation>%1 is not a settings file.</translation>
+    </message>
+    <message>
+        <source>Der MQTT-Port „%1“ in %2 ist keine Portnummer.</source>
+        <translation>The MQTT port &quot;%1&quot; in %2 is no port number.</translation>
+    </message>
+    <message>
+        <source>Die CA-Datei %1 für MQTT über TLS ist nicht da.</source>
+        <translation>The CA file %1 for MQTT over TLS is not there.</translation>
+    </message>
+    <message>
+        <source>„%1“ in %2 taugt nicht als Anfang von MQTT-Topics.</source>
+        <translation>&quot;%1&quot; in %2 is no MQTT topic root.</translation>
+    </message>
+</context>
+<context>
     <name>PortChoice</name>
     <message>
         <source>Port</source>

@@ -1,5 +1,6 @@
 #include "home/mqtt_settings.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -30,19 +31,19 @@ bool readPassword(const QString &file, QString *password, QString *error)
 {
     const QFileInfo info(file);
     if (!info.isFile()) {
-        *error = QStringLiteral("the MQTT password file %1 is not there").arg(file);
+        *error = QCoreApplication::translate("MqttSettings", "Die MQTT-Passwortdatei %1 ist nicht da.").arg(file);
         return false;
     }
     // Group or others may read it: the password is as good as public.
     if (info.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther)) {
-        *error = QStringLiteral("the MQTT password file %1 can be read by other users; "
-                                "make it yours alone (chmod 600 %1)")
+        *error = QCoreApplication::translate("MqttSettings", "Die MQTT-Passwortdatei %1 können andere Benutzer lesen; "
+                                                          "sie muss Ihnen allein gehören (chmod 600 %1).")
                      .arg(file);
         return false;
     }
     QFile f(file);
     if (info.size() > kMaxPasswordFileBytes || !f.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("the MQTT password file %1 cannot be read").arg(file);
+        *error = QCoreApplication::translate("MqttSettings", "Die MQTT-Passwortdatei %1 lässt sich nicht lesen.").arg(file);
         return false;
     }
     QByteArray line = f.readLine(kMaxPasswordFileBytes);
@@ -79,7 +80,7 @@ std::optional<MqttSettings> readMqttSettings(const QString &iniFile, const QStri
     error->clear();
     if (!usable(iniFile)) {
         if (!commandLineHost.isEmpty())
-            *error = QStringLiteral("%1 is not a settings file").arg(iniFile);
+            *error = QCoreApplication::translate("MqttSettings", "%1 ist keine Einstellungsdatei.").arg(iniFile);
         return std::nullopt;
     }
     QSettings ini(iniFile, QSettings::IniFormat);
@@ -98,14 +99,14 @@ std::optional<MqttSettings> readMqttSettings(const QString &iniFile, const QStri
         bool ok = false;
         s.port = port.toInt(&ok);
         if (!ok || s.port < 1 || s.port > 65535) {
-            *error = QStringLiteral("the MQTT port \"%1\" in %2 is no port number").arg(port, iniFile);
+            *error = QCoreApplication::translate("MqttSettings", "Der MQTT-Port „%1“ in %2 ist keine Portnummer.").arg(port, iniFile);
             return std::nullopt;
         }
     } else {
         s.port = s.tls.isEmpty() ? 1883 : 8883;
     }
     if (!s.tls.isEmpty() && s.tls != QLatin1String("system") && !QFileInfo(s.tls).isFile()) {
-        *error = QStringLiteral("the CA file %1 for MQTT over TLS is not there").arg(s.tls);
+        *error = QCoreApplication::translate("MqttSettings", "Die CA-Datei %1 für MQTT über TLS ist nicht da.").arg(s.tls);
         return std::nullopt;
     }
     s.username = ini.value(QStringLiteral("username")).toString();
@@ -127,7 +128,7 @@ std::optional<MqttSettings> readMqttSettings(const QString &iniFile, const QStri
     s.discoveryPrefix = ini.value(QStringLiteral("discovery_prefix"), s.discoveryPrefix).toString().trimmed();
     for (const QString *root : {&s.baseTopic, &s.discoveryPrefix}) {
         if (!goodRoot(*root)) {
-            *error = QStringLiteral("\"%1\" in %2 is no MQTT topic root").arg(*root, iniFile);
+            *error = QCoreApplication::translate("MqttSettings", "„%1“ in %2 taugt nicht als Anfang von MQTT-Topics.").arg(*root, iniFile);
             return std::nullopt;
         }
     }
