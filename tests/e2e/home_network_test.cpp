@@ -106,7 +106,7 @@ protected:
     {
         subOut.clear();
         seen.clear();
-        sub.setProgram(QStringLiteral("mosquitto_sub"));
+        sub.setProgram(findTool(QStringLiteral("mosquitto_sub")));
         sub.setArguments(QStringList{QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
                                      QString::number(port), QStringLiteral("-v"), QStringLiteral("-t"),
                                      QStringLiteral("#")} +
@@ -192,7 +192,7 @@ protected:
     void publish(const QString &topic, const QByteArray &payload, bool lines = false)
     {
         QProcess p;
-        p.start(QStringLiteral("mosquitto_pub"), QStringList{QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
+        p.start(findTool(QStringLiteral("mosquitto_pub")), QStringList{QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
                                                              QStringLiteral("-p"), QString::number(port),
                                                              QStringLiteral("-t"), topic,
                                                              lines ? QStringLiteral("-l") : QStringLiteral("-s")} +
@@ -432,7 +432,7 @@ protected:
     {
         QProcess p;
         p.setWorkingDirectory(dir.path());
-        p.start(program, args);
+        p.start(findTool(program), args);
         return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     }
 
