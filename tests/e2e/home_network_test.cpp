@@ -8,10 +8,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QElapsedTimer>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <pwd.h>
+#include <map>
+#include <memory>
 #include <set>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -61,6 +66,10 @@ protected:
     // mosquitto_sub's and mosquitto_pub's login, if the broker wants one.
     QStringList clientLogin;
     QByteArray peloraErr;  // pelora's stderr, when startPelora keeps it
+    QProcess bus;
+    QString busAddress;  // a private session bus, once startBus ran
+    // mosquitto_pub -l, one a topic, connected ahead of the line they send.
+    std::map<QString, std::unique_ptr<QProcess>> linePubs;
 
     void SetUp() override
     {
@@ -74,7 +83,12 @@ protected:
 
     void TearDown() override
     {
-        for (QProcess *p : {&pelora, &sub, &broker}) {
+        for (auto &[topic, p] : linePubs)
+            p->closeWriteChannel();
+        for (auto &[topic, p] : linePubs)
+            if (!p->waitForFinished(3000))
+                p->kill();
+        for (QProcess *p : {&pelora, &sub, &broker, &bus}) {
             if (p->state() != QProcess::NotRunning) {
                 p->terminate();
                 if (!p->waitForFinished(5000))
@@ -121,6 +135,8 @@ protected:
     {
         QProcessEnvironment env = programEnv(dir.path());
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // --headless picks its own
+        if (!busAddress.isEmpty())
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
         if (keepErr)
             env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("pelora.*.debug=true"));
         peloraErr.clear();
@@ -219,6 +235,129 @@ protected:
             if (c != "0:7")
                 out.push_back(c);
         return out;
+    }
+
+    void startBus()
+    {
+        bus.setProgram(QStringLiteral("dbus-daemon"));
+        bus.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        bus.start();
+        ASSERT_TRUE(bus.waitForStarted(5000)) << "dbus-daemon is missing";
+        ASSERT_TRUE(QTest::qWaitFor([this] { return bus.canReadLine(); }, 5000));
+        busAddress = QString::fromLatin1(bus.readLine()).trimmed();
+    }
+
+    // mosquitto_pub -l on pelora/<object>/set, connected ahead of the
+    // lines it sends, so that two commands can leave 50 ms apart.
+    QProcess *publisher(const QString &object)
+    {
+        const QString topic = QStringLiteral("pelora/%1/set").arg(object);
+        auto &p = linePubs[topic];
+        if (!p) {
+            p = std::make_unique<QProcess>();
+            p->start(QStringLiteral("mosquitto_pub"),
+                     QStringList{QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                                 QString::number(port), QStringLiteral("-t"), topic, QStringLiteral("-l")});
+            p->waitForStarted(5000);
+            QTest::qWait(300);
+        }
+        return p.get();
+    }
+    void send(const QString &object, const QByteArray &payload)
+    {
+        QProcess *p = publisher(object);
+        p->write(payload + '\n');
+        p->waitForBytesWritten(1000);
+    }
+
+    // One command or two 50 ms apart, the command codes the device must get
+    // for them (status requests aside), and how long the procedures wait.
+    struct Step {
+        QString object;
+        QByteArray payload;
+        std::vector<std::string> codes;
+        int waitsMs = 0;
+        QString object2 = {};
+        QByteArray payload2 = {};
+    };
+
+    // Each step's codes arrive, and nothing else, before the next is sent
+    // after the procedure's wait; a frozen program fails here, not later.
+    void runSteps(const std::vector<Step> &steps)
+    {
+        for (const Step &s : steps) {
+            publisher(s.object);
+            if (!s.object2.isEmpty())
+                publisher(s.object2);
+            const size_t mark = commandCodes().size();
+            QElapsedTimer sent;
+            sent.start();
+            send(s.object, s.payload);
+            if (!s.object2.isEmpty()) {
+                QTest::qWait(int(std::max<qint64>(0, 50 - sent.elapsed())));
+                send(s.object2, s.payload2);
+            }
+            ASSERT_TRUE(codesSince(mark, s.codes, sent, s.waitsMs))
+                << qPrintable(s.object) << " " << s.payload.constData() << " " << qPrintable(s.object2) << " "
+                << s.payload2.constData();
+        }
+    }
+
+    // The command codes after `mark` become `want`, and `waitsMs` has passed
+    // since `sent`.
+    ::testing::AssertionResult codesSince(size_t mark, const std::vector<std::string> &want, const QElapsedTimer &sent,
+                                          int waitsMs = 0)
+    {
+        std::vector<std::string> got;
+        const bool ok = QTest::qWaitFor(
+            [&] {
+                const std::vector<std::string> all = commandCodes();
+                got.assign(all.begin() + qsizetype(std::min(mark, all.size())), all.end());
+                return got == want && sent.elapsed() >= waitsMs;
+            },
+            waitsMs + 12000);
+        if (ok)
+            return ::testing::AssertionSuccess();
+        std::string text = "\n  want: ";
+        for (const auto &c : want)
+            text += c + ' ';
+        text += "\n  got:  ";
+        for (const auto &c : got)
+            text += c + ' ';
+        return ::testing::AssertionFailure() << text << "\n  pelora "
+                                             << (pelora.state() == QProcess::Running ? "runs" : "has ended");
+    }
+
+    // SIGTERM is answered within 2 s with status 0, whatever ran before.
+    void endsOnSigterm()
+    {
+        pelora.terminate();
+        const bool ended = pelora.waitForFinished(2000);
+        EXPECT_TRUE(ended) << "SIGTERM went unanswered for 2 s";
+        if (ended) {
+            EXPECT_EQ(pelora.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(pelora.exitCode(), 0);
+        }
+    }
+
+    QJsonObject discovered(const QString &component, const QString &object)
+    {
+        read();
+        const QString end = QStringLiteral("/%1/config").arg(object);
+        for (const Message &m : seen)
+            if (m.topic.startsWith(QStringLiteral("homeassistant/%1/").arg(component)) && m.topic.endsWith(end))
+                return QJsonDocument::fromJson(m.payload).object();
+        return {};
+    }
+
+    // Online, the first status decoded and what the start sends sent.
+    void startAndSettle()
+    {
+        startSub();
+        startPelora();
+        ASSERT_TRUE(waitMessage(QStringLiteral("pelora/availability"), "online"));
+        ASSERT_TRUE(waitMessage(QStringLiteral("pelora/source/state"), "fm"));
+        QTest::qWait(1500);
     }
 };
 
@@ -383,6 +522,173 @@ TEST_F(HomeNetworkTest, HeadlessStartFailuresExitOneWithTheReason)
     EXPECT_EQ(readable, 1);
     EXPECT_TRUE(readableErr.contains(QLatin1String("mqtt-password"))) << qPrintable(readableErr);
     EXPECT_FALSE(readableErr.contains(QLatin1String("hunter2"))) << qPrintable(readableErr);
+}
+
+std::vector<std::string> times(const char *code, int n)
+{
+    return std::vector<std::string>(size_t(n), code);
+}
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string> &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Every station key by its caption, as a click runs it: slots 1-10 send
+// their preset code once, slots 11-29 repeat the code of slot n-10 or n-20
+// 15 or 25 times while the procedure waits 3.6 or 5.6 s, and a key on the
+// other band switches the source first. The data files' memory: FM in
+// slots 1-22, 28 and 29, AM in 24-26, the rest empty.
+TEST_F(HomeNetworkTest, EveryStationKeySendsWhatItsClickSends)
+{
+    startAndSettle();
+    const std::vector<Step> keys = {
+        {"station", "87.90", {"096"}},
+        {"station", "88.40", {"095"}},
+        {"station", "89.00", {"094"}},
+        {"station", "90.40", {"093"}},
+        {"station", "91.50", {"092"}},
+        {"station", "92.20", {"09>"}},
+        {"station", "93.70", {"09="}},
+        {"station", "94.50", {"09<"}},
+        {"station", "95.80", {"09;"}},
+        {"station", "96.30", {"09:"}},
+        {"station", "97.30", times("096", 15), 3600},
+        {"station", "98.50", times("095", 15), 3600},
+        {"station", "99.40", times("094", 15), 3600},
+        {"station", "100.80", times("093", 15), 3600},
+        {"station", "101.30", times("092", 15), 3600},
+        {"station", "102.70", times("09>", 15), 3600},
+        {"station", "103.20", times("09=", 15), 3600},
+        {"station", "104.00", times("09<", 15), 3600},
+        {"station", "105.20", times("09;", 15), 3600},
+        {"station", "106.40", times("09:", 15), 3600},
+        {"station", "107.10", times("096", 25), 5600},
+        {"station", "107.70", times("095", 25), 5600},
+        {"station", "key 23", {}},
+        {"station", "1440", std::vector<std::string>{"0<9"} + times("093", 25), 6100},
+        {"station", "549", times("092", 25), 5600},
+        {"station", "891", times("09>", 25), 5600},
+        {"station", "key 27", {}},
+        {"station", "92.80", std::vector<std::string>{"0<9", "0<<"} + times("09<", 25), 6100},
+        {"station", "106.90", times("09;", 25), 5600},
+        {"station", "key 30", {}},
+    };
+    QJsonArray captions;
+    for (const Step &k : keys)
+        captions.append(QString::fromUtf8(k.payload));
+    EXPECT_EQ(discovered(QStringLiteral("select"), QStringLiteral("station"))[QStringLiteral("options")].toArray(), captions);
+    runSteps(keys);
+    endsOnSigterm();
+}
+
+// Buttons whose procedures wait: the tuner's steps (a flash, a settling
+// wait and a status request), a band change, every key of the player
+// panels (a 0.3 s flash), and presses 50 ms apart, the second arriving
+// inside the first one's wait.
+TEST_F(HomeNetworkTest, WaitingButtonsAndPressesFiftyMsApart)
+{
+    startAndSettle();
+    const std::map<QString, const char *> transport = {
+        {"tape_start", "0:6"},  {"tape_stop", "0:4"},        {"tape_pause", "0:5"},       {"tape_rec", "0:>"},
+        {"tape_back", "0:3"},   {"tape_forward", "0:2"},     {"tape_set", "0:;"},         {"tape_reset", "0::"},
+        {"tape_memo", "0:<"},   {"tape_a_spce", "0:="},      {"cd_start", "026"},         {"cd_stop", "024"},
+        {"cd_back", "02:"},     {"cd_forward", "022"},       {"cd_pause", "025"},         {"cd_skip_back", "02;"},
+        {"cd_skip__forward", "02:"}, {"cd_a_b", "03>"},       {"cd_repeat", "0:="},        {"cd_time", "03<"},
+        {"cd_clear", "02>"},    {"cd_set", "02="},           {"cd_goto", "02<"},          {"phono_start_stop", "0:6"},
+        {"phono_lift", "0:5"},  {"phono_back", "0:3"},       {"phono_forward", "0:2"},
+    };
+    QStringList buttons;
+    read();
+    for (const Message &m : seen) {
+        const QString object = m.topic.section(u'/', 3, 3);
+        if (m.topic.startsWith(QLatin1String("homeassistant/button/")) &&
+            (object.startsWith(QLatin1String("tape_")) || object.startsWith(QLatin1String("cd_")) ||
+             object.startsWith(QLatin1String("phono_"))))
+            buttons << object;
+    }
+    QStringList known;
+    for (const auto &[object, code] : transport)
+        known << object;
+    buttons.sort();
+    EXPECT_EQ(buttons.join(u' ').toStdString(), known.join(u' ').toStdString());
+
+    std::vector<Step> steps = {
+        {"seek_up", "PRESS", {"0:2"}, 1600},
+        {"seek_down", "PRESS", {"0:3"}, 1600},
+        {"preset_up", "PRESS", {"097"}, 600},
+        {"preset_down", "PRESS", {"098"}, 600},
+        {"source", "am", {"0<9"}, 500},
+        {"source", "fm", {"0<9", "0<<"}, 500},
+    };
+    for (const auto &[object, code] : transport)
+        steps.push_back({object, "PRESS", {code}, 300});
+    const std::vector<Step> pairs = {
+        {"cd_start", "PRESS", {"026", "026"}, 600, "cd_start", "PRESS"},
+        {"tape_start", "PRESS", {"0:6", "0:4"}, 600, "tape_stop", "PRESS"},
+        {"seek_up", "PRESS", {"0:2", "097"}, 2200, "preset_up", "PRESS"},
+        {"source", "am", {"0<9", "0<9", "0<<"}, 1000, "source", "fm"},
+        {"station", "97.30", times("096", 15) + std::vector<std::string>{"024"}, 3900, "cd_stop", "PRESS"},
+        {"phono_lift", "PRESS", std::vector<std::string>{"0:5"} + times("096", 15), 3900, "station", "97.30"},
+    };
+    steps.insert(steps.end(), pairs.begin(), pairs.end());
+    runSteps(steps);
+    endsOnSigterm();
+}
+
+// Media-player calls while a station key's procedure waits: the bus is
+// answered at once, and each call runs as its click would once the key is
+// done. The calls' replies wait for that.
+TEST_F(HomeNetworkTest, MediaPlayerCallsDuringAStationKeysWait)
+{
+    startBus();
+    startAndSettle();
+    QDBusConnection probe = QDBusConnection::connectToBus(busAddress, QStringLiteral("e2e-probe"));
+    ASSERT_TRUE(probe.isConnected());
+    const auto volumeAnswersQuickly = [&] {
+        QElapsedTimer t;
+        t.start();
+        const QDBusMessage reply = probe.call(
+            QDBusMessage::createMethodCall(QStringLiteral("org.mpris.MediaPlayer2.pelora"),
+                                           QStringLiteral("/org/mpris/MediaPlayer2"),
+                                           QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"))
+                << QStringLiteral("org.mpris.MediaPlayer2.Player") << QStringLiteral("Volume"),
+            QDBus::Block, 2000);
+        return reply.type() == QDBusMessage::ReplyMessage && t.elapsed() < 500;
+    };
+    ASSERT_TRUE(volumeAnswersQuickly());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
+
+    // Volume 0.5 is level 41, from 30: eleven steps up and one more.
+    const struct {
+        QByteArray key;
+        std::vector<std::string> keyCodes;
+        QStringList call;
+        std::vector<std::string> callCodes;
+    } rounds[] = {
+        {"100.80", times("093", 15), {QStringLiteral("volume"), QStringLiteral("0.5")}, times("0<3", 12)},
+        {"101.30", times("092", 15), {QStringLiteral("next")}, {"097"}},
+    };
+    for (const auto &r : rounds) {
+        const size_t mark = commandCodes().size();
+        QElapsedTimer sent;
+        sent.start();
+        send(QStringLiteral("station"), r.key);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return commandCodes().size() > mark; }, 5000))
+            << "station " << r.key.constData() << " sent nothing";
+        QProcess call;
+        call.setProcessEnvironment(env);
+        call.start(QStringLiteral("playerctl"), QStringList{QStringLiteral("-p"), QStringLiteral("pelora")} + r.call);
+        ASSERT_TRUE(call.waitForStarted(5000)) << "playerctl is missing";
+        QTest::qWait(200);
+        EXPECT_TRUE(volumeAnswersQuickly()) << "during " << r.key.constData();
+        EXPECT_TRUE(codesSince(mark, r.keyCodes + r.callCodes, sent, 3600)) << qPrintable(r.call.join(u' '));
+        ASSERT_TRUE(call.waitForFinished(10000));
+        EXPECT_EQ(call.exitCode(), 0) << qPrintable(r.call.join(u' ')) << " " << call.readAllStandardError().constData();
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("e2e-probe"));
+    endsOnSigterm();
 }
 
 // A broker that wants a login on both listeners, the second one over TLS,
