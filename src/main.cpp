@@ -4,6 +4,7 @@
 #include "desktop/media_player.h"
 #include "desktop/mpris_service.h"
 #include "desktop/port_choice.h"
+#include "desktop/service_notify.h"
 #include "desktop/settings.h"
 #include "home/bridge.h"
 #include "home/mqtt_settings.h"
@@ -140,7 +141,10 @@ int main(int argc, char **argv)
     if (!cmd.headless)
         restorePosition(form, settings);
     form.show();
+    desktop::ServiceNotifier systemd(platform);
+    systemd.ready();
     const int rc = app.exec();
+    systemd.stopping();
     form.Form_Unload();  // also when the session ends without a close event
     if (bridge)
         bridge->close();

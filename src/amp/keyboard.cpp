@@ -27,12 +27,13 @@ bool Form1::mediaKey_Press(int key)
 {
     // The keyboard's own volume keys do what "+", "-" and "mute" do; its
     // media keys drive the player that is the source, as the desktop's
-    // media-player interface does.
+    // media-player interface does. They come from outside the window's
+    // controls, so they go through the door like the desktop's calls.
     model::Call call;
     switch (key) {
-    case Qt::Key_VolumeUp: Form_KeyPress('+'); return true;
-    case Qt::Key_VolumeDown: Form_KeyPress('-'); return true;
-    case Qt::Key_VolumeMute: muteK_Click(); return true;
+    case Qt::Key_VolumeUp: door_->stepVolume(true); return true;
+    case Qt::Key_VolumeDown: door_->stepVolume(false); return true;
+    case Qt::Key_VolumeMute: door_->pressKey(QStringLiteral("muteK")); return true;
     case Qt::Key_MediaPlay: call = model::Call::Play; break;
     case Qt::Key_MediaPause: call = model::Call::Pause; break;
     case Qt::Key_MediaTogglePlayPause: call = model::Call::PlayPause; break;
@@ -41,6 +42,6 @@ bool Form1::mediaKey_Press(int key)
     case Qt::Key_MediaPrevious: call = model::Call::Previous; break;
     default: return false;
     }
-    playerCall(call);
+    door_->callPlayer(call);
     return true;
 }

@@ -217,9 +217,9 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
         bus.send(message.createErrorReply(name, text));
         return true;
     };
-    // Calls that run window procedures start from the event loop, after
-    // this delivery has returned: a handler that waits must not hold up
-    // the bus connection, which is locked while a message is delivered.
+    // Calls that run window procedures go through the door, which runs
+    // them from the event loop after this delivery has returned: a handler
+    // that waits must not hold up the bus connection.
     auto unknownMethod = [&] {
         return error(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
                      QStringLiteral("No such method: %1.%2").arg(iface, member));
@@ -227,10 +227,6 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
     auto cannotPause = [&] {
         return error(QStringLiteral("org.freedesktop.DBus.Error.NotSupported"),
                      QStringLiteral("The source that plays cannot pause"));
-    };
-    auto later = [this](std::function<void()> fn) {
-        QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
-        return true;
     };
 
     if (iface == kPropertiesInterface) {
@@ -264,14 +260,16 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
                 if (!ok)
                     return error(QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"),
                                  QStringLiteral("Volume is a number"));
-                return later([this, v, done = replyWhenDone(message, connection)] { player_.setVolume(v, done); });
+                player_.setVolume(v, replyWhenDone(message, connection));
+                return true;
             }
             if (which == kPlayerInterface && name == QLatin1String("Rate")) {
                 // The only rate is 1; a rate of 0 asks for a pause.
                 if (value.toDouble() == 0.0) {
                     if (!player_.state().can.canPause)
                         return cannotPause();
-                    return later([this, done = replyWhenDone(message, connection)] { player_.call(Call::Pause, done); });
+                    player_.call(Call::Pause, replyWhenDone(message, connection));
+                    return true;
                 }
                 return reply();
             }
@@ -311,7 +309,8 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
             // What cannot pause says so, rather than doing nothing.
             if ((c == Call::Pause || c == Call::PlayPause) && !player_.state().can.canPause)
                 return cannotPause();
-            return later([this, c = c, done = replyWhenDone(message, connection)] { player_.call(c, done); });
+            player_.call(c, replyWhenDone(message, connection));
+            return true;
         }
         // Nothing to seek in: these have no effect.
         if (member == QLatin1String("Seek") || member == QLatin1String("SetPosition"))

@@ -139,6 +139,7 @@ HomeBridge::HomeBridge(model::Door &door, platform::Platform &platform, MqttSett
     o.clientId = QStringLiteral("pelora-") + s_.id;
     o.willTopic = s_.baseTopic + QStringLiteral("/availability");
     o.willPayload = "offline";
+    o.maxPayload = kMaxPayloadBytes;
     client_ = std::make_unique<MqttClient>(plat_, o);
     client_->onConnected = [this] { connected(); };
     client_->onMessage = [this](const QString &t, const QByteArray &p) { message(t, p); };

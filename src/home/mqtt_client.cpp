@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 namespace home {
 
@@ -22,6 +23,20 @@ QString reason(int rc)
 }
 
 }  // namespace
+
+// A connect on its thread. The client may go while it runs: the thread then
+// ends the libmosquitto handle itself.
+struct MqttClient::ConnectJob {
+    std::mutex lock;
+    mosquitto *m = nullptr;
+    bool reconnect = false;
+    QByteArray host;
+    int port = 0;
+    int rc = MOSQ_ERR_SUCCESS;
+    int error = 0;  // errno after a failed try
+    bool finished = false;
+    bool abandoned = false;
+};
 
 MqttClient::MqttClient(platform::Platform &platform, Options options)
     : plat_(platform), o_(std::move(options)), housekeeping_(plat_.makeTimer()), retry_(plat_.makeTimer()),
@@ -50,6 +65,14 @@ MqttClient::~MqttClient()
     retry_->onTick = nullptr;
     more_->onTick = nullptr;
     watch_.reset();
+    if (job_) {
+        // A lookup may hang for long: the program's end does not wait for it.
+        const std::lock_guard<std::mutex> g(job_->lock);
+        if (!job_->finished) {
+            job_->abandoned = true;
+            m_ = nullptr;
+        }
+    }
     if (m_)
         mq::mosquitto_destroy(m_);
 }
@@ -105,14 +128,49 @@ void MqttClient::connectNow()
     setState(State::Connecting);
     refused_.clear();
     tlsError_.clear();
-    const int rc = everConnected_ || fd_ >= 0 ? mq::mosquitto_reconnect_async(m_)
-                                             : mq::mosquitto_connect_async(m_, o_.host.toUtf8().constData(), o_.port,
-                                                                       kKeepaliveSeconds);
+    auto job = std::make_shared<ConnectJob>();
+    job->m = m_;
     // The connect of a first try counts as the first connection: later
     // tries reconnect with the same host and options.
+    job->reconnect = everConnected_ || fd_ >= 0;
+    job->host = o_.host.toUtf8();
+    job->port = o_.port;
     everConnected_ = true;
-    if (rc != MOSQ_ERR_SUCCESS) {
-        lost(failure(rc));
+    job_ = job;
+    // The name lookup and the start of the TCP and TLS connect may wait for
+    // the network; the event loop does not. Nothing else touches the
+    // handle meanwhile: while connecting, no socket is watched, no timer
+    // runs and nothing is published.
+    plat_.inBackground(
+        [job] {
+            errno = 0;
+            const int rc = job->reconnect ? mq::mosquitto_reconnect_async(job->m)
+                                          : mq::mosquitto_connect_async(job->m, job->host.constData(), job->port,
+                                                                        kKeepaliveSeconds);
+            const int error = errno;
+            const std::lock_guard<std::mutex> g(job->lock);
+            job->rc = rc;
+            job->error = error;
+            job->finished = true;
+            if (job->abandoned)
+                mq::mosquitto_destroy(job->m);
+        },
+        [this, job, alive = std::weak_ptr<bool>(alive_)] {
+            if (!alive.expired())
+                connectDone(job);
+        });
+}
+
+void MqttClient::connectDone(const std::shared_ptr<ConnectJob> &job)
+{
+    if (job != job_)
+        return;
+    job_.reset();
+    if (state_ != State::Connecting)
+        return;
+    if (job->rc != MOSQ_ERR_SUCCESS) {
+        errno = job->error;
+        lost(failure(job->rc));
         return;
     }
     housekeeping_->setEnabled(true);
@@ -132,11 +190,15 @@ void MqttClient::readable()
         }
         errno = 0;
         const int rc = mq::mosquitto_loop_read(m_, 1);
+        const int error = errno;
+        // A refusal's reason is noted before the loss is reported.
+        deliver();
         if (rc != MOSQ_ERR_SUCCESS || mq::mosquitto_socket(m_) < 0) {
+            errno = error;
             after(rc == MOSQ_ERR_SUCCESS ? MOSQ_ERR_CONN_LOST : rc);
             return;
         }
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
+        if (error == EAGAIN || error == EWOULDBLOCK)
             break;
     }
     after(MOSQ_ERR_SUCCESS);
@@ -144,12 +206,33 @@ void MqttClient::readable()
 
 void MqttClient::writable()
 {
-    after(mq::mosquitto_loop_write(m_, 1));
+    const int rc = mq::mosquitto_loop_write(m_, 1);
+    deliver();
+    after(rc);
 }
 
 void MqttClient::housekeeping()
 {
-    after(mq::mosquitto_loop_misc(m_));
+    const int rc = mq::mosquitto_loop_misc(m_);
+    deliver();
+    after(rc);
+}
+
+void MqttClient::deliver()
+{
+    // What is handled here may publish, which calls after(): not again here.
+    if (delivering_)
+        return;
+    delivering_ = true;
+    while (!notes_.empty()) {
+        Note n = std::move(notes_.front());
+        notes_.pop_front();
+        if (n.connack)
+            connack(n.rc);
+        else if (onMessage)
+            onMessage(n.topic, n.payload);
+    }
+    delivering_ = false;
 }
 
 void MqttClient::after(int rc)
@@ -231,33 +314,41 @@ QString MqttClient::failure(int rc) const
 
 void MqttClient::connectCallback(mosquitto *, void *self, int rc)
 {
-    auto *c = static_cast<MqttClient *>(self);
+    static_cast<MqttClient *>(self)->notes_.push_back({true, rc, {}, {}});
+}
+
+void MqttClient::connack(int rc)
+{
     if (rc != 0) {
         // The broker closes the connection after a refusal; the reason is
         // kept for the report of the loss.
-        c->refused_ = QString::fromUtf8(mq::mosquitto_connack_string(rc));
+        refused_ = QString::fromUtf8(mq::mosquitto_connack_string(rc));
         if (rc == 4 || rc == 5)  // bad user name or password, not authorised
-            c->refused_ += c->o_.username.isEmpty()
-                               ? QStringLiteral(" (no username is set)")
-                               : QStringLiteral(" (check username \"%1\" and the password file)").arg(c->o_.username);
+            refused_ += o_.username.isEmpty()
+                            ? QStringLiteral(" (no username is set)")
+                            : QStringLiteral(" (check username \"%1\" and the password file)").arg(o_.username);
         return;
     }
-    c->retryMs_ = kFirstRetryMs;
-    c->failing_ = false;
-    qCInfo(lcHome).noquote() << "MQTT broker" << QStringLiteral("%1:%2").arg(c->o_.host).arg(c->o_.port)
+    retryMs_ = kFirstRetryMs;
+    failing_ = false;
+    qCInfo(lcHome).noquote() << "MQTT broker" << QStringLiteral("%1:%2").arg(o_.host).arg(o_.port)
                              << "connected";
-    c->setState(State::Connected);
-    if (c->onConnected)
-        c->onConnected();
+    setState(State::Connected);
+    if (onConnected)
+        onConnected();
 }
 
 void MqttClient::messageCallback(mosquitto *, void *self, const mosquitto_message *message)
 {
     auto *c = static_cast<MqttClient *>(self);
-    if (!c->onMessage || !message->topic)
+    if (!message->topic)
         return;
-    c->onMessage(QString::fromUtf8(message->topic),
-                 QByteArray(static_cast<const char *>(message->payload), std::max(message->payloadlen, 0)));
+    // The length first: a huge payload is never copied whole.
+    int length = std::max(message->payloadlen, 0);
+    if (c->o_.maxPayload > 0)
+        length = std::min(length, c->o_.maxPayload + 1);
+    c->notes_.push_back({false, 0, QString::fromUtf8(message->topic),
+                         QByteArray(static_cast<const char *>(message->payload), length)});
 }
 
 void MqttClient::logCallback(mosquitto *, void *self, int level, const char *text)

@@ -3,14 +3,21 @@
 // event loop: the socket is watched for reading (and for writing only while
 // libmosquitto has bytes waiting), and libmosquitto's housekeeping (the
 // keepalive ping) runs on a timer only while a connection is up or being
-// made. No thread of its own. A lost or refused connection is tried again
-// after 1 s, 2 s, 4 s, ... up to 60 s between tries.
+// made. Only the connect, which looks the broker's name up and may wait
+// for the network, runs on a thread of its own. A lost or refused
+// connection is tried again after 1 s, 2 s, 4 s, ... up to 60 s between
+// tries.
+//
+// libmosquitto's callbacks only note what happened; it is handled once the
+// library call has returned, so no handler ever calls into the library
+// from inside it.
 
 #include "platform/platform.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -30,6 +37,9 @@ public:
         QString clientId;
         QString willTopic;  // retained "offline" when the connection dies
         QByteArray willPayload;
+        // Longer payloads reach onMessage cut to one byte over this, so
+        // that the receiver refuses them without a big copy (0: no cut).
+        int maxPayload = 0;
     };
     static constexpr int kKeepaliveSeconds = 60;
     static constexpr int kFirstRetryMs = 1000;
@@ -61,11 +71,23 @@ public:
 
 private:
     enum class State { Idle, Connecting, Connected, Waiting };
+    // What a callback noted: a CONNACK's code, or a message.
+    struct Note {
+        bool connack = false;
+        int rc = 0;
+        QString topic;
+        QByteArray payload;
+    };
+    struct ConnectJob;
     static void connectCallback(mosquitto *, void *self, int rc);
     static void messageCallback(mosquitto *, void *self, const mosquitto_message *message);
     static void logCallback(mosquitto *, void *self, int level, const char *text);
 
     void connectNow();
+    void connectDone(const std::shared_ptr<ConnectJob> &job);
+    // Handles what the callbacks noted during the last library call.
+    void deliver();
+    void connack(int rc);
     void readable();
     void writable();
     void housekeeping();
@@ -93,6 +115,10 @@ private:
     QString why_;
     QString refused_;   // the broker's answer to the last CONNECT, if a refusal
     QString tlsError_;  // what OpenSSL said when the last try's TLS failed
+    std::deque<Note> notes_;
+    bool delivering_ = false;
+    std::shared_ptr<ConnectJob> job_;  // the connect on its thread, while it runs
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace home

@@ -91,6 +91,8 @@ void Form1::Form_Unload()
     if (unloaded_)
         return;
     unloaded_ = true;
+    // Requests from outside that still wait are dropped without a word.
+    door_->close();
     MSComm1.close();
     saveConfiguration();
 }

@@ -4,24 +4,69 @@
 
 #include <QApplication>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 namespace model {
 
-Door::Door(Form1 &form) : form_(form), timer_(form.plat.makeTimer())
+namespace {
+
+int procedureDepth = 0;
+// The doors of the windows there are (tests build several in turn).
+std::vector<Door *> &doors()
 {
-    timer_->setInterval(kPollMs);
-    timer_->onTick = [this] { poll(); };
+    static std::vector<Door *> all;
+    return all;
+}
+
+}  // namespace
+
+Door::ProcedureScope::ProcedureScope()
+{
+    ++procedureDepth;
+}
+
+Door::ProcedureScope::~ProcedureScope()
+{
+    if (--procedureDepth == 0)
+        for (Door *d : doors())
+            d->wake();
+}
+
+int Door::ProcedureScope::depth()
+{
+    return procedureDepth;
+}
+
+Door::Door(Form1 &form) : form_(form), next_(form.plat.makeTimer()), deadline_(form.plat.makeTimer())
+{
+    // One millisecond: a timer of interval 0 is a stopped one on the
+    // virtual backend.
+    next_->setInterval(1);
+    next_->onTick = [this] {
+        next_->setEnabled(false);
+        runNext();
+    };
+    deadline_->onTick = [this] {
+        deadline_->setEnabled(false);
+        refuseExpired();
+        armDeadline();
+    };
+    // The gate opens when the window stops being busy: a wait ends, the
+    // window is enabled again.
+    QObject::connect(&form_.hifi(), &HifiModel::busyChanged, &form_, [this](bool busy) {
+        if (!busy)
+            wake();
+    });
+    doors().push_back(this);
 }
 
 Door::~Door()
 {
-    timer_->onTick = nullptr;
-    // Nobody will run them now: tell the callers.
-    while (!queue_.empty()) {
-        Pending p = std::move(queue_.front());
-        queue_.pop_front();
-        if (p.done)
-            p.done(false);
-    }
+    std::erase(doors(), this);
+    next_->onTick = nullptr;
+    deadline_->onTick = nullptr;
 }
 
 const HifiModel &Door::model() const
@@ -32,7 +77,7 @@ const HifiModel &Door::model() const
 bool Door::windowFree() const
 {
     // A message box waits in a loop of its own, like a handler's wait.
-    return !form_.hifi().busy() && !running_ && !QApplication::activeModalWidget();
+    return !form_.hifi().busy() && ProcedureScope::depth() == 0 && !QApplication::activeModalWidget();
 }
 
 double Door::now() const
@@ -43,16 +88,37 @@ double Door::now() const
 
 void Door::submit(std::function<void()> action, Done done)
 {
-    Pending p{std::move(action), std::move(done), now() + kMaxWaitSeconds};
-    if (queue_.empty() && windowFree()) {
-        run(std::move(p));
+    if (closed_)
         return;
-    }
-    queue_.push_back(std::move(p));
-    timer_->setEnabled(true);
+    queue_.push_back({std::move(action), std::move(done), now() + kMaxWaitSeconds});
+    wake();
+    if (queue_.size() == 1)
+        armDeadline();
 }
 
-void Door::poll()
+void Door::wake()
+{
+    if (!queue_.empty() && !closed_)
+        next_->setEnabled(true);
+}
+
+void Door::runNext()
+{
+    refuseExpired();
+    // Busy: the end of the wait, or of the procedure, wakes the door again.
+    if (queue_.empty() || !windowFree())
+        return;
+    Pending p = std::move(queue_.front());
+    queue_.pop_front();
+    armDeadline();
+    runHandler(p.action);  // a procedure scope of its own
+    if (p.done && !closed_)
+        p.done(true);
+    // The next one from a fresh turn of the event loop.
+    wake();
+}
+
+void Door::refuseExpired()
 {
     const double t = now();
     while (!queue_.empty() && queue_.front().deadline <= t) {
@@ -61,22 +127,25 @@ void Door::poll()
         if (p.done)
             p.done(false);
     }
-    while (!queue_.empty() && windowFree()) {
-        Pending p = std::move(queue_.front());
-        queue_.pop_front();
-        run(std::move(p));
-    }
-    if (queue_.empty())
-        timer_->setEnabled(false);
 }
 
-void Door::run(Pending p)
+void Door::armDeadline()
 {
-    running_ = true;
-    runHandler(p.action);
-    running_ = false;
-    if (p.done)
-        p.done(true);
+    if (queue_.empty() || closed_) {
+        deadline_->setEnabled(false);
+        return;
+    }
+    const double left = queue_.front().deadline - now();
+    deadline_->setInterval(std::max(1, int(std::ceil(left * 1000.0))));
+    deadline_->setEnabled(true);
+}
+
+void Door::close()
+{
+    closed_ = true;
+    queue_.clear();
+    next_->setEnabled(false);
+    deadline_->setEnabled(false);
 }
 
 void Door::chooseSource(Source source, Done done)
@@ -96,6 +165,11 @@ bool Door::pressKey(const QString &name, Done done)
 void Door::setLevel(Level level, int value, Done done)
 {
     submit([this, level, value] { form_.levelSlider_Set(int(level), value); }, std::move(done));
+}
+
+void Door::stepVolume(bool up, Done done)
+{
+    submit([this, up] { form_.Form_KeyPress(up ? '+' : '-'); }, std::move(done));
 }
 
 void Door::tuneStationKey(int index, Done done)

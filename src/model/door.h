@@ -3,10 +3,14 @@
 // the keyboard's media keys, the desktop's media-player interface, the port
 // list, the home network. Each action runs the same window procedure as the
 // matching click, under the rule a click obeys: never while the window is
-// busy (a status exchange, a burst, a handler's wait, a message box). An
-// action that cannot run at once waits in line and runs as soon as the
-// window is free, or is refused when that takes longer than
-// kMaxWaitSeconds. Each action runs once at most.
+// busy (a status exchange, a burst, a handler's wait, a message box).
+//
+// The door is a queue. A request is taken and the caller returns at once;
+// the request runs later, from the top-level event loop, one at a time and
+// in order: never in the stack of the callback that delivered it (a library
+// re-entered from its own callback deadlocks), never inside a nested wait,
+// never while another window procedure runs. One that cannot run within
+// kMaxWaitSeconds is refused. Each runs once at most.
 
 #include "model/hifi_model.h"
 #include "model/player_calls.h"
@@ -25,9 +29,6 @@ namespace model {
 class Door {
 public:
     static constexpr double kMaxWaitSeconds = 6.0;
-    // How often a waiting action looks whether the window is free; the
-    // timer runs only while something waits.
-    static constexpr int kPollMs = 100;
 
     // ran: true when the action ran; false when it was refused.
     using Done = std::function<void(bool ran)>;
@@ -48,6 +49,8 @@ public:
     // goes to the device once the slider has rested, so that settings that
     // follow each other quickly join one move.
     void setLevel(Level level, int value, Done done = {});
+    // One volume step, as "+" or "-" typed in the window.
+    void stepVolume(bool up, Done done = {});
     // Station key 1..30.
     void tuneStationKey(int index, Done done = {});
     // Opens the line on `device` (empty: the COM<n> port); the link in the
@@ -60,9 +63,23 @@ public:
     // Closes the window the normal way (the files are saved), once the
     // caller has had its answer.
     void quit();
+    // The window is going: what waits is dropped without a word (its
+    // callers may be gone before the door), and nothing more is taken.
+    void close();
 
-    // True when a click could run a handler now.
+    // True when a request could start now.
     bool windowFree() const;
+
+    // Counts the window procedures running, nested ones each. When the
+    // last one returns, the doors look at their queues again.
+    class ProcedureScope {
+    public:
+        ProcedureScope();
+        ~ProcedureScope();
+        ProcedureScope(const ProcedureScope &) = delete;
+        ProcedureScope &operator=(const ProcedureScope &) = delete;
+        static int depth();
+    };
 
 private:
     struct Pending {
@@ -71,14 +88,18 @@ private:
         double deadline;
     };
     void submit(std::function<void()> action, Done done);
-    void poll();
-    void run(Pending p);
+    // Asks the event loop to look at the queue once it is back.
+    void wake();
+    void runNext();
+    void refuseExpired();
+    void armDeadline();
     double now() const;
 
     Form1 &form_;
-    std::unique_ptr<platform::Timer> timer_;
+    std::unique_ptr<platform::Timer> next_;      // fires next, from the event loop
+    std::unique_ptr<platform::Timer> deadline_;  // the first waiting request's time is up
     std::deque<Pending> queue_;
-    bool running_ = false;
+    bool closed_ = false;
 };
 
 }  // namespace model

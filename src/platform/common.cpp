@@ -1,9 +1,11 @@
 #include "platform/common.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSocketNotifier>
 #include <QFileInfo>
 
+#include <thread>
 #include <utility>
 
 namespace platform {
@@ -128,6 +130,16 @@ private:
 std::unique_ptr<SocketWatch> makeQtSocketWatch(int fd)
 {
     return std::make_unique<QtSocketWatch>(fd);
+}
+
+void runInBackground(std::function<void()> work, std::function<void()> done)
+{
+    // Detached: a lookup that hangs must not hold up the program's end.
+    std::thread([work = std::move(work), done = std::move(done)]() mutable {
+        work();
+        if (QCoreApplication *app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(app, std::move(done), Qt::QueuedConnection);
+    }).detach();
 }
 
 }  // namespace platform

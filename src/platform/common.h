@@ -50,6 +50,9 @@ struct LineSettings {
 // A socket watch on Qt's event loop; both backends use it, since the
 // virtual scheduler runs Qt's events between its own.
 std::unique_ptr<SocketWatch> makeQtSocketWatch(int fd);
+// Work on a thread of its own, its end posted to Qt's event loop; both
+// backends use it, as with the sockets.
+void runInBackground(std::function<void()> work, std::function<void()> done);
 
 // Parses "300,N,8,1"; false when it is not of that form.
 bool parseLineSettings(const QString &text, LineSettings *out);

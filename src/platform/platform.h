@@ -138,6 +138,11 @@ struct Platform {
     std::function<QList<SystemPort>()> listPorts;
     // Watches the socket `fd` (which stays the caller's to close).
     std::function<std::unique_ptr<SocketWatch>(int fd)> watchSocket;
+    // Runs `work` on a thread of its own, then `done` from the event loop.
+    // For what may block on the network (a name lookup), which the event
+    // loop must never wait for. Whatever both share, the caller keeps alive;
+    // `done` may come after its caller is gone, and must look first.
+    std::function<void(std::function<void()> work, std::function<void()> done)> inBackground;
     QString programDir;
     // The user's own state, outside the program directory (journals of
     // in-place saves).

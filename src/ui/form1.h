@@ -396,10 +396,12 @@ struct WindowClosed : std::exception {
 };
 
 // Runs an event handler so that nothing it throws escapes into the event
-// loop: a value that does not convert ends the handler quietly.
+// loop: a value that does not convert ends the handler quietly. While it
+// runs, the door starts no outside request.
 template <typename F>
 void runHandler(F &&f)
 {
+    const model::Door::ProcedureScope scope;
     try {
         f();
     } catch (const std::exception &) {

@@ -12,10 +12,14 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
@@ -69,6 +73,43 @@ TEST_F(RealStackTest, TheProgramAsksForStatusFirst)
     EXPECT_EQ(simCodes().front(), "0:7");
     program.terminate();
     program.waitForFinished(5000);
+}
+
+// As a systemd service: ready once started, the watchdog fed from the event
+// loop at half the period the unit asks for, stopping at the end.
+TEST_F(RealStackTest, UnderSystemdItSaysReadyFeedsTheWatchdogAndStops)
+{
+    ASSERT_TRUE(copyProgram(path(QStringLiteral("pelora"))));
+    const QByteArray socketPath = path(QStringLiteral("notify")).toUtf8();
+    const int s = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    ASSERT_LT(size_t(socketPath.size()), sizeof a.sun_path);
+    std::memcpy(a.sun_path, socketPath.constData(), size_t(socketPath.size()));
+    ASSERT_EQ(bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    std::vector<std::string> said;
+    auto hear = [&] {
+        char buf[256];
+        for (ssize_t n; (n = recv(s, buf, sizeof buf, 0)) > 0;)
+            said.emplace_back(buf, size_t(n));
+    };
+    auto count = [&](const std::string &what) { return std::count(said.begin(), said.end(), what); };
+
+    QProcessEnvironment env = programEnv(dir.path());
+    env.insert(QStringLiteral("NOTIFY_SOCKET"), QString::fromUtf8(socketPath));
+    env.insert(QStringLiteral("WATCHDOG_USEC"), QStringLiteral("400000"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(path(QStringLiteral("pelora")), {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return hear(), count("READY=1") == 1 && count("WATCHDOG=1") >= 3; }, 5000));
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(5000));
+    EXPECT_EQ(program.exitCode(), 0);
+    hear();
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back(), "STOPPING=1");
+    close(s);
 }
 
 // Installed, both programs find the user's data directory by themselves, so

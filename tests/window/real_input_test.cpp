@@ -514,7 +514,8 @@ TEST_F(RealInput, MediaKeysAndControlQ)
     input->key(Qt::Key_MediaPlay);
     input->key(Qt::Key_MediaNext);
     input->key(Qt::Key_MediaStop);
-    run(0.5);
+    // One after the other, each with its key's 0.3 s flash.
+    run(1.5);
     EXPECT_EQ(sentFrom(t1), (std::vector<std::string>{"026", "02:", "024"}));
 
     // Ctrl+Q closes the window as the close box does: the files are saved.

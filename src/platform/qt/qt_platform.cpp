@@ -278,6 +278,7 @@ Platform makeQtPlatform(const QString &programDir)
         return ports;
     };
     p.watchSocket = makeQtSocketWatch;
+    p.inBackground = runInBackground;
     p.programDir = programDir;
     p.stateDir = stateDirectory();
     return p;

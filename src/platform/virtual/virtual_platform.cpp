@@ -314,6 +314,7 @@ VirtualWorld::VirtualWorld(const QDateTime &start, const QString &programDir) : 
     platform.messages = std::move(boxes);
     platform.listPorts = [this] { return systemPorts; };
     platform.watchSocket = makeQtSocketWatch;
+    platform.inBackground = runInBackground;
     platform.programDir = programDir;
     platform.stateDir = QDir(programDir).filePath(QStringLiteral(".state"));
     if (QDir().mkpath(platform.stateDir))
