@@ -252,7 +252,17 @@ int main(int argc, char **argv)
                               {QStringLiteral("--mqtt"), QStringLiteral("127.0.0.1:%1").arg(port)}, env);
     if (!pelora)
         return fail("pelora did not start");
-    pelora->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Its log: commands dropped after 6 s in line are counted.
+    long dropped = 0;
+    QByteArray err;
+    const auto readErr = [&] {
+        err += pelora->readAllStandardError();
+        qsizetype nl;
+        while ((nl = err.indexOf('\n')) >= 0) {
+            dropped += err.left(nl).contains("dropped");
+            err.remove(0, nl + 1);
+        }
+    };
     const qint64 pid = pelora->processId();
 
     const auto xdotool = [&](const QStringList &a) {
@@ -416,6 +426,7 @@ int main(int argc, char **argv)
         }
         QTest::qWait(50 + pick(750));
         readLog();
+        readErr();
         const qint64 silence = clock.elapsed() - lastStatus;
         longestSilence = std::max(longestSilence, silence);
         if (silence > 40000 && hangAt < 0) {
@@ -440,6 +451,7 @@ int main(int argc, char **argv)
     const Memory endMemory = memoryOf(pid);
     probe.stop();
     readLog();
+    readErr();
 
     pelora->terminate();
     QElapsedTimer ending;
@@ -454,6 +466,7 @@ int main(int argc, char **argv)
 
     std::printf("ran %.0f s: %ld MQTT commands, %ld player calls, %ld clicks; the device got %ld codes, %ld status requests\n",
                 double(clock.elapsed()) / 1000.0, mqttSent, playerSent, clicks, codes, statusRequests);
+    std::printf("commands dropped after waiting 6 s for the window (pelora's log): %ld\n", dropped);
     std::printf("hangs (no status exchange for 40 s): %d%s; longest silence %.1f s\n", hangs,
                 hangs ? qPrintable(QStringLiteral(" (first at %1 s)").arg(hangAt, 0, 'f', 0)) : "",
                 double(longestSilence) / 1000.0);
