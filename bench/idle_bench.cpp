@@ -157,15 +157,30 @@ T median(std::vector<T> v)
 int main(int argc, char **argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-    const char *display = ":87";
+    // The X server picks a free display number and writes it to the pipe,
+    // so that a second run (or a desktop on :87) is no obstacle.
+    int fds[2];
+    if (pipe(fds) != 0)
+        return 1;
     const pid_t xvfb = fork();
     if (xvfb == 0) {
-        execlp("Xvfb", "Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+        close(fds[0]);
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
                static_cast<char *>(nullptr));
         _exit(127);
     }
-    for (int i = 0; i < 100 && access("/tmp/.X11-unix/X87", F_OK) != 0; ++i)
-        usleep(50000);
+    close(fds[1]);
+    char number[16] = {};
+    const ssize_t got = read(fds[0], number, sizeof number - 1);
+    close(fds[0]);
+    if (got <= 0) {
+        std::fprintf(stderr, "Xvfb did not start\n");
+        waitpid(xvfb, nullptr, 0);
+        return 1;
+    }
+    const std::string displayName = ":" + std::string(number, strcspn(number, "\n"));
+    const char *display = displayName.c_str();
 
     const QByteArray bareProgram = PELORA_BINARY_DIR "/bench/bare_window";
     std::vector<Figures> b, p;

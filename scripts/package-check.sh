@@ -38,7 +38,7 @@ trap cleanup EXIT
 man -w pelora
 man -w pelora-sim
 # "pelora-sim & pelora" with no options: both use the user's data directory.
-export XDG_DATA_HOME=$tmp/data
+export XDG_DATA_HOME=$tmp/data XDG_STATE_HOME=$tmp/state
 /usr/bin/pelora-sim >"$tmp/sim.log" &
 sim_pid=$!
 for _ in $(seq 50); do [ -L "$XDG_DATA_HOME/pelora/COM1" ] && break; sleep 0.1; done

@@ -135,8 +135,27 @@ int main(int argc, char **argv)
             if (cmd.headless)
                 return 1;
         }
-    } else if (cmd.headless) {
-        qCInfo(lcHome) << "no MQTT settings: the hi-fi is not on the home network";
+    } else if (cmd.headless && !service) {
+        // Without a window, a bus or the home network nobody could reach
+        // the hi-fi: better a failed service than one that runs for nothing.
+        qCCritical(lcHome).noquote() << QCoreApplication::translate(
+            "Main", "Ohne Fenster braucht Pelora MQTT-Einstellungen ([mqtt] in %1) oder einen Session-Bus; "
+                    "so erreicht niemand die Anlage. Ende.").arg(iniFile);
+        return 1;
+    }
+    if (cmd.headless) {
+        // The journal is the only place a service shows the device's coming
+        // and going.
+        QObject::connect(&form.hifi(), &model::HifiModel::linkChanged, &form,
+                         [m = &form.hifi(), answered = false]() mutable {
+                             if (m->link().answering == answered)
+                                 return;
+                             answered = m->link().answering;
+                             if (answered)
+                                 qCInfo(lcLink).noquote() << model::linkText(m->link());
+                             else
+                                 qCWarning(lcLink).noquote() << model::linkText(m->link());
+                         });
     }
     if (!cmd.headless)
         restorePosition(form, settings);

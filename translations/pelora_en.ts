@@ -338,6 +338,10 @@ Remote control for the Sonvera system</translation>
         <source>MQTT wird nicht verwendet.</source>
         <translation>MQTT is not used.</translation>
     </message>
+    <message>
+        <source>Ohne Fenster braucht Pelora MQTT-Einstellungen ([mqtt] in %1) oder einen Session-Bus; so erreicht niemand die Anlage. Ende.</source>
+        <translation>Without a window Pelora needs MQTT settings ([mqtt] in %1) or a session bus; as it is, nobody can reach the hi-fi. Ending.</translation>
+    </message>
 </context>
 <context>
     <name>MemoryImport</name>
@@ -392,6 +396,37 @@ Slots %1 and %2 could not be read and keep their previous contents.</translation
     <message>
         <source>Fenster geschlossen</source>
         <translation>window closed</translation>
+    </message>
+</context>
+<context>
+    <name>MqttSettings</name>
+    <message>
+        <source>Die MQTT-Passwortdatei %1 ist nicht da.</source>
+        <translation>The MQTT password file %1 is not there.</translation>
+    </message>
+    <message>
+        <source>Die MQTT-Passwortdatei %1 können andere Benutzer lesen; sie muss Ihnen allein gehören (chmod 600 %1).</source>
+        <translation>The MQTT password file %1 can be read by other users; make it yours alone (chmod 600 %1).</translation>
+    </message>
+    <message>
+        <source>Die MQTT-Passwortdatei %1 lässt sich nicht lesen.</source>
+        <translation>The MQTT password file %1 cannot be read.</translation>
+    </message>
+    <message>
+        <source>%1 ist keine Einstellungsdatei.</source>
+        <translation>%1 is not a settings file.</translation>
+    </message>
+    <message>
+        <source>Der MQTT-Port „%1“ in %2 ist keine Portnummer.</source>
+        <translation>The MQTT port &quot;%1&quot; in %2 is no port number.</translation>
+    </message>
+    <message>
+        <source>Die CA-Datei %1 für MQTT über TLS ist nicht da.</source>
+        <translation>The CA file %1 for MQTT over TLS is not there.</translation>
+    </message>
+    <message>
+        <source>„%1“ in %2 taugt nicht als Anfang von MQTT-Topics.</source>
+        <translation>&quot;%1&quot; in %2 is no MQTT topic root.</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 
 #include "platform/logging.h"
 #include "players/transport_keys.h"
+#include "store/frequency.h"
 #include "ui/layout.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+
+#include <algorithm>
 
 namespace home {
 
@@ -31,26 +34,41 @@ struct LevelRange {
 // The ranges of the window's sliders, in the order of model::Level.
 constexpr LevelRange kLevelRanges[] = {{1, 81}, {-80, 80}, {-5, 5}, {-5, 5}};
 
-QString slug(const QString &caption)
+// An object id from a name, as Home Assistant makes entity ids: lower
+// case, every other run of characters one "_".
+QString slug(const QString &name)
 {
-    if (caption == QLatin1String("<<"))
-        return QStringLiteral("back");
-    if (caption == QLatin1String(">>"))
-        return QStringLiteral("forward");
     QString out;
-    for (const QChar c : caption.toLower()) {
+    for (const QChar c : name.toLower()) {
         if (c.isLetterOrNumber() && c.unicode() < 128)
             out += c;
         else if (!out.isEmpty() && !out.endsWith(u'_'))
             out += u'_';
     }
-    if (caption.startsWith(QLatin1String("<<")))
-        out += QStringLiteral("_back");
-    if (caption.endsWith(QLatin1String(">>")))
-        out += QStringLiteral("_forward");
     while (out.endsWith(u'_'))
         out.chop(1);
     return out;
+}
+
+bool isTuner(Source s)
+{
+    return s == Source::Fm || s == Source::Am;
+}
+
+// The frequency number of a text, 0 when it does not read.
+long long frequencyOf(const QString &text)
+{
+    try {
+        return store::frequencyNumber(text);
+    } catch (const store::ConversionError &) {
+        return 0;
+    }
+}
+
+// "87.90 MHz" or "1440 kHz".
+QString withUnit(const QString &frequency)
+{
+    return frequency + (frequencyOf(frequency) >= 2000 ? QStringLiteral(" MHz") : QStringLiteral(" kHz"));
 }
 
 }  // namespace
@@ -60,23 +78,23 @@ struct HomeBridge::Entity {
     QString object;
     QString name;
     int kind;
-    int arg = 0;      // the level, the function
-    QString control;  // the key a switch or button presses
-    bool config = false;
+    int arg = 0;       // the level, the function
+    QString control;   // the key a switch or button presses
+    QString category;  // "config", "diagnostic" or none
 };
 
 HomeBridge::HomeBridge(model::Door &door, platform::Platform &platform, MqttSettings settings, QString iniFile)
     : door_(door), plat_(platform), s_(std::move(settings)), iniFile_(std::move(iniFile)),
-      stationSettle_(plat_.makeTimer())
+      stationSettle_(plat_.makeTimer()), allStates_(plat_.makeTimer())
 {
-    const auto add = [this](const char *component, const QString &object, const QString &name, int kind, int arg = 0,
-                            const QString &control = QString(), bool config = false) {
-        entities_.push_back({QLatin1String(component), object, name, kind, arg, control, config});
+    const auto add = [this](const char *component, const QString &name, int kind, int arg = 0,
+                            const QString &control = QString(), const QString &object = QString()) {
+        entities_.push_back({QLatin1String(component), object.isEmpty() ? slug(name) : object, name, kind, arg, control, {}});
     };
-    add("select", QStringLiteral("source"), QStringLiteral("Source"), KSource);
+    add("select", QStringLiteral("Source"), KSource);
     const char *levels[] = {"Volume", "Balance", "Bass", "Treble"};
     for (int i = 0; i < model::kLevelCount; ++i)
-        add("number", QString::fromLatin1(levels[i]).toLower(), QLatin1String(levels[i]), KLevel, i);
+        add("number", QLatin1String(levels[i]), KLevel, i);
     const struct {
         Function f;
         const char *object, *name, *control;
@@ -92,24 +110,22 @@ HomeBridge::HomeBridge(model::Door &door, platform::Platform &platform, MqttSett
         {Function::Advertising, "advertising_fallback", "Advertising fallback", "Werbeauto"},
     };
     for (const auto &sw : switches)
-        add("switch", QLatin1String(sw.object), QLatin1String(sw.name), KSwitch, int(sw.f), QLatin1String(sw.control));
-    add("select", QStringLiteral("station"), QStringLiteral("Station"), KStation);
+        add("switch", QLatin1String(sw.name), KSwitch, int(sw.f), QLatin1String(sw.control), QLatin1String(sw.object));
+    add("select", QStringLiteral("Station"), KStation);
     for (const players::TransportKey &k : players::transportKeyTable) {
-        const bool cd = k.panel == players::Panel::Cd || k.panel == players::Panel::Cd2;
-        const bool tape = k.panel == players::Panel::Tape1 || k.panel == players::Panel::Tape2;
-        const QString panel = cd ? QStringLiteral("cd") : tape ? QStringLiteral("tape") : QStringLiteral("phono");
-        const QString shown = cd ? QStringLiteral("CD") : tape ? QStringLiteral("Tape") : QStringLiteral("Phono");
-        add("button", panel + u'_' + slug(QLatin1String(k.caption)), shown + u' ' + QLatin1String(k.caption), KButton,
-            0, QLatin1String(k.control), players::isExtraFunction(k.panel));
+        add("button", QLatin1String(k.name), KButton, 0, QLatin1String(k.control));
+        if (players::isExtraFunction(k.panel))
+            entities_.back().category = QStringLiteral("config");
     }
-    add("button", QStringLiteral("seek_down"), QStringLiteral("Seek down"), KButton, 0, QStringLiteral("autominusK"));
-    add("button", QStringLiteral("seek_up"), QStringLiteral("Seek up"), KButton, 0, QStringLiteral("autoplusK"));
-    add("button", QStringLiteral("preset_down"), QStringLiteral("Preset down"), KButton, 0, QStringLiteral("progminusK"));
-    add("button", QStringLiteral("preset_up"), QStringLiteral("Preset up"), KButton, 0, QStringLiteral("progplusK"));
-    add("button", QStringLiteral("ask_status"), QStringLiteral("Ask for status"), KButton);
-    add("sensor", QStringLiteral("station_name"), QStringLiteral("Station"), KStationName);
-    add("sensor", QStringLiteral("frequency"), QStringLiteral("Frequency"), KFrequency);
-    add("binary_sensor", QStringLiteral("answering"), QStringLiteral("Answering"), KAnswering);
+    add("button", QStringLiteral("Seek down"), KButton, 0, QStringLiteral("autominusK"));
+    add("button", QStringLiteral("Seek up"), KButton, 0, QStringLiteral("autoplusK"));
+    add("button", QStringLiteral("Preset down"), KButton, 0, QStringLiteral("progminusK"));
+    add("button", QStringLiteral("Preset up"), KButton, 0, QStringLiteral("progplusK"));
+    add("button", QStringLiteral("Ask for status"), KButton, 0, QString(), QStringLiteral("ask_status"));
+    add("sensor", QStringLiteral("Station name"), KStationName);
+    add("sensor", QStringLiteral("Frequency"), KFrequency);
+    add("binary_sensor", QStringLiteral("Answering"), KAnswering);
+    entities_.back().category = QStringLiteral("diagnostic");
 
     // Thirty captions change one by one: publish them once they settle.
     stationSettle_->setInterval(200);
@@ -117,17 +133,31 @@ HomeBridge::HomeBridge(model::Door &door, platform::Platform &platform, MqttSett
         stationSettle_->setEnabled(false);
         stationKeysChanged();
     };
+    // The dump that says the device answers sets the rest right after.
+    allStates_->setInterval(100);
+    allStates_->onTick = [this] {
+        allStates_->setEnabled(false);
+        publishAllStates();
+    };
 
     const model::HifiModel *m = &door_.model();
-    connect(m, &model::HifiModel::sourceChanged, this, [this] { publishStates(KSource); });
+    connect(m, &model::HifiModel::sourceChanged, this, [this] {
+        publishStates(KSource);
+        publishStates(KStation);
+    });
     connect(m, &model::HifiModel::levelChanged, this, [this] { publishStates(KLevel); });
     connect(m, &model::HifiModel::functionChanged, this, [this] { publishStates(KSwitch); });
     connect(m, &model::HifiModel::stationChanged, this, [this] {
         publishStates(KStationName);
         publishStates(KFrequency);
+        publishStates(KStation);
     });
     connect(m, &model::HifiModel::bandChanged, this, [this] { publishStates(KFrequency); });
-    connect(m, &model::HifiModel::linkChanged, this, [this] { publishStates(KAnswering); });
+    connect(m, &model::HifiModel::linkChanged, this, [this] {
+        publishStates(KAnswering);
+        if (deviceAnswers())
+            allStates_->setEnabled(true);
+    });
     connect(m, &model::HifiModel::stationKeysChanged, this, [this] { stationSettle_->setEnabled(true); });
 
     MqttClient::Options o;
@@ -142,13 +172,14 @@ HomeBridge::HomeBridge(model::Door &door, platform::Platform &platform, MqttSett
     o.maxPayload = kMaxPayloadBytes;
     client_ = std::make_unique<MqttClient>(plat_, o);
     client_->onConnected = [this] { connected(); };
-    client_->onMessage = [this](const QString &t, const QByteArray &p) { message(t, p); };
+    client_->onMessage = [this](const QString &t, const QByteArray &p, bool retained) { message(t, p, retained); };
     client_->onStateChanged = [this] { Q_EMIT stateChanged(client_->stateText()); };
 }
 
 HomeBridge::~HomeBridge()
 {
     stationSettle_->onTick = nullptr;
+    allStates_->onTick = nullptr;
 }
 
 bool HomeBridge::start()
@@ -189,6 +220,11 @@ double HomeBridge::now() const
     return double(plat_.clock->date().toJulianDay()) * 86400.0 + plat_.clock->secondsSinceMidnight();
 }
 
+bool HomeBridge::deviceAnswers() const
+{
+    return door_.model().link().answering;
+}
+
 QString HomeBridge::topic(const Entity &e, const char *leaf) const
 {
     return s_.baseTopic + u'/' + e.object + u'/' + QLatin1String(leaf);
@@ -203,6 +239,10 @@ QString HomeBridge::configTopic(const QString &component, const QString &object)
 void HomeBridge::connected()
 {
     published_.clear();
+    // Only the program's own command topics, and before "online": the
+    // broker takes packets in order, so whoever sees the program online
+    // can command it at once.
+    client_->subscribe(s_.baseTopic + QStringLiteral("/+/set"));
     client_->publish(s_.baseTopic + QStringLiteral("/availability"), "online", true);
     QStringList now;
     for (const Entity &e : entities_) {
@@ -217,26 +257,30 @@ void HomeBridge::connected()
             client_->publish(configTopic(old.left(slash), old.mid(slash + 1)), QByteArray(), true);
     }
     setPublishedEntities(iniFile_, now);
-    for (const Entity &e : entities_)
-        publishState(e);
-    // Only the program's own command topics.
-    client_->subscribe(s_.baseTopic + QStringLiteral("/+/set"));
+    publishAllStates();
 }
 
-QStringList HomeBridge::stationOptions() const
+std::vector<HomeBridge::Option> HomeBridge::stationOptions() const
 {
-    // Options must differ from each other: a key without a caption, or
-    // with the caption of one before it, is named by its number too.
-    QStringList out;
-    const auto &captions = door_.model().stationKeyCaptions();
-    for (int i = 1; i <= 30; ++i) {
-        QString c = captions[size_t(i)].simplified();
-        if (c.isEmpty())
-            c = QStringLiteral("key %1").arg(i);
-        else if (out.contains(c))
-            c += QStringLiteral(" (key %1)").arg(i);
-        out << c;
+    // One option per station the keys hold, whatever the keys show and in
+    // whichever order: FM, then AM, each by frequency.
+    std::vector<std::pair<long long, Option>> stations;
+    for (const model::Station &st : door_.model().keyStations()) {
+        const long long n = frequencyOf(st.frequency);
+        if (n <= 0 || std::any_of(stations.begin(), stations.end(), [n](const auto &x) { return x.first == n; }))
+            continue;
+        QString text = withUnit(st.frequency);
+        if (!st.name.isEmpty())
+            text += QStringLiteral(" – ") + st.name;
+        stations.push_back({n, {text, st.frequency}});
     }
+    std::sort(stations.begin(), stations.end(), [](const auto &a, const auto &b) {
+        const bool fmA = a.first >= 2000, fmB = b.first >= 2000;
+        return fmA != fmB ? fmA : a.first < b.first;
+    });
+    std::vector<Option> out;
+    for (auto &s : stations)
+        out.push_back(std::move(s.second));
     return out;
 }
 
@@ -245,7 +289,19 @@ void HomeBridge::publishConfig(const Entity &e)
     QJsonObject c;
     c[QStringLiteral("name")] = e.name;
     c[QStringLiteral("unique_id")] = QStringLiteral("pelora_") + s_.id + u'_' + e.object;
-    c[QStringLiteral("availability_topic")] = s_.baseTopic + QStringLiteral("/availability");
+    c[QStringLiteral("object_id")] = QStringLiteral("ondal_sonvera_") + e.object;
+    const QJsonObject bridge{{QStringLiteral("topic"), s_.baseTopic + QStringLiteral("/availability")}};
+    if (e.kind == KAnswering) {
+        c[QStringLiteral("availability")] = QJsonArray{bridge};
+    } else {
+        // The device's own: greyed out while it does not answer.
+        const Entity &answering = entities_.back();
+        c[QStringLiteral("availability")] = QJsonArray{
+            bridge, QJsonObject{{QStringLiteral("topic"), topic(answering, "state")},
+                                {QStringLiteral("payload_available"), QStringLiteral("ON")},
+                                {QStringLiteral("payload_not_available"), QStringLiteral("OFF")}}};
+        c[QStringLiteral("availability_mode")] = QStringLiteral("all");
+    }
     c[QStringLiteral("device")] = QJsonObject{
         {QStringLiteral("identifiers"), QJsonArray{QStringLiteral("pelora_") + s_.id}},
         {QStringLiteral("name"), QStringLiteral("Ondal Sonvera")},
@@ -253,16 +309,23 @@ void HomeBridge::publishConfig(const Entity &e)
         {QStringLiteral("model"), QStringLiteral("Sonvera")},
         {QStringLiteral("sw_version"), QStringLiteral("Pelora ") + QCoreApplication::applicationVersion()},
     };
+    c[QStringLiteral("origin")] = QJsonObject{
+        {QStringLiteral("name"), QStringLiteral("Pelora")},
+        {QStringLiteral("sw_version"), QCoreApplication::applicationVersion()},
+    };
     if (e.kind != KButton)
         c[QStringLiteral("state_topic")] = topic(e, "state");
     if (e.kind == KSource || e.kind == KLevel || e.kind == KSwitch || e.kind == KStation || e.kind == KButton)
         c[QStringLiteral("command_topic")] = topic(e, "set");
     switch (e.kind) {
     case KSource: c[QStringLiteral("options")] = QJsonArray::fromStringList(kSourceOptions.mid(1) << kSourceOptions[0]); break;
-    case KStation:
-        stationOptionsSent_ = stationOptions();
+    case KStation: {
+        stationOptionsSent_.clear();
+        for (const Option &o : stationOptions())
+            stationOptionsSent_ << o.text;
         c[QStringLiteral("options")] = QJsonArray::fromStringList(stationOptionsSent_);
         break;
+    }
     case KLevel:
         c[QStringLiteral("min")] = kLevelRanges[e.arg].min;
         c[QStringLiteral("max")] = kLevelRanges[e.arg].max;
@@ -270,33 +333,62 @@ void HomeBridge::publishConfig(const Entity &e)
         c[QStringLiteral("mode")] = QStringLiteral("slider");
         break;
     case KButton: c[QStringLiteral("payload_press")] = QStringLiteral("PRESS"); break;
+    case KFrequency:
+        c[QStringLiteral("device_class")] = QStringLiteral("frequency");
+        c[QStringLiteral("unit_of_measurement")] = QStringLiteral("kHz");
+        c[QStringLiteral("state_class")] = QStringLiteral("measurement");
+        break;
     case KAnswering: c[QStringLiteral("device_class")] = QStringLiteral("connectivity"); break;
     default: break;
     }
-    if (e.config)
-        c[QStringLiteral("entity_category")] = QStringLiteral("config");
+    if (!e.category.isEmpty())
+        c[QStringLiteral("entity_category")] = e.category;
     client_->publish(configTopic(e.component, e.object), QJsonDocument(c).toJson(QJsonDocument::Compact), true);
+}
+
+QString HomeBridge::currentValue(const Entity &e) const
+{
+    const model::HifiModel &m = door_.model();
+    switch (e.kind) {
+    case KSource: return kSourceOptions[int(m.source())];
+    case KSwitch: return m.function(Function(e.arg)) ? QStringLiteral("ON") : QStringLiteral("OFF");
+    case KStation: {
+        const long long tuned = frequencyOf(m.station().frequency);
+        if (!isTuner(m.source()) || tuned <= 0)
+            return QString();
+        for (const Option &o : stationOptions())
+            if (frequencyOf(o.frequency) == tuned)
+                return o.text;
+        return QString();
+    }
+    default: return QString();
+    }
 }
 
 QByteArray HomeBridge::statePayload(const Entity &e) const
 {
     const model::HifiModel &m = door_.model();
     switch (e.kind) {
-    case KSource: return kSourceOptions[int(m.source())].toUtf8();
+    case KSource:
+    case KSwitch: return currentValue(e).toUtf8();
     case KLevel: return QByteArray::number(m.level(Level(e.arg)));
-    case KSwitch: return m.function(Function(e.arg)) ? "ON" : "OFF";
     case KStation: {
-        const int lit = m.litStationKey();
         // Home Assistant reads "None" as no option chosen.
-        return lit >= 1 && lit <= 30 ? stationOptions()[lit - 1].toUtf8() : QByteArray("None");
+        const QString v = currentValue(e);
+        return v.isEmpty() ? QByteArray("None") : v.toUtf8();
     }
-    case KStationName: return m.station().name.toUtf8();
-    case KFrequency: {
-        const QString f = m.station().frequency;
-        if (f.isEmpty())
+    case KStationName: {
+        const model::Station &st = m.station();
+        if (st.frequency.isEmpty())
             return {};
-        const QString band = !m.band().isEmpty() ? m.band() : m.source() == Source::Am ? QStringLiteral("AM") : QStringLiteral("FM");
-        return (f + (band == QLatin1String("AM") ? QStringLiteral(" kHz") : QStringLiteral(" MHz"))).toUtf8();
+        return (st.name.isEmpty() ? withUnit(st.frequency) : st.name).toUtf8();
+    }
+    case KFrequency: {
+        // In kHz: one unit for both bands, a number Home Assistant can draw.
+        const long long n = frequencyOf(m.station().frequency);
+        if (n <= 0)
+            return {};
+        return QByteArray::number(n >= 2000 ? n * 10 : n);
     }
     case KAnswering: return m.link().answering ? "ON" : "OFF";
     default: return {};
@@ -307,8 +399,14 @@ void HomeBridge::publishState(const Entity &e, bool always)
 {
     if (e.kind == KButton || !client_->connected())
         return;
+    // Only what the device has said: nothing before its first dump, nothing
+    // while it does not answer (the entities are greyed out then).
+    if (e.kind != KAnswering && !deviceAnswers())
+        return;
     const QString t = topic(e, "state");
     const QByteArray payload = statePayload(e);
+    if (payload.isEmpty())
+        return;  // no station between two: the last one stays
     const auto it = published_.find(t);
     if (!always && it != published_.end() && it->second == payload)
         return;
@@ -323,12 +421,21 @@ void HomeBridge::publishStates(int kind)
             publishState(e);
 }
 
+void HomeBridge::publishAllStates()
+{
+    for (const Entity &e : entities_)
+        publishState(e);
+}
+
 void HomeBridge::stationKeysChanged()
 {
     for (const Entity &e : entities_) {
         if (e.kind != KStation)
             continue;
-        if (client_->connected() && stationOptions() != stationOptionsSent_)
+        QStringList options;
+        for (const Option &o : stationOptions())
+            options << o.text;
+        if (client_->connected() && options != stationOptionsSent_)
             publishConfig(e);
         publishState(e);
     }
@@ -345,7 +452,7 @@ void HomeBridge::refuse(const QString &topic, BadInput why)
     qCWarning(lcHome).noquote() << line;
 }
 
-void HomeBridge::message(const QString &t, const QByteArray &payload)
+void HomeBridge::message(const QString &t, const QByteArray &payload, bool retained)
 {
     const QString prefix = s_.baseTopic + u'/';
     const Entity *entity = nullptr;
@@ -360,6 +467,16 @@ void HomeBridge::message(const QString &t, const QByteArray &payload)
         refuse(t, BadInput::UnknownTopic);
         return;
     }
+    // A command the broker kept from before replays at every connect: an
+    // old "off" would switch the hi-fi off after each broker restart.
+    if (retained) {
+        if (retainedTold_.insert(t).second)
+            qCWarning(lcHome).noquote() << "MQTT command on" << t.left(200)
+                                        << "ignored: it is retained on the broker, not sent now; commands must not "
+                                           "be retained (clear it with mosquitto_pub -r -n -t"
+                                        << t.left(200) + u')';
+        return;
+    }
     BadInput why = BadInput::None;
     const std::optional<QString> text = payloadText(payload, &why);
     if (!text) {
@@ -369,21 +486,17 @@ void HomeBridge::message(const QString &t, const QByteArray &payload)
     command(*entity, *text);
 }
 
-model::Door::Done HomeBridge::doneFor(const Entity &e)
+void HomeBridge::dropped(const Entity &e)
 {
-    const QString object = e.object;
-    return [this, object](bool ran) {
-        if (ran)
-            return;
-        for (const Entity &x : entities_) {
-            if (x.object != object)
-                continue;
-            qCWarning(lcHome).noquote() << "MQTT command on" << topic(x, "set")
-                                        << "dropped: the window stayed busy for 6 s";
-            // Home Assistant shows what it asked for until it hears otherwise.
-            publishState(x, true);
-        }
-    };
+    int held = 0;
+    if (droppedLog_.allow(now(), &held)) {
+        QString line = QStringLiteral("MQTT command on %1 dropped: the window stayed busy for 6 s").arg(topic(e, "set"));
+        if (held > 0)
+            line += QStringLiteral(" (and %1 more dropped since the last such line)").arg(held);
+        qCWarning(lcHome).noquote() << line;
+    }
+    // Home Assistant shows what it asked for until it hears otherwise.
+    publishState(e, true);
 }
 
 void HomeBridge::command(const Entity &e, const QString &text)
@@ -391,55 +504,90 @@ void HomeBridge::command(const Entity &e, const QString &text)
     BadInput why = BadInput::None;
     const QString where = topic(e, "set");
     switch (e.kind) {
-    case KSource: {
-        const int i = optionIndex(kSourceOptions, text, &why);
-        if (i < 0)
+    case KSource:
+        if (optionIndex(kSourceOptions, text, &why) < 0)
             return refuse(where, why);
-        door_.chooseSource(Source(i), doneFor(e));
-        return;
-    }
+        return submit(e, text);
     case KLevel: {
         const std::optional<int> v = parseLevel(text, kLevelRanges[e.arg].min, kLevelRanges[e.arg].max, &why);
         if (!v)
             return refuse(where, why);
-        door_.setLevel(Level(e.arg), *v, doneFor(e));
+        // The slider joins levels that follow each other into one move.
+        door_.setLevel(Level(e.arg), *v, [this, entity = &e](bool ran) {
+            if (!ran)
+                dropped(*entity);
+        });
         return;
     }
     case KSwitch: {
         const std::optional<bool> on = parseOnOff(text, &why);
         if (!on)
             return refuse(where, why);
-        // The key toggles: press it only when the state differs, and only
-        // once while a press waits for the window.
-        if (door_.model().function(Function(e.arg)) == *on || switchPending_[e.object]) {
-            publishState(e, true);
-            return;
-        }
-        switchPending_[e.object] = true;
-        model::Door::Done done = doneFor(e);
-        door_.pressKey(e.control, [this, object = e.object, done](bool ran) {
-            switchPending_[object] = false;
-            done(ran);
-        });
-        return;
+        return submit(e, *on ? QStringLiteral("ON") : QStringLiteral("OFF"));
     }
     case KStation: {
-        const int i = optionIndex(stationOptions(), text, &why);
-        if (i < 0)
+        QStringList options;
+        for (const Option &o : stationOptions())
+            options << o.text;
+        if (optionIndex(options, text, &why) < 0)
             return refuse(where, why);
-        door_.tuneStationKey(i + 1, doneFor(e));
-        return;
+        return submit(e, text);
     }
     case KButton:
         if (text != QLatin1String("PRESS"))
             return refuse(where, BadInput::UnknownOption);
-        if (e.control.isEmpty())
-            door_.askStatus(doneFor(e));
-        else
-            door_.pressKey(e.control, doneFor(e));
-        return;
+        return submit(e, text);
     default: refuse(where, BadInput::UnknownTopic);
     }
+}
+
+void HomeBridge::submit(const Entity &e, const QString &value)
+{
+    wanted_[e.object] = value;
+    if (waiting_.count(e.object))
+        return;  // the request at the door takes the newest value
+    // What already is needs nothing: "fm" again would step the station
+    // key captions, a switch key would toggle.
+    if (e.kind != KButton && value == currentValue(e))
+        return;
+    waiting_.insert(e.object);
+    const Entity *entity = &e;
+    model::Door::Wanted still = [this, entity, value] {
+        return wanted_[entity->object] == value && (entity->kind == KButton || currentValue(*entity) != value);
+    };
+    model::Door::Done done = [this, entity, value](bool ran) {
+        waiting_.erase(entity->object);
+        if (!ran) {
+            dropped(*entity);
+            return;
+        }
+        // A newer value came while this one waited: now its turn.
+        const QString newest = wanted_[entity->object];
+        if (newest != value)
+            submit(*entity, newest);
+    };
+    bool taken = true;
+    switch (e.kind) {
+    case KSource: door_.chooseSource(Source(kSourceOptions.indexOf(value)), std::move(done), std::move(still)); break;
+    case KStation: {
+        const auto options = stationOptions();
+        const auto o = std::find_if(options.begin(), options.end(), [&](const Option &x) { return x.text == value; });
+        taken = o != options.end();
+        if (taken)
+            door_.tuneStation(o->frequency, std::move(done), std::move(still));
+        break;
+    }
+    case KButton:
+        if (e.control.isEmpty()) {
+            door_.askStatus(std::move(done));
+            break;
+        }
+        [[fallthrough]];
+    case KSwitch: taken = door_.pressKey(e.control, std::move(done), std::move(still)); break;
+    default: taken = false;
+    }
+    if (!taken)
+        waiting_.erase(e.object);
 }
 
 }  // namespace home

@@ -6,9 +6,12 @@
 // through the door.
 //
 //   <base>/availability                  online / offline (the last will)
-//   <base>/<entity>/state                retained, on change
-//   <base>/<entity>/set                  commands
+//   <base>/<entity>/state                retained, on change, while the device answers
+//   <base>/<entity>/set                  commands (retained ones are ignored)
 //   <prefix>/<component>/pelora_<id>/<entity>/config   discovery, retained
+//
+// <base> is pelora/<id> unless pelora.ini names another. An entity is
+// available while the bridge is online and the device answers.
 
 #include "home/mqtt_client.h"
 #include "home/mqtt_settings.h"
@@ -19,6 +22,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace home {
@@ -49,19 +53,31 @@ Q_SIGNALS:
     void stateChanged(const QString &text);
 
 private:
+    struct Option {
+        QString text;       // "87.90 MHz – Bayern 1", "1440 kHz"
+        QString frequency;  // as the key holds it
+    };
+
     void connected();
-    void message(const QString &topic, const QByteArray &payload);
+    void message(const QString &topic, const QByteArray &payload, bool retained);
     void refuse(const QString &topic, BadInput why);
     void publishConfig(const Entity &e);
     void publishState(const Entity &e, bool always = false);
     void publishStates(int kind);
+    void publishAllStates();
     void stationKeysChanged();
-    QStringList stationOptions() const;
+    std::vector<Option> stationOptions() const;
     QString topic(const Entity &e, const char *leaf) const;
     QString configTopic(const QString &component, const QString &object) const;
     QByteArray statePayload(const Entity &e) const;
+    // What the entity shows now, as its commands name it.
+    QString currentValue(const Entity &e) const;
     void command(const Entity &e, const QString &text);
-    model::Door::Done doneFor(const Entity &e);
+    // The newest command for `e` goes to the door once; while it waits,
+    // newer ones only replace its value.
+    void submit(const Entity &e, const QString &value);
+    void dropped(const Entity &e);
+    bool deviceAnswers() const;
     double now() const;
 
     model::Door &door_;
@@ -73,8 +89,13 @@ private:
     std::map<QString, QByteArray> published_;  // state topic -> payload sent
     QStringList stationOptionsSent_;
     std::unique_ptr<platform::Timer> stationSettle_;
-    std::map<QString, bool> switchPending_;
+    // The device has just answered again: everything once its dump is in.
+    std::unique_ptr<platform::Timer> allStates_;
+    std::map<QString, QString> wanted_;  // entity -> newest value asked for
+    std::set<QString> waiting_;          // entities with a request at the door
+    std::set<QString> retainedTold_;     // retained command topics logged once
     RateLimit badInputLog_{10.0};
+    RateLimit droppedLog_{10.0};
 };
 
 }  // namespace home

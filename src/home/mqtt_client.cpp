@@ -230,7 +230,7 @@ void MqttClient::deliver()
         if (n.connack)
             connack(n.rc);
         else if (onMessage)
-            onMessage(n.topic, n.payload);
+            onMessage(n.topic, n.payload, n.retained);
     }
     delivering_ = false;
 }
@@ -262,10 +262,27 @@ void MqttClient::lost(const QString &why)
     more_->setEnabled(false);
     const bool wasConnected = state_ == State::Connected;
     const QString where = QStringLiteral("%1:%2").arg(o_.host).arg(o_.port);
+    if (wasConnected) {
+        // Two programs with one id take the connection from each other at
+        // once, for ever: a copied data folder. Say so once, and try again
+        // only at the slowest pace.
+        if (now() - connectedAt_ >= kTakeoverSeconds) {
+            quickLosses_ = 0;
+            clash_ = false;
+        } else if (++quickLosses_ >= 2 && !clash_) {
+            clash_ = true;
+            qCCritical(lcHome).noquote()
+                << "MQTT broker" << where << "closes the connection right after each connect: another client uses the id"
+                << o_.clientId << "(a copy of this data folder and its pelora.ini?). Give each installation its own"
+                << "id in pelora.ini; trying again every" << kLastRetryMs / 1000 << "s";
+        }
+        if (clash_)
+            retryMs_ = kLastRetryMs;
+    }
     const QString next = QStringLiteral("(next try in %1 s)").arg(retryMs_ / 1000);
     // The first failure is worth a warning; the tries that follow it only
     // a line for debugging, until a connection has been made again.
-    if (wasConnected || !failing_)
+    if (!clash_ && (wasConnected || !failing_))
         qCWarning(lcHome).noquote() << "MQTT broker" << where << (wasConnected ? "lost:" : "not reached:") << why << next;
     else
         qCDebug(lcHome).noquote() << "MQTT broker" << where << "not reached:" << why << next;
@@ -274,6 +291,11 @@ void MqttClient::lost(const QString &why)
     retry_->setInterval(retryMs_);
     retry_->setEnabled(true);
     retryMs_ = std::min(retryMs_ * 2, kLastRetryMs);
+}
+
+double MqttClient::now() const
+{
+    return double(plat_.clock->date().toJulianDay()) * 86400.0 + plat_.clock->secondsSinceMidnight();
 }
 
 void MqttClient::setState(State s, const QString &why)
@@ -329,10 +351,13 @@ void MqttClient::connack(int rc)
                             : QStringLiteral(" (check username \"%1\" and the password file)").arg(o_.username);
         return;
     }
-    retryMs_ = kFirstRetryMs;
+    if (!clash_)
+        retryMs_ = kFirstRetryMs;
     failing_ = false;
-    qCInfo(lcHome).noquote() << "MQTT broker" << QStringLiteral("%1:%2").arg(o_.host).arg(o_.port)
-                             << "connected";
+    connectedAt_ = now();
+    if (!clash_)
+        qCInfo(lcHome).noquote() << "MQTT broker" << QStringLiteral("%1:%2").arg(o_.host).arg(o_.port)
+                                 << "connected";
     setState(State::Connected);
     if (onConnected)
         onConnected();
@@ -348,7 +373,7 @@ void MqttClient::messageCallback(mosquitto *, void *self, const mosquitto_messag
     if (c->o_.maxPayload > 0)
         length = std::min(length, c->o_.maxPayload + 1);
     c->notes_.push_back({false, 0, QString::fromUtf8(message->topic),
-                         QByteArray(static_cast<const char *>(message->payload), length)});
+                         QByteArray(static_cast<const char *>(message->payload), length), message->retain});
 }
 
 void MqttClient::logCallback(mosquitto *, void *self, int level, const char *text)

@@ -66,7 +66,8 @@ public:
     void close(const QByteArray &lastWords, int ms);
 
     std::function<void()> onConnected;
-    std::function<void(const QString &topic, const QByteArray &payload)> onMessage;
+    // `retained`: the broker kept it from before, it was not just sent.
+    std::function<void(const QString &topic, const QByteArray &payload, bool retained)> onMessage;
     std::function<void()> onStateChanged;
 
 private:
@@ -77,7 +78,12 @@ private:
         int rc = 0;
         QString topic;
         QByteArray payload;
+        bool retained = false;
     };
+    // A connection the broker closes this soon after it was made, twice in
+    // a row, is taken over by another client with the same id.
+    static constexpr double kTakeoverSeconds = 5.0;
+    double now() const;
     struct ConnectJob;
     static void connectCallback(mosquitto *, void *self, int rc);
     static void messageCallback(mosquitto *, void *self, const mosquitto_message *message);
@@ -111,6 +117,9 @@ private:
     int retryMs_ = kFirstRetryMs;
     bool everConnected_ = false;
     bool failing_ = false;
+    double connectedAt_ = 0;
+    int quickLosses_ = 0;
+    bool clash_ = false;  // another client uses our id: retry only slowly
     State state_ = State::Idle;
     QString why_;
     QString refused_;   // the broker's answer to the last CONNECT, if a refusal

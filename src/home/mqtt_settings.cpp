@@ -1,5 +1,6 @@
 #include "home/mqtt_settings.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -30,19 +31,19 @@ bool readPassword(const QString &file, QString *password, QString *error)
 {
     const QFileInfo info(file);
     if (!info.isFile()) {
-        *error = QStringLiteral("the MQTT password file %1 is not there").arg(file);
+        *error = QCoreApplication::translate("MqttSettings", "Die MQTT-Passwortdatei %1 ist nicht da.").arg(file);
         return false;
     }
     // Group or others may read it: the password is as good as public.
     if (info.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther)) {
-        *error = QStringLiteral("the MQTT password file %1 can be read by other users; "
-                                "make it yours alone (chmod 600 %1)")
+        *error = QCoreApplication::translate("MqttSettings", "Die MQTT-Passwortdatei %1 können andere Benutzer lesen; "
+                                                          "sie muss Ihnen allein gehören (chmod 600 %1).")
                      .arg(file);
         return false;
     }
     QFile f(file);
     if (info.size() > kMaxPasswordFileBytes || !f.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("the MQTT password file %1 cannot be read").arg(file);
+        *error = QCoreApplication::translate("MqttSettings", "Die MQTT-Passwortdatei %1 lässt sich nicht lesen.").arg(file);
         return false;
     }
     QByteArray line = f.readLine(kMaxPasswordFileBytes);
@@ -79,7 +80,7 @@ std::optional<MqttSettings> readMqttSettings(const QString &iniFile, const QStri
     error->clear();
     if (!usable(iniFile)) {
         if (!commandLineHost.isEmpty())
-            *error = QStringLiteral("%1 is not a settings file").arg(iniFile);
+            *error = QCoreApplication::translate("MqttSettings", "%1 ist keine Einstellungsdatei.").arg(iniFile);
         return std::nullopt;
     }
     QSettings ini(iniFile, QSettings::IniFormat);
@@ -98,28 +99,20 @@ std::optional<MqttSettings> readMqttSettings(const QString &iniFile, const QStri
         bool ok = false;
         s.port = port.toInt(&ok);
         if (!ok || s.port < 1 || s.port > 65535) {
-            *error = QStringLiteral("the MQTT port \"%1\" in %2 is no port number").arg(port, iniFile);
+            *error = QCoreApplication::translate("MqttSettings", "Der MQTT-Port „%1“ in %2 ist keine Portnummer.").arg(port, iniFile);
             return std::nullopt;
         }
     } else {
         s.port = s.tls.isEmpty() ? 1883 : 8883;
     }
     if (!s.tls.isEmpty() && s.tls != QLatin1String("system") && !QFileInfo(s.tls).isFile()) {
-        *error = QStringLiteral("the CA file %1 for MQTT over TLS is not there").arg(s.tls);
+        *error = QCoreApplication::translate("MqttSettings", "Die CA-Datei %1 für MQTT über TLS ist nicht da.").arg(s.tls);
         return std::nullopt;
     }
     s.username = ini.value(QStringLiteral("username")).toString();
     const QString passwordFile = ini.value(QStringLiteral("password_file")).toString().trimmed();
     if (!passwordFile.isEmpty() && !readPassword(passwordFile, &s.password, error))
         return std::nullopt;
-    s.baseTopic = ini.value(QStringLiteral("base_topic"), s.baseTopic).toString().trimmed();
-    s.discoveryPrefix = ini.value(QStringLiteral("discovery_prefix"), s.discoveryPrefix).toString().trimmed();
-    for (const QString *root : {&s.baseTopic, &s.discoveryPrefix}) {
-        if (!goodRoot(*root)) {
-            *error = QStringLiteral("\"%1\" in %2 is no MQTT topic root").arg(*root, iniFile);
-            return std::nullopt;
-        }
-    }
     // The id names the device to Home Assistant: it must stay the same
     // from start to start.
     static const QRegularExpression idForm(QStringLiteral("^[A-Za-z0-9_-]{1,32}$"));
@@ -128,6 +121,16 @@ std::optional<MqttSettings> readMqttSettings(const QString &iniFile, const QStri
         s.id = QString::number(QRandomGenerator::system()->generate64() & 0xFFFFFFFFFFFFull, 16).rightJustified(12, u'0');
         ini.setValue(QStringLiteral("id"), s.id);
         ini.sync();
+    }
+    // Each installation has topics of its own: two on one broker never
+    // hear each other's commands.
+    s.baseTopic = ini.value(QStringLiteral("base_topic"), QStringLiteral("pelora/") + s.id).toString().trimmed();
+    s.discoveryPrefix = ini.value(QStringLiteral("discovery_prefix"), s.discoveryPrefix).toString().trimmed();
+    for (const QString *root : {&s.baseTopic, &s.discoveryPrefix}) {
+        if (!goodRoot(*root)) {
+            *error = QCoreApplication::translate("MqttSettings", "„%1“ in %2 taugt nicht als Anfang von MQTT-Topics.").arg(*root, iniFile);
+            return std::nullopt;
+        }
     }
     return s;
 }

@@ -8,7 +8,7 @@
 //   username=pelora
 //   password_file=/home/me/.config/pelora/mqtt-password   ; mode 600
 //   tls=system           ; or a CA file
-//   base_topic=pelora
+//   base_topic=pelora/<id>
 //   discovery_prefix=homeassistant
 //   id=...               ; written by the program on the first start
 
@@ -25,7 +25,7 @@ struct MqttSettings {
     QString username;
     QString password;  // read from password_file; never logged
     QString tls;       // empty: none; "system": the system's CAs; else a CA file
-    QString baseTopic = QStringLiteral("pelora");
+    QString baseTopic;  // "pelora/<id>" unless set
     QString discoveryPrefix = QStringLiteral("homeassistant");
     QString id;  // stable per installation
     // "host:port" for messages.

@@ -86,11 +86,11 @@ double Door::now() const
     return double(form_.plat.clock->date().toJulianDay()) * 86400.0 + form_.plat.clock->secondsSinceMidnight();
 }
 
-void Door::submit(std::function<void()> action, Done done)
+void Door::submit(std::function<void()> action, Done done, Wanted wanted)
 {
     if (closed_)
         return;
-    queue_.push_back({std::move(action), std::move(done), now() + kMaxWaitSeconds});
+    queue_.push_back({std::move(action), std::move(done), now() + kMaxWaitSeconds, std::move(wanted)});
     wake();
     if (queue_.size() == 1)
         armDeadline();
@@ -111,7 +111,8 @@ void Door::runNext()
     Pending p = std::move(queue_.front());
     queue_.pop_front();
     armDeadline();
-    runHandler(p.action);  // a procedure scope of its own
+    if (!p.wanted || p.wanted())
+        runHandler(p.action);  // a procedure scope of its own
     if (p.done && !closed_)
         p.done(true);
     // The next one from a fresh turn of the event loop.
@@ -148,17 +149,17 @@ void Door::close()
     deadline_->setEnabled(false);
 }
 
-void Door::chooseSource(Source source, Done done)
+void Door::chooseSource(Source source, Done done, Wanted wanted)
 {
-    submit([this, source] { form_.Quelle_Click(sourceKeyIndex(source)); }, std::move(done));
+    submit([this, source] { form_.Quelle_Click(sourceKeyIndex(source)); }, std::move(done), std::move(wanted));
 }
 
-bool Door::pressKey(const QString &name, Done done)
+bool Door::pressKey(const QString &name, Done done, Wanted wanted)
 {
     std::function<void()> procedure = form_.keyProcedure(name);
     if (!procedure)
         return false;
-    submit(std::move(procedure), std::move(done));
+    submit(std::move(procedure), std::move(done), std::move(wanted));
     return true;
 }
 
@@ -175,6 +176,21 @@ void Door::stepVolume(bool up, Done done)
 void Door::tuneStationKey(int index, Done done)
 {
     submit([this, index] { form_.stationT_Click(index); }, std::move(done));
+}
+
+void Door::tuneStation(const QString &frequency, Done done, Wanted wanted)
+{
+    submit(
+        [this, frequency] {
+            const auto &keys = form_.hifi().keyStations();
+            for (int i = 1; i <= 30; ++i) {
+                if (!keys[size_t(i)].frequency.isEmpty() && keys[size_t(i)].frequency == frequency) {
+                    form_.stationT_Click(i);
+                    return;
+                }
+            }
+        },
+        std::move(done), std::move(wanted));
 }
 
 void Door::choosePort(const QString &device, Done done)

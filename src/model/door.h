@@ -30,8 +30,12 @@ class Door {
 public:
     static constexpr double kMaxWaitSeconds = 6.0;
 
-    // ran: true when the action ran; false when it was refused.
+    // ran: true when the action ran (or had nothing left to do); false
+    // when it was refused.
     using Done = std::function<void(bool ran)>;
+    // Asked when the request's turn comes: false, and it does nothing, as
+    // when a newer command made it moot.
+    using Wanted = std::function<bool()>;
 
     explicit Door(Form1 &form);
     ~Door();
@@ -41,10 +45,10 @@ public:
     const HifiModel &model() const;
 
     // The source key of `source`.
-    void chooseSource(Source source, Done done = {});
+    void chooseSource(Source source, Done done = {}, Wanted wanted = {});
     // A key by its control name ("muteK", "Label4", "Quelle6", "stationT7",
     // ...). False, and nothing runs, when the window has no such key.
-    bool pressKey(const QString &name, Done done = {});
+    bool pressKey(const QString &name, Done done = {}, Wanted wanted = {});
     // Moves a level slider as the wheel or the keyboard would: the level
     // goes to the device once the slider has rested, so that settings that
     // follow each other quickly join one move.
@@ -53,6 +57,9 @@ public:
     void stepVolume(bool up, Done done = {});
     // Station key 1..30.
     void tuneStationKey(int index, Done done = {});
+    // The key that holds the station on `frequency` ("87.90", "1440"), as
+    // the keys stand when the request's turn comes.
+    void tuneStation(const QString &frequency, Done done = {}, Wanted wanted = {});
     // Opens the line on `device` (empty: the COM<n> port); the link in the
     // model tells whether it opened.
     void choosePort(const QString &device, Done done = {});
@@ -86,8 +93,9 @@ private:
         std::function<void()> action;
         Done done;
         double deadline;
+        Wanted wanted;
     };
-    void submit(std::function<void()> action, Done done);
+    void submit(std::function<void()> action, Done done, Wanted wanted = {});
     // Asks the event loop to look at the queue once it is back.
     void wake();
     void runNext();

@@ -88,6 +88,12 @@ void HifiModel::setLitStationKey(int key)
         Q_EMIT stationKeysChanged();
 }
 
+void HifiModel::setKeyStations(const std::array<Station, 31> &stations)
+{
+    if (update(keyStations_, stations))
+        Q_EMIT stationKeysChanged();
+}
+
 void HifiModel::setFunction(Function f, bool on)
 {
     if (update(functions_[size_t(f)], on))

@@ -56,6 +56,10 @@ public:
     // 0 unused), and the key of the station now tuned (0: none is lit).
     const std::array<QString, 31> &stationKeyCaptions() const { return stationKeys_; }
     int litStationKey() const { return litStationKey_; }
+    // The station behind each key 1..30 (index 0 unused; an empty frequency:
+    // none). The keys are sorted by what they show, so a station's key may
+    // change; the set of stations does not.
+    const std::array<Station, 31> &keyStations() const { return keyStations_; }
     // An exchange with the device, a burst or a handler's wait is under way.
     bool busy() const { return busy_; }
     // `player` is the player's source: Tape1, Tape2, Phono or Cd.
@@ -70,6 +74,7 @@ public:
     void setLevel(Level l, int value);
     void setStationKeyCaption(int key, const QString &caption);
     void setLitStationKey(int key);
+    void setKeyStations(const std::array<Station, 31> &stations);
     void setFunction(Function f, bool on);
     void setBusy(bool busy);
     void setRequest(Source player, Request r);
@@ -93,6 +98,7 @@ private:
     Station station_;
     std::array<QString, 31> stationKeys_;
     int litStationKey_ = 0;
+    std::array<Station, 31> keyStations_;
     std::array<int, kLevelCount> levels_{};
     std::array<bool, kFunctionCount> functions_{};
     bool busy_ = false;

@@ -20,6 +20,16 @@ int displayMode(const QVariant &mode)
 
 }  // namespace
 
+void Form1::showKeyStations()
+{
+    std::array<model::Station, 31> stations;
+    for (int i = 1; i <= 30; ++i)
+        if (!keyFrequency[i].trimmed().isEmpty())
+            stations[size_t(i)] = {keyFrequency[i].trimmed(), keyName[i] == keyFrequency[i] ? QString() : keyName[i],
+                                   keyNote[i] == keyFrequency[i] ? QString() : keyNote[i]};
+    hifi_.setKeyStations(stations);
+}
+
 bool Form1::refreshStationKeys()
 {
     const int mode = displayMode(stationKeyMode);
@@ -55,6 +65,7 @@ bool Form1::refreshStationKeys()
     }
 
     if (applied) {
+        showKeyStations();
         showStation(QVariant(currentFrequency));
         stationKeyMode = mode;
     }

@@ -525,15 +525,13 @@ void Form1::describeForAssistiveTechnology()
     progplusK->setAccessibleName(QStringLiteral("Preset up"));
     lbassminus->setAccessibleName(QStringLiteral("Low bass down"));
     lbassplus->setAccessibleName(QStringLiteral("Low bass up"));
-    static const std::pair<const char *, const char *> transportNames[] = {
-        {"Label8", "Tape rewind"},   {"Label3", "Tape fast forward"},
-        {"Label20", "CD back"},      {"Label25", "CD forward"},
-        {"Label19", "CD skip back"}, {"Label2", "CD skip forward"},
-        {"Label22", "Phono back"},   {"Label27", "Phono forward"}};
-    for (KeyLabel *k : transportKeys)
-        for (const auto &[control, name] : transportNames)
-            if (k->objectName() == QLatin1String(control))
-                k->setAccessibleName(QLatin1String(name));
+    for (KeyLabel *k : transportKeys) {
+        for (const players::TransportKey &t : players::transportKeyTable) {
+            const QByteArray caption(t.caption);
+            if (k->objectName() == QLatin1String(t.control) && (caption.contains("<<") || caption.contains(">>")))
+                k->setAccessibleName(QLatin1String(t.name));
+        }
+    }
     for (KeyLabel *k : transportKeys)
         k->setAccessibleDescription(k->parentWidget() == cdpanel || k->parentWidget() == cdpanel2 ? QStringLiteral("CD")
                                     : k->parentWidget() == phonopanel                          ? QStringLiteral("Phono")
@@ -721,9 +719,13 @@ void Form1::connectModel()
     }
     for (int i = 1; i <= 30; ++i) {
         hifi_.setStationKeyCaption(i, stationT[size_t(i)]->text());
-        QObject::connect(stationT[size_t(i)], &KeyLabel::captionChanged, &hifi_,
-                         [this, i](const QString &caption) { hifi_.setStationKeyCaption(i, caption); });
+        // Captions change where the stations behind the keys do.
+        QObject::connect(stationT[size_t(i)], &KeyLabel::captionChanged, &hifi_, [this, i](const QString &caption) {
+            hifi_.setStationKeyCaption(i, caption);
+            showKeyStations();
+        });
     }
+    showKeyStations();
     for (int i = 0; i < 4; ++i)
         hifi_.setLevel(model::Level(i), levelSliders()[size_t(i)]->value());
     QObject::connect(&hifi_, &model::HifiModel::bandChanged, this, [this] { nameTunerStepKeys(); });

@@ -139,6 +139,8 @@ public:
     // Labels the station keys in the current mode. False when the station
     // files had to be read again and could not be: the keys stay as they were.
     bool refreshStationKeys();
+    // The stations behind the keys, for the model.
+    void showKeyStations();
 
     QVariant stationKeyMode;
     QVariant largeWindow;

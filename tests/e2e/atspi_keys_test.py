@@ -16,7 +16,7 @@ import time
 
 import pyatspi
 
-from desktop_session import check, failures, start_x_server, wait_for, walk
+from desktop_session import check, failures, start_x_server, wait_for, walk, watched
 
 build, source = sys.argv[1], sys.argv[2]
 
@@ -58,18 +58,23 @@ def received(log, code):
         return sum(1 for line in f if line.split()[2:4] == ["received", code])
 
 
-xserver, display = start_x_server()
-tmp = tempfile.mkdtemp()
-for name in ("config.dat", "Speicherplatz.txt", "Sendername.txt"):
-    shutil.copy(os.path.join(source, "data", name), tmp)
-shutil.copy(os.path.join(build, "pelora"), tmp)  # it reads the files and COM1 beside itself
+tmp = tempfile.mkdtemp(prefix="pelora-atspi-")
 log = os.path.join(tmp, "sim.log")
-sim = subprocess.Popen([os.path.join(build, "pelora-sim"), "--dir", tmp, "--log", log])
-wait_for(lambda: os.path.islink(os.path.join(tmp, "COM1")), 10, "the simulator's link")
-
-env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", DISPLAY=display)
-program = subprocess.Popen([os.path.join(tmp, "pelora")], env=env)
+processes = []
+xserver = None
 try:
+    xserver, display = start_x_server()
+    for name in ("config.dat", "Speicherplatz.txt", "Sendername.txt"):
+        shutil.copy(os.path.join(source, "data", name), tmp)
+    shutil.copy(os.path.join(build, "pelora"), tmp)  # it reads the files and COM1 beside itself
+    sim = subprocess.Popen([os.path.join(build, "pelora-sim"), "--dir", tmp, "--log", log])
+    processes.append(sim)
+    wait_for(lambda: os.path.islink(os.path.join(tmp, "COM1")), 10, "the simulator's link")
+
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", DISPLAY=display)
+    program = subprocess.Popen([os.path.join(tmp, "pelora")], env=env)
+    processes.append(program)
+    watched.append((program, "pelora"))
     app = wait_for(find_app, 20, "pelora on the accessibility bus")
     source_display = wait_for(
         lambda: next(n for n in walk(app) if n.name == "Source"), 10, "the source display")
@@ -101,12 +106,17 @@ try:
           % (received(log, "0<>") - before))
     wait_for(lambda: text_of(source_display) == "CD", 5, "the source display to read CD")
 finally:
-    program.terminate()
-    program.wait(10)
-    sim.terminate()
-    sim.wait(10)
-    xserver.terminate()
-    xserver.wait(10)
+    watched.clear()
+    for p in reversed(processes):
+        p.terminate()
+        try:
+            p.wait(10)
+        except subprocess.TimeoutExpired:
+            p.kill()
+            p.wait()
+    if xserver:
+        xserver.terminate()
+        xserver.wait(10)
     shutil.rmtree(tmp, ignore_errors=True)
 
 if failures:

@@ -24,7 +24,7 @@ Finished runProgram(const QString &program, const QStringList &args, const QProc
 {
     QProcess p;
     p.setProcessEnvironment(env);
-    p.start(program, args);
+    p.start(findTool(program), args);
     Finished r;
     if (!p.waitForFinished(10000)) {
         p.kill();
@@ -48,7 +48,7 @@ protected:
     {
         RealStackTest::SetUp();
         // A session bus of our own, as dbus-run-session makes one.
-        bus.setProgram(QStringLiteral("dbus-daemon"));
+        bus.setProgram(findTool(QStringLiteral("dbus-daemon")));
         bus.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
         bus.start();
         ASSERT_TRUE(bus.waitForStarted(5000)) << "dbus-daemon is missing";

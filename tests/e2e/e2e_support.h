@@ -27,8 +27,8 @@ inline QProcessEnvironment programEnv(const QString &dir)
 }
 
 // A program the test starts, found on PATH or in the system folders, which
-// an ordinary user's PATH lacks on Debian (mosquitto is in /usr/sbin).
-// Empty when it is nowhere.
+// an ordinary user's PATH lacks on Debian (mosquitto is in /usr/sbin). A
+// path is taken as it is. Empty when it is nowhere.
 inline QString findTool(const QString &name)
 {
     QString found = QStandardPaths::findExecutable(name);

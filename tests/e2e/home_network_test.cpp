@@ -120,7 +120,7 @@ protected:
     {
         subOut.clear();
         seen.clear();
-        sub.setProgram(QStringLiteral("mosquitto_sub"));
+        sub.setProgram(findTool(QStringLiteral("mosquitto_sub")));
         sub.setArguments(QStringList{QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
                                      QString::number(port), QStringLiteral("-v"), QStringLiteral("-t"),
                                      QStringLiteral("#")} +
@@ -208,7 +208,7 @@ protected:
     void publish(const QString &topic, const QByteArray &payload, bool lines = false)
     {
         QProcess p;
-        p.start(QStringLiteral("mosquitto_pub"), QStringList{QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
+        p.start(findTool(QStringLiteral("mosquitto_pub")), QStringList{QStringLiteral("-h"), QStringLiteral("127.0.0.1"),
                                                              QStringLiteral("-p"), QString::number(port),
                                                              QStringLiteral("-t"), topic,
                                                              lines ? QStringLiteral("-l") : QStringLiteral("-s")} +
@@ -342,7 +342,7 @@ TEST_F(HomeNetworkTest, DiscoveryCommandsBadInputLastWillAndReconnect)
     {
         QFile ini(path(QStringLiteral("pelora.ini")));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[mqtt]\nid=e2e1\npublished=button/gone_key\n");
+        ini.write("[mqtt]\nid=e2e1\nbase_topic=pelora\npublished=button/gone_key\n");
     }
     startSub();
     startPelora();
@@ -351,8 +351,17 @@ TEST_F(HomeNetworkTest, DiscoveryCommandsBadInputLastWillAndReconnect)
     ASSERT_TRUE(waitMessage(QStringLiteral("pelora/answering/state"), "ON"));
     ASSERT_TRUE(waitMessage(QStringLiteral("pelora/source/state"), "fm"));
 
-    // Discovery: valid JSON, unique ids, one device, state and command topics.
-    std::set<QString> ids;
+    // Discovery: valid JSON, unique ids, one device, state and command topics,
+    // entity ids that Home Assistant makes from the names all distinct.
+    std::set<QString> ids, entityIds;
+    const auto haSlug = [](const QString &name) {
+        QString out;
+        for (const QChar c : name.toLower())
+            out += c.isLetterOrNumber() && c.unicode() < 128 ? QString(c) : out.endsWith(u'_') ? QString() : QStringLiteral("_");
+        while (out.endsWith(u'_'))
+            out.chop(1);
+        return out;
+    };
     std::map<QString, QJsonObject> byTopic;
     bool goneCleared = false;
     for (const Message &m : seen) {
@@ -374,8 +383,18 @@ TEST_F(HomeNetworkTest, DiscoveryCommandsBadInputLastWillAndReconnect)
         EXPECT_FALSE(device[QStringLiteral("manufacturer")].toString().isEmpty());
         EXPECT_FALSE(device[QStringLiteral("model")].toString().isEmpty());
         EXPECT_TRUE(device[QStringLiteral("sw_version")].toString().contains(QLatin1String("1.")));
-        EXPECT_EQ(c[QStringLiteral("availability_topic")].toString(), QStringLiteral("pelora/availability"));
         const QString component = m.topic.section(u'/', 1, 1);
+        EXPECT_TRUE(entityIds.insert(component + u'.' + haSlug(QStringLiteral("Ondal Sonvera ") + c[QStringLiteral("name")].toString())).second)
+            << qPrintable(m.topic);
+        // Available while the bridge is online and the device answers.
+        const QJsonArray availability = c[QStringLiteral("availability")].toArray();
+        ASSERT_GE(availability.size(), 1) << qPrintable(m.topic);
+        EXPECT_EQ(availability[0].toObject()[QStringLiteral("topic")].toString(), QStringLiteral("pelora/availability"));
+        if (component != QLatin1String("binary_sensor")) {
+            ASSERT_EQ(availability.size(), 2) << qPrintable(m.topic);
+            EXPECT_EQ(availability[1].toObject()[QStringLiteral("topic")].toString(), QStringLiteral("pelora/answering/state"));
+            EXPECT_EQ(c[QStringLiteral("availability_mode")].toString(), QStringLiteral("all"));
+        }
         if (component != QLatin1String("button")) {
             EXPECT_TRUE(c[QStringLiteral("state_topic")].toString().startsWith(QLatin1String("pelora/"))) << qPrintable(m.topic);
         }
@@ -399,7 +418,18 @@ TEST_F(HomeNetworkTest, DiscoveryCommandsBadInputLastWillAndReconnect)
         EXPECT_EQ(t[QStringLiteral("min")].toInt(), -5) << tone;
         EXPECT_EQ(t[QStringLiteral("max")].toInt(), 5) << tone;
     }
-    EXPECT_EQ(byTopic[QStringLiteral("homeassistant/select/pelora_e2e1/station/config")][QStringLiteral("options")].toArray().size(), 30);
+    // One option per station in the memory, with its unit, the same in
+    // every caption mode.
+    std::set<double> stations;
+    for (const QByteArray &line : readFile(QStringLiteral("Speicherplatz.txt")).split('\n'))
+        if (const double f = line.trimmed().replace('"', "").toDouble(); f > 0)
+            stations.insert(f);
+    const QJsonArray options = byTopic[QStringLiteral("homeassistant/select/pelora_e2e1/station/config")][QStringLiteral("options")].toArray();
+    EXPECT_EQ(size_t(options.size()), stations.size());
+    EXPECT_TRUE(options.contains(QStringLiteral("87.90 MHz – Bayern 1"))) << QJsonDocument(options).toJson().constData();
+    for (const QJsonValue &o : options)
+        EXPECT_TRUE(o.toString().contains(QLatin1String(" MHz")) || o.toString().contains(QLatin1String(" kHz")))
+            << qPrintable(o.toString());
     for (const char *t : {"switch/pelora_e2e1/mute", "switch/pelora_e2e1/loudness", "switch/pelora_e2e1/speakers_1",
                           "sensor/pelora_e2e1/station_name", "sensor/pelora_e2e1/frequency",
                           "binary_sensor/pelora_e2e1/answering", "button/pelora_e2e1/ask_status", "button/pelora_e2e1/cd_start"})
@@ -442,6 +472,13 @@ TEST_F(HomeNetworkTest, DiscoveryCommandsBadInputLastWillAndReconnect)
     pelora.waitForFinished(5000);
     ASSERT_TRUE(waitMessage(QStringLiteral("pelora/availability"), "offline", mark));
 
+    // Killed, it could not end its exclusive use of the port, and a
+    // pseudo-terminal keeps that while the simulator holds the other side:
+    // only root could open it again. A new simulator, as a device plugged
+    // in again.
+    stopSim();
+    ASSERT_NO_FATAL_FAILURE(startSim());
+
     // A restarted broker sees it online again.
     startPelora();
     mark = seen.size();
@@ -464,6 +501,105 @@ TEST_F(HomeNetworkTest, DiscoveryCommandsBadInputLastWillAndReconnect)
     EXPECT_TRUE(waitMessage(QStringLiteral("pelora/availability"), "offline", mark));
 }
 
+// Two installations on one broker, each on its own topics and its own line;
+// states only from what the device said; commands that are safe to repeat.
+TEST_F(HomeNetworkTest, TwoInstallationsNeverCrossAndStatesAreTheDevices)
+{
+    const auto writeIni = [](const QString &file, const char *id) {
+        QFile ini(file);
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(QByteArray("[mqtt]\nid=") + id + '\n');
+    };
+    writeIni(path(QStringLiteral("pelora.ini")), "e2ea");
+    // A retained "off" left on the broker by a slip must not switch the
+    // hi-fi off at the start.
+    QProcess retained;
+    retained.start(QStringLiteral("mosquitto_pub"), {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                                                    QString::number(port), QStringLiteral("-r"), QStringLiteral("-t"),
+                                                    QStringLiteral("pelora/e2ea/source/set"), QStringLiteral("-m"),
+                                                    QStringLiteral("off")});
+    ASSERT_TRUE(retained.waitForFinished(5000));
+    startSub();
+    startPelora();
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/e2ea/availability"), "online"));
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/e2ea/source/state"), "fm"));
+    // Nothing said of the device before it answered: no "off", no level.
+    size_t answered = 0;
+    while (answered < seen.size() &&
+           !(seen[answered].topic == QLatin1String("pelora/e2ea/answering/state") && seen[answered].payload == "ON"))
+        ++answered;
+    for (size_t i = 0; i < answered; ++i)
+        EXPECT_FALSE(seen[i].topic.endsWith(QLatin1String("/state")) && !seen[i].topic.contains(QLatin1String("answering")))
+            << qPrintable(seen[i].topic) << " " << seen[i].payload.constData();
+
+    // The second installation: its own folder, simulator and id.
+    QTemporaryDir dirB;
+    ASSERT_TRUE(dirB.isValid());
+    const auto inB = [&](const char *name) { return QDir(dirB.path()).filePath(QLatin1String(name)); };
+    for (const char *name : {"config.dat", "Speicherplatz.txt", "Sendername.txt"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PELORA_SOURCE_DIR "/data/") + QLatin1String(name), inB(name)));
+    ASSERT_TRUE(copyProgram(inB("pelora")));
+    writeIni(inB("pelora.ini"), "e2eb");
+    QProcess simB, peloraB;
+    simB.start(QStringLiteral(PELORA_BINARY_DIR "/pelora-sim"),
+               {QStringLiteral("--dir"), dirB.path(), QStringLiteral("--port"), QStringLiteral("1"), QStringLiteral("--log"),
+                inB("sim.log")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(inB("COM1")).isSymLink(); }, 5000));
+    QProcessEnvironment env = programEnv(dirB.path());
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    peloraB.setProcessEnvironment(env);
+    peloraB.start(inB("pelora"), {QStringLiteral("--headless"), QStringLiteral("--mqtt"), QStringLiteral("127.0.0.1:%1").arg(port)});
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/e2eb/source/state"), "fm"));
+    const auto codesB = [&] {
+        QFile f(inB("sim.log"));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll().count("received 0<5");
+    };
+
+    // Mute on A reaches A's line only; selecting the source A plays sends
+    // nothing; a flood of one switch leaves few codes.
+    const std::vector<std::string> before = commandCodes();
+    publish(QStringLiteral("pelora/e2ea/source/set"), "fm");
+    publish(QStringLiteral("pelora/e2ea/mute/set"), "ON");
+    ASSERT_TRUE(waitForCode("0<5", 10000));
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/e2ea/mute/state"), "ON"));
+    QByteArray flood;
+    for (int i = 0; i < 200; ++i)
+        flood += i % 2 ? "ON\n" : "OFF\n";
+    publish(QStringLiteral("pelora/e2ea/mute/set"), flood, true);
+    QTest::qWait(3000);
+    std::vector<std::string> after = commandCodes();
+    after.erase(after.begin(), after.begin() + qsizetype(before.size()));
+    EXPECT_GE(after.size(), 1u);
+    EXPECT_LE(after.size(), 10u) << ::testing::PrintToString(after);
+    EXPECT_EQ(std::count(after.begin(), after.end(), "0<<"), 0) << "fm again stepped the keys";
+    EXPECT_EQ(std::count(after.begin(), after.end(), "0<2"), 0) << "the retained off ran";
+    EXPECT_EQ(codesB(), 0);
+
+    // B going says offline for B, not for A.
+    size_t mark = seen.size();
+    peloraB.terminate();
+    ASSERT_TRUE(peloraB.waitForFinished(10000));
+    EXPECT_EQ(peloraB.exitCode(), 0);
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/e2eb/availability"), "offline", mark));
+    EXPECT_FALSE(waitMessage(QStringLiteral("pelora/e2ea/availability"), "offline", mark, 500));
+    simB.terminate();
+    simB.waitForFinished(5000);
+
+    // A's device unplugged: the next status request finds it gone and the
+    // entities grey out; a command then publishes no state.
+    stopSim();
+    mark = seen.size();
+    publish(QStringLiteral("pelora/e2ea/ask_status/set"), "PRESS");
+    ASSERT_TRUE(waitMessage(QStringLiteral("pelora/e2ea/answering/state"), "OFF", mark));
+    mark = seen.size();
+    publish(QStringLiteral("pelora/e2ea/mute/set"), last(QStringLiteral("pelora/e2ea/mute/state")) == "ON" ? "OFF" : "ON");
+    QTest::qWait(2000);
+    read();
+    for (size_t i = mark; i < seen.size(); ++i)
+        EXPECT_FALSE(seen[i].topic.endsWith(QLatin1String("/state"))) << qPrintable(seen[i].topic);
+}
+
 // A failed start without a window: exit status 1, the reason on stderr,
 // never the password.
 TEST_F(HomeNetworkTest, HeadlessStartFailuresExitOneWithTheReason)
@@ -480,6 +616,10 @@ TEST_F(HomeNetworkTest, HeadlessStartFailuresExitOneWithTheReason)
     const auto [noPort, noPortErr] = run({QStringLiteral("--headless"), QStringLiteral("--port"), path(QStringLiteral("no-such-tty"))});
     EXPECT_EQ(noPort, 1);
     EXPECT_TRUE(noPortErr.contains(QLatin1String("no-such-tty"))) << qPrintable(noPortErr);
+    // No broker and no bus: nobody could reach the hi-fi.
+    const auto [noDoor, noDoorErr] = run({QStringLiteral("--headless")});
+    EXPECT_EQ(noDoor, 1);
+    EXPECT_TRUE(noDoorErr.contains(QLatin1String("[mqtt]"))) << qPrintable(noDoorErr);
 
     QFile secret(path(QStringLiteral("mqtt-password")));
     ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
@@ -693,7 +833,7 @@ protected:
     {
         QProcess p;
         p.setWorkingDirectory(dir.path());
-        p.start(program, args);
+        p.start(findTool(program), args);
         return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
     }
 
@@ -708,7 +848,9 @@ protected:
         ASSERT_TRUE(secret.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
         QFile ini(path(QStringLiteral("pelora.ini")));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ini.write(QStringLiteral("[mqtt]\nid=e2e2\nusername=pelora\npassword_file=%1\n").arg(secret.fileName()).toUtf8());
+        ini.write(QStringLiteral("[mqtt]\nid=e2e2\nbase_topic=pelora\nusername=pelora\npassword_file=%1\n")
+                      .arg(secret.fileName())
+                      .toUtf8());
         if (!ca.isEmpty())
             ini.write(QStringLiteral("tls=%1\n").arg(ca).toUtf8());
     }

@@ -6,6 +6,7 @@
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -13,7 +14,7 @@ import time
 
 import pyatspi
 
-from desktop_session import check, failures, start_x_server, wait_for, walk
+from desktop_session import check, failures, start_x_server, still_running, tool, wait_for, walk, watched
 
 build, source = sys.argv[1], sys.argv[2]
 
@@ -26,6 +27,7 @@ class Speech:
     def __init__(self, path):
         self.path = path
         self.seen = 0
+        self.deaf = 0
 
     def raw(self):
         if not os.path.exists(self.path):
@@ -43,10 +45,11 @@ class Speech:
         if window:
             wait_for(lambda: not busy(), 15, "the window to be free")
         start = len(self.raw())
-        subprocess.run(["xdotool", "key", "--clearmodifiers", key], env=xenv, check=True)
+        subprocess.run([xdotool, "key", "--clearmodifiers", key], env=xenv, check=True)
         end, quiet_since, said, echoed = time.time() + seconds, None, [], key.lower() not in KEY_ECHO
         while time.time() < end:
             time.sleep(0.1)
+            still_running()
             fresh = self.raw()[start:]
             start += len(fresh)
             for s in fresh:
@@ -57,6 +60,12 @@ class Speech:
                     quiet_since = time.time()
             if said and time.time() - quiet_since >= settle:
                 break
+        # Not even the key echoed, twice in a row: Orca has stopped speaking,
+        # and every further key would wait out its time for nothing.
+        self.deaf = 0 if echoed else self.deaf + 1
+        if self.deaf >= 2:
+            check(False, "Orca no longer speaks: %s was not echoed" % key)
+            raise SystemExit(1)
         return " ".join(said)
 
     def wait_said(self, pattern, seconds):
@@ -66,36 +75,126 @@ class Speech:
 
 KEY_ECHO = {"tab", "space", "return"}  # arrow keys are not echoed
 
-xserver, display = start_x_server("1024x768")
-xenv = dict(os.environ, DISPLAY=display)
-tmp = tempfile.mkdtemp()
-for name in ("config.dat", "Speicherplatz.txt", "Sendername.txt"):
-    shutil.copy(os.path.join(source, "data", name), tmp)
-shutil.copy(os.path.join(build, "pelora"), tmp)  # it reads the files and COM1 beside itself
-sim_log = os.path.join(tmp, "sim.log")
-orca_log = os.path.join(tmp, "orca.log")
-speech = Speech(orca_log)
-processes = []
-try:
-    sim = subprocess.Popen([os.path.join(build, "pelora-sim"), "--dir", tmp, "--log", sim_log])
-    processes.append(sim)
-    wait_for(lambda: os.path.islink(os.path.join(tmp, "COM1")), 10, "the simulator's link")
+# Orca runs with --replace nowhere: that would end every other Orca of the
+# user. Instead it has a PID namespace of its own, where it sees no other
+# Orca to end or to give way to, and it goes by python3's name, so that an
+# Orca started outside with --replace does not end it either. When Orca
+# ends, the kernel ends whatever it left in the namespace: its speech
+# dispatcher, and that one's speech module.
+ORCA_LAUNCHER = """
+import sys
+path = sys.argv[1]
+orca_bin = {"__name__": "orca_launcher", "__file__": path}
+exec(compile(open(path).read(), path, "exec"), orca_bin)
+orca_bin["setProcessName"] = lambda name: False
+sys.argv = ["orca"] + sys.argv[2:]
+sys.exit(orca_bin["main"]())
+"""
 
-    # Orca speaks English here, whatever the window's language, so that its
-    # words can be checked; its own settings start from nothing.
-    orca_env = dict(xenv, LANGUAGE="en", LANG="C.UTF-8")
+# Speech dispatcher's own settings: its one module writes what it is given
+# to a file instead of a sound device (there may be none), and it keeps its
+# socket, pid file and log in the test's folder, apart from the user's.
+SPEECHD_CONF = """LogLevel 4
+LogDir "{log}"
+Timeout 0
+AudioOutputMethod "alsa"
+AudioALSADevice "null"
+AddModule "record" "sd_generic" "record.conf"
+DefaultModule record
+"""
+RECORD_CONF = """GenericExecuteSynth "printf '%s\\\\n' \\'$DATA\\' >> {spoken}"
+GenericLanguage "en" "en" "utf-8"
+AddVoice "en" "MALE1" "en"
+"""
+
+
+def start_orca(tmp, env):
+    """Orca, with a speech dispatcher and folders of its own under tmp."""
     prefs = os.path.join(tmp, "orca-prefs")
     os.mkdir(prefs)  # without it, Orca stops before it speaks
     with open(os.path.join(prefs, "orca-customizations.py"), "w") as f:
         # Each line of the debug file as it is said, not when a buffer fills.
         f.write("import orca.debug\nif orca.debug.debugFile:\n"
                 "    orca.debug.debugFile.reconfigure(line_buffering=True)\n")
-    orca = subprocess.Popen(["orca", "--replace", "-u", prefs, "--debug-file", orca_log],
-                            env=orca_env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
-    processes.append(orca)
+    xdg = {name: os.path.join(tmp, folder) for name, folder in
+           (("XDG_RUNTIME_DIR", "run"), ("XDG_CONFIG_HOME", "config"), ("XDG_CACHE_HOME", "cache"),
+            ("XDG_DATA_HOME", "data"), ("XDG_STATE_HOME", "state"))}
+    for path in xdg.values():
+        os.makedirs(path, mode=0o700)
+    speechd = os.path.join(xdg["XDG_CONFIG_HOME"], "speech-dispatcher")
+    os.makedirs(os.path.join(speechd, "modules"))
+    os.makedirs(speechd_log)
+    with open(os.path.join(speechd, "speechd.conf"), "w") as f:
+        f.write(SPEECHD_CONF.format(log=speechd_log))
+    with open(os.path.join(speechd, "modules", "record.conf"), "w") as f:
+        f.write(RECORD_CONF.format(spoken=spoken))
+    env = dict(env, **xdg)
+    env["SPEECHD_ADDRESS"] = "unix_socket:" + os.path.join(xdg["XDG_RUNTIME_DIR"], "speech-dispatcher",
+                                                            "speechd.sock")
+    env["SPEECHD_CMD"] = tool("speech-dispatcher")
+    with open(orca_out, "w") as out:
+        return subprocess.Popen([tool("unshare"), "--map-current-user", "--pid", "--fork", "--mount-proc",
+                                 "--kill-child", "--", sys.executable, "-c", ORCA_LAUNCHER, tool("orca"),
+                                 "-u", prefs, "--debug-file", orca_log],
+                                env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
+
+
+def stop_orca(orca):
+    """Ends Orca, and with it its namespace. Orca is the namespace's first
+    process, the one child of unshare; ended, unshare reaps it and ends."""
+    if orca.poll() is not None:
+        return
+    try:
+        with open("/proc/%d/task/%d/children" % (orca.pid, orca.pid)) as f:
+            first = [int(pid) for pid in f.read().split()]
+    except OSError:
+        first = []
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        for pid in first:
+            try:
+                os.kill(pid, sig)
+            except ProcessLookupError:
+                pass
+        try:
+            orca.wait(10)
+            return
+        except subprocess.TimeoutExpired:
+            pass
+    orca.kill()  # unshare's --kill-child takes the namespace with it
+    orca.wait()
+
+
+tmp = tempfile.mkdtemp(prefix="pelora-orca-")
+sim_log = os.path.join(tmp, "sim.log")
+orca_log = os.path.join(tmp, "orca.log")
+orca_out = os.path.join(tmp, "orca.out")
+speechd_log = os.path.join(tmp, "speechd-log")
+spoken = os.path.join(tmp, "spoken.txt")
+speech = Speech(orca_log)
+processes = []
+xserver = orca = None
+try:
+    xserver, display = start_x_server("1024x768")
+    xenv = dict(os.environ, DISPLAY=display)
+    xdotool = tool("xdotool")
+    for name in ("config.dat", "Speicherplatz.txt", "Sendername.txt"):
+        shutil.copy(os.path.join(source, "data", name), tmp)
+    shutil.copy(os.path.join(build, "pelora"), tmp)  # it reads the files and COM1 beside itself
+    sim = subprocess.Popen([os.path.join(build, "pelora-sim"), "--dir", tmp, "--log", sim_log])
+    processes.append(sim)
+    wait_for(lambda: os.path.islink(os.path.join(tmp, "COM1")), 10, "the simulator's link")
+
+    # Orca speaks English here, whatever the window's language, so that its
+    # words can be checked; its own settings start from nothing.
+    orca = start_orca(tmp, dict(xenv, LANGUAGE="en", LANG="C.UTF-8"))
+    watched.append((orca, "Orca"))
     # Orca finishes its start once an application comes onto the bus.
     wait_for(lambda: "SPEECH: Initialized" in open(orca_log, errors="replace").read(), 30, "Orca's speech")
+    started = open(orca_log, errors="replace").read()
+    if "SPEECH: Using speech server factory: speechdispatcherfactory" not in started or \
+            "Speech Dispatcher service failed to connect" in started:
+        check(False, "Orca's speech did not start")
+        raise SystemExit(1)
 
     env = dict(xenv, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", LANGUAGE="de")
     program = subprocess.Popen([os.path.join(tmp, "pelora")], env=env)
@@ -118,9 +217,9 @@ try:
 
     # The first status dump puts the window on FM.
     wait_for(lambda: source_reads("FM"), 15, "the source display to read FM")
-    window = subprocess.run(["xdotool", "search", "--sync", "--name", "^Ondal Pelora"], env=xenv,
+    window = subprocess.run([xdotool, "search", "--sync", "--name", "^Ondal Pelora"], env=xenv,
                             capture_output=True, text=True, check=True).stdout.split()[0]
-    subprocess.run(["xdotool", "windowfocus", "--sync", window], env=xenv, check=True)
+    subprocess.run([xdotool, "windowfocus", "--sync", window], env=xenv, check=True)
     speech.wait_said(r"^Ondal Pelora frame", 10)
 
     def tour(limit):
@@ -195,31 +294,42 @@ try:
     # the box has gone; the screen reader says so when it has it again.
     def window_active_again():
         heard = len(speech.all())
-        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=xenv, check=True)
+        subprocess.run([xdotool, "windowfocus", "--sync", window], env=xenv, check=True)
         time.sleep(2)
         return any(re.match(r"Ondal Pelora.* frame", s) for s in speech.all()[heard:])
     wait_for(window_active_again, 30, "the window to be active again after the box")
     said = speech.wait_said(r"^\d+ percent", 60)
     print("import progress:", said)
 finally:
+    watched.clear()
     for p in reversed(processes):
         p.terminate()
         try:
             p.wait(10)
         except subprocess.TimeoutExpired:
             p.kill()
-    xserver.terminate()
-    xserver.wait(10)
+            p.wait()
+    if orca:
+        stop_orca(orca)
+    if xserver:
+        xserver.terminate()
+        xserver.wait(10)
     if failures:
         print("Orca said:")
         for s in speech.all():
             print("   ", s)
+
+        def tail(title, path, lines=25):
+            if os.path.exists(path):
+                print(title)
+                with open(path, errors="replace") as f:
+                    for line in f.readlines()[-lines:]:
+                        print("   ", line.rstrip())
         # What went over the line, for a failure that starts at the device.
-        if os.path.exists(sim_log):
-            print("The simulator's log, last lines:")
-            with open(sim_log, errors="replace") as f:
-                for line in f.readlines()[-25:]:
-                    print("   ", line.rstrip())
+        tail("The simulator's log, last lines:", sim_log)
+        # Why Orca or its speech stopped.
+        tail("Orca's output, last lines:", orca_out)
+        tail("The speech dispatcher's log, last lines:", os.path.join(speechd_log, "speech-dispatcher.log"))
     if os.environ.get("ORCA_TOUR_KEEP"):
         print("kept in", tmp)
     else:

@@ -3,8 +3,8 @@
 
 #include "platform/virtual/virtual_platform.h"
 
-#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -208,11 +208,10 @@ TEST(LineSettings, OnlyTheUsualFormIsUnderstood)
 
 TEST(PortDeviceName, PrefersALinkBesideTheProgram)
 {
-    const QString dir = QDir::tempPath() + QStringLiteral("/pelora-port-test");
-    QDir().mkpath(dir);
-    QFile::remove(dir + QStringLiteral("/COM3"));
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString dir = tmp.path();
     EXPECT_EQ(platform::portDeviceName(3, dir), QStringLiteral("/dev/ttyS2"));
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), dir + QStringLiteral("/COM3")));
     EXPECT_EQ(platform::portDeviceName(3, dir), QStringLiteral("/dev/null"));
-    QFile::remove(dir + QStringLiteral("/COM3"));
 }
