@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <pwd.h>
@@ -318,6 +319,19 @@ protected:
         EXPECT_EQ(pelora.exitCode(), 0);
     }
 
+    // The station select's options as discovery offers them; `freq` picks
+    // the one of that station.
+    QByteArray stationOption(const QString &freq)
+    {
+        read();
+        for (const Message &m : seen)
+            if (m.topic.startsWith(QLatin1String("homeassistant/select/")) && m.topic.endsWith(QLatin1String("/station/config")))
+                for (const QJsonValue &o : QJsonDocument::fromJson(m.payload)[QStringLiteral("options")].toArray())
+                    if (o.toString().section(u' ', 0, 0) == freq)
+                        return o.toString().toUtf8();
+        return {};
+    }
+
     // Online, on a private session bus if `onBus`, the first status decoded
     // and the codes of the start sent.
     void startAndSettle(bool onBus = false)
@@ -328,6 +342,10 @@ protected:
             ASSERT_TRUE(QTest::qWaitFor([this] { return bus.canReadLine(); }, 5000)) << "dbus-daemon is missing";
             busAddress = QString::fromLatin1(bus.readLine()).trimmed();
         }
+        QFile ini(path(QStringLiteral("pelora.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[mqtt]\nid=e2e3\nbase_topic=pelora\n");
+        ini.close();
         startSub();
         startPelora();
         ASSERT_TRUE(waitMessage(QStringLiteral("pelora/availability"), "online"));
@@ -649,11 +667,12 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
     return a;
 }
 
-// Every station key by its caption, as a click runs it: slots 1-10 send
-// their preset code once, slots 11-29 repeat the code of slot n-10 or n-20
-// 15 or 25 times while the procedure waits 3.6 or 5.6 s, and a key on the
-// other band switches the source first. Keys of empty slots send nothing.
-TEST_F(HomeNetworkTest, EveryStationKeySendsWhatItsClickSends)
+// Every station by its option, as a click on its key runs it: slots 1-10
+// send their preset code once, slots 11-29 repeat the code of slot n-10 or
+// n-20 15 or 25 times while the procedure waits 3.6 or 5.6 s, and a station
+// on the other band switches the source first. The station tuned at the
+// start (slot 1) comes last: asked for while tuned, it needs nothing.
+TEST_F(HomeNetworkTest, EveryStationSendsWhatItsKeysClickSends)
 {
     startAndSettle();
     // The data files' memory, slot by slot ("-" empty).
@@ -662,30 +681,26 @@ TEST_F(HomeNetworkTest, EveryStationKeySendsWhatItsClickSends)
                                               "1440 549 891 - 92.80 106.90 -")
                                    .split(u' ');
     const char *preset[] = {"096", "095", "094", "093", "092", "09>", "09=", "09<", "09;", "09:"};
-    std::vector<Step> keys;
-    QJsonArray captions;
-    for (int n = 1; n <= 30; ++n) {
-        const bool empty = memory[n - 1] == QLatin1String("-");
-        const QString caption = empty ? QStringLiteral("key %1").arg(n) : memory[n - 1];
-        captions.append(caption);
-        // Slot 24 is the first on AM, 28 back on FM.
-        std::vector<std::string> codes = n == 24 ? times("0<9", 1) : n == 28 ? std::vector<std::string>{"0<9", "0<<"}
-                                                                              : std::vector<std::string>{};
-        if (!empty)
-            codes = codes + times(preset[(n - 1) % 10], n <= 10 ? 1 : n <= 20 ? 15 : 25);
-        keys.push_back({QStringLiteral("station"), caption.toUtf8(), codes,
-                        empty || n <= 10 ? 0 : n <= 20 ? 3600 : 5600 + int(codes.size() > 25) * 500});
+    std::vector<QByteArray> options;
+    for (const QString &f : memory)
+        if (const QByteArray o = stationOption(f); !o.isEmpty())
+            options.push_back(o);
+    ASSERT_EQ(options.size(), 27u);
+    std::rotate(options.begin(), options.begin() + 1, options.end());
+    std::vector<Step> steps;
+    bool fm = true;
+    for (const QByteArray &o : options) {
+        const int n = int(memory.indexOf(QString::fromUtf8(o.left(o.indexOf(' '))))) + 1;
+        const bool toFm = memory[n - 1].contains(u'.'), switches = toFm != fm;
+        std::vector<std::string> codes = !switches ? std::vector<std::string>{}
+                                         : toFm    ? std::vector<std::string>{"0<9", "0<<"}
+                                                   : std::vector<std::string>{"0<9"};
+        fm = toFm;
+        codes = codes + times(preset[(n - 1) % 10], n <= 10 ? 1 : n <= 20 ? 15 : 25);
+        steps.push_back({QStringLiteral("station"), o, codes,
+                         (n <= 10 ? 0 : n <= 20 ? 3600 : 5600) + (switches ? 500 : 0)});
     }
-    read();
-    int configs = 0;
-    for (const Message &m : seen) {
-        if (m.topic.startsWith(QLatin1String("homeassistant/select/")) && m.topic.endsWith(QLatin1String("/station/config"))) {
-            EXPECT_EQ(QJsonDocument::fromJson(m.payload)[QStringLiteral("options")].toArray(), captions);
-            ++configs;
-        }
-    }
-    EXPECT_EQ(configs, 1);
-    runSteps(keys);
+    runSteps(steps);
     endsOnSigterm();
 }
 
@@ -697,13 +712,13 @@ TEST_F(HomeNetworkTest, WaitingButtonsAndPressesFiftyMsApart)
 {
     startAndSettle();
     const std::map<QString, const char *> transport = {
-        {"tape_start", "0:6"},  {"tape_stop", "0:4"},        {"tape_pause", "0:5"},       {"tape_rec", "0:>"},
-        {"tape_back", "0:3"},   {"tape_forward", "0:2"},     {"tape_set", "0:;"},         {"tape_reset", "0::"},
-        {"tape_memo", "0:<"},   {"tape_a_spce", "0:="},      {"cd_start", "026"},         {"cd_stop", "024"},
-        {"cd_back", "02:"},     {"cd_forward", "022"},       {"cd_pause", "025"},         {"cd_skip_back", "02;"},
-        {"cd_skip__forward", "02:"}, {"cd_a_b", "03>"},       {"cd_repeat", "0:="},        {"cd_time", "03<"},
-        {"cd_clear", "02>"},    {"cd_set", "02="},           {"cd_goto", "02<"},          {"phono_start_stop", "0:6"},
-        {"phono_lift", "0:5"},  {"phono_back", "0:3"},       {"phono_forward", "0:2"},
+        {"tape_start", "0:6"},      {"tape_stop", "0:4"},         {"tape_pause", "0:5"},      {"tape_record", "0:>"},
+        {"tape_rewind", "0:3"},     {"tape_fast_forward", "0:2"}, {"tape_set", "0:;"},        {"tape_reset", "0::"},
+        {"tape_memo", "0:<"},       {"tape_auto_space", "0:="},   {"cd_start", "026"},        {"cd_stop", "024"},
+        {"cd_back", "02:"},         {"cd_forward", "022"},        {"cd_pause", "025"},        {"cd_skip_back", "02;"},
+        {"cd_skip_forward", "02:"}, {"cd_a_b", "03>"},            {"cd_repeat", "0:="},       {"cd_time", "03<"},
+        {"cd_clear", "02>"},        {"cd_set", "02="},            {"cd_goto", "02<"},         {"phono_start_stop", "0:6"},
+        {"phono_lift", "0:5"},      {"phono_back", "0:3"},        {"phono_forward", "0:2"},
     };
     // The table covers every key of the player panels that discovery offers.
     QStringList buttons, known;
@@ -733,12 +748,12 @@ TEST_F(HomeNetworkTest, WaitingButtonsAndPressesFiftyMsApart)
     for (const auto &[object, code] : transport)
         steps.push_back({object, "PRESS", {code}, 300});
     const std::vector<Step> pairs = {
-        {"cd_start", "PRESS", {"026", "026"}, 600, "cd_start", "PRESS"},
         {"tape_start", "PRESS", {"0:6", "0:4"}, 600, "tape_stop", "PRESS"},
         {"seek_up", "PRESS", {"0:2", "097"}, 1600 + 2800 + 600 + 2800, "preset_up", "PRESS"},
-        {"source", "am", {"0<9", "0<9", "0<<"}, 2 * (500 + 2800), "source", "fm"},
-        {"station", "97.30", times("096", 15) + std::vector<std::string>{"024"}, 3900, "cd_stop", "PRESS"},
-        {"phono_lift", "PRESS", std::vector<std::string>{"0:5"} + times("096", 15), 3900, "station", "97.30"},
+        {"station", stationOption("97.30"), times("096", 15) + std::vector<std::string>{"024"}, 3900, "cd_stop", "PRESS"},
+        {"phono_lift", "PRESS", std::vector<std::string>{"0:5"} + times("095", 15), 3900, "station", stationOption("98.50")},
+        // The same button twice is two presses, as two clicks are.
+        {"cd_start", "PRESS", {"026", "026"}, 600, "cd_start", "PRESS"},
     };
     steps.insert(steps.end(), pairs.begin(), pairs.end());
     runSteps(steps);
@@ -768,7 +783,7 @@ TEST_F(HomeNetworkTest, MediaPlayerCallsDuringAStationKeysWait)
         const size_t mark = commandCodes().size();
         QElapsedTimer sent;
         sent.start();
-        send(QStringLiteral("station"), key);
+        send(QStringLiteral("station"), stationOption(QString::fromUtf8(key)));
         ASSERT_TRUE(QTest::qWaitFor([&] { return commandCodes().size() > mark; }, 5000)) << key.constData() << " sent nothing";
         QProcess playerctl;
         playerctl.setProcessEnvironment(env);
