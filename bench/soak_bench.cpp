@@ -24,6 +24,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -184,6 +186,10 @@ int main(int argc, char **argv)
         QFile::copy(QStringLiteral(PELORA_SOURCE_DIR "/data/") + QLatin1String(name), at(QLatin1String(name)));
     QFile::copy(QStringLiteral(PELORA_BINARY_DIR "/pelora"), at(QStringLiteral("pelora")));
     QFile::setPermissions(at(QStringLiteral("pelora")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile ini(at(QStringLiteral("pelora.ini")));
+    ini.open(QIODevice::WriteOnly);
+    ini.write("[mqtt]\nid=soak\nbase_topic=pelora\n");
+    ini.close();
 
     // Everything started, ended in reverse order at the end.
     std::vector<QProcess *> started;
@@ -253,13 +259,14 @@ int main(int argc, char **argv)
     if (!pelora)
         return fail("pelora did not start");
     // Its log: commands dropped after 6 s in line are counted.
-    long dropped = 0;
+    long dropped = 0, refused = 0;
     QByteArray err;
     const auto readErr = [&] {
         err += pelora->readAllStandardError();
         qsizetype nl;
         while ((nl = err.indexOf('\n')) >= 0) {
             dropped += err.left(nl).contains("dropped");
+            refused += err.left(nl).contains("refused");  // the bench's own mistake
             err.remove(0, nl + 1);
         }
     };
@@ -287,9 +294,24 @@ int main(int argc, char **argv)
     if (window.isEmpty())
         return fail("the window did not show");
 
+    // The station select's options, from its discovery config.
+    struct Options {
+        std::mutex lock;
+        QStringList list;
+    } stationOptions;
     mosquitto_lib_init();
-    mosquitto *client = mosquitto_new("pelora-soak", true, nullptr);
-    if (mosquitto_connect(client, "127.0.0.1", port, 60) != MOSQ_ERR_SUCCESS || mosquitto_loop_start(client) != MOSQ_ERR_SUCCESS)
+    mosquitto *client = mosquitto_new("pelora-soak", true, &stationOptions);
+    mosquitto_message_callback_set(client, [](mosquitto *, void *data, const mosquitto_message *m) {
+        const QJsonDocument doc = QJsonDocument::fromJson(QByteArray(static_cast<const char *>(m->payload), m->payloadlen));
+        auto *o = static_cast<Options *>(data);
+        const std::lock_guard<std::mutex> hold(o->lock);
+        o->list.clear();
+        for (const QJsonValue &v : doc[QStringLiteral("options")].toArray())
+            o->list << v.toString();
+    });
+    if (mosquitto_connect(client, "127.0.0.1", port, 60) != MOSQ_ERR_SUCCESS ||
+        mosquitto_subscribe(client, nullptr, "homeassistant/select/pelora_soak/station/config", 0) != MOSQ_ERR_SUCCESS ||
+        mosquitto_loop_start(client) != MOSQ_ERR_SUCCESS)
         return fail("the broker does not answer");
     QDBusConnection calls = QDBusConnection::connectToBus(address, QStringLiteral("soak-calls"));
 
@@ -308,18 +330,20 @@ int main(int argc, char **argv)
     const QStringList sources = {QStringLiteral("tv"),     QStringLiteral("fm"),    QStringLiteral("am"),
                                  QStringLiteral("tape 1"), QStringLiteral("tape 2"), QStringLiteral("phono"),
                                  QStringLiteral("cd")};
-    const QStringList stations = {
-        QStringLiteral("87.90"),  QStringLiteral("88.40"),  QStringLiteral("91.50"),  QStringLiteral("96.30"),
-        QStringLiteral("97.30"),  QStringLiteral("98.50"),  QStringLiteral("106.40"), QStringLiteral("107.10"),
-        QStringLiteral("1440"),   QStringLiteral("549"),    QStringLiteral("92.80"),  QStringLiteral("106.90"),
-        QStringLiteral("key 23")};
+    QStringList stations;
+    {
+        const std::lock_guard<std::mutex> hold(stationOptions.lock);
+        stations = stationOptions.list;
+    }
+    if (stations.isEmpty())
+        std::printf("no station options seen: no station commands\n");
     const QStringList switches = {QStringLiteral("mute"),     QStringLiteral("loudness"), QStringLiteral("equaliser"),
                                   QStringLiteral("speakers_1"), QStringLiteral("mono"),     QStringLiteral("high_blend"),
                                   QStringLiteral("filter_20hz")};
     const QStringList buttons = {
         QStringLiteral("seek_up"),   QStringLiteral("seek_down"),  QStringLiteral("preset_up"),
         QStringLiteral("preset_down"), QStringLiteral("ask_status"), QStringLiteral("tape_start"),
-        QStringLiteral("tape_stop"), QStringLiteral("tape_pause"), QStringLiteral("tape_forward"),
+        QStringLiteral("tape_stop"), QStringLiteral("tape_pause"), QStringLiteral("tape_fast_forward"),
         QStringLiteral("tape_memo"), QStringLiteral("cd_start"),   QStringLiteral("cd_stop"),
         QStringLiteral("cd_pause"),  QStringLiteral("cd_skip_forward"), QStringLiteral("cd_time"),
         QStringLiteral("phono_start_stop"), QStringLiteral("phono_lift")};
@@ -388,7 +412,7 @@ int main(int argc, char **argv)
             const int what = pick(6);
             if (what == 0)
                 publish(QStringLiteral("source"), sources[pick(int(sources.size()))]);
-            else if (what == 1)
+            else if (what == 1 && !stations.isEmpty())
                 publish(QStringLiteral("station"), stations[pick(int(stations.size()))]);
             else if (what == 2)
                 publish(switches[pick(int(switches.size()))], pick(2) ? QStringLiteral("ON") : QStringLiteral("OFF"));
@@ -466,7 +490,8 @@ int main(int argc, char **argv)
 
     std::printf("ran %.0f s: %ld MQTT commands, %ld player calls, %ld clicks; the device got %ld codes, %ld status requests\n",
                 double(clock.elapsed()) / 1000.0, mqttSent, playerSent, clicks, codes, statusRequests);
-    std::printf("commands dropped after waiting 6 s for the window (pelora's log): %ld\n", dropped);
+    std::printf("commands dropped after waiting 6 s for the window (pelora's log): %ld; refused as unreadable: %ld\n",
+                dropped, refused);
     std::printf("hangs (no status exchange for 40 s): %d%s; longest silence %.1f s\n", hangs,
                 hangs ? qPrintable(QStringLiteral(" (first at %1 s)").arg(hangAt, 0, 'f', 0)) : "",
                 double(longestSilence) / 1000.0);
