@@ -14,7 +14,7 @@
 // restart the periodic refresh, and a mix this busy would keep it from ever
 // firing.
 //
-//   build/bench/soak_bench [--seconds N] [--seed S]     (default 600 s, seed 1)
+//   build/bench/soak_bench [--seconds N] [--seed S] [--verbose]   (default 600 s, seed 1)
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -169,8 +169,10 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     int seconds = 600;
+    bool verbose = false;  // --verbose: pelora's log lines on stderr
     unsigned seed = 1;
     const QStringList args = app.arguments();
+    verbose = args.contains(QStringLiteral("--verbose"));
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--seconds"))
             seconds = args[i + 1].toInt();
@@ -261,10 +263,14 @@ int main(int argc, char **argv)
     // Its log: commands dropped after 6 s in line are counted.
     long dropped = 0, refused = 0;
     QByteArray err;
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     const auto readErr = [&] {
         err += pelora->readAllStandardError();
         qsizetype nl;
         while ((nl = err.indexOf('\n')) >= 0) {
+            if (verbose)
+                std::fprintf(stderr, "%6.1f %s\n", double(sinceStart.elapsed()) / 1000.0, err.left(nl).constData());
             dropped += err.left(nl).contains("dropped");
             refused += err.left(nl).contains("refused");  // the bench's own mistake
             err.remove(0, nl + 1);
@@ -300,7 +306,7 @@ int main(int argc, char **argv)
         QStringList list;
     } stationOptions;
     mosquitto_lib_init();
-    mosquitto *client = mosquitto_new("pelora-soak", true, &stationOptions);
+    mosquitto *client = mosquitto_new("soak-bench-commands", true, &stationOptions);
     mosquitto_message_callback_set(client, [](mosquitto *, void *data, const mosquitto_message *m) {
         const QJsonDocument doc = QJsonDocument::fromJson(QByteArray(static_cast<const char *>(m->payload), m->payloadlen));
         auto *o = static_cast<Options *>(data);
@@ -460,8 +466,9 @@ int main(int argc, char **argv)
             std::fflush(stdout);
             break;  // nothing more to learn from a frozen program
         }
-        if (pelora->state() == QProcess::NotRunning) {
-            std::printf("pelora ended by itself at %.0f s\n", double(clock.elapsed()) / 1000.0);
+        if (pelora->state() == QProcess::NotRunning || sim->state() == QProcess::NotRunning) {
+            std::printf("%s ended by itself at %.0f s\n", pelora->state() == QProcess::NotRunning ? "pelora" : "pelora-sim",
+                        double(clock.elapsed()) / 1000.0);
             break;
         }
         if (clock.elapsed() >= nextReport) {
@@ -490,7 +497,8 @@ int main(int argc, char **argv)
 
     std::printf("ran %.0f s: %ld MQTT commands, %ld player calls, %ld clicks; the device got %ld codes, %ld status requests\n",
                 double(clock.elapsed()) / 1000.0, mqttSent, playerSent, clicks, codes, statusRequests);
-    std::printf("commands dropped after waiting 6 s for the window (pelora's log): %ld; refused as unreadable: %ld\n",
+    // The log holds back repeats of these lines: counts of lines, not of commands.
+    std::printf("log lines on commands dropped after 6 s in line: %ld; on commands refused as unreadable: %ld\n",
                 dropped, refused);
     std::printf("hangs (no status exchange for 40 s): %d%s; longest silence %.1f s\n", hangs,
                 hangs ? qPrintable(QStringLiteral(" (first at %1 s)").arg(hangAt, 0, 'f', 0)) : "",
