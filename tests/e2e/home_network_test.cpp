@@ -5,14 +5,21 @@
 
 #include "e2e_support.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <pwd.h>
+#include <map>
+#include <memory>
 #include <set>
+#include <tuple>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -61,6 +68,10 @@ protected:
     // mosquitto_sub's and mosquitto_pub's login, if the broker wants one.
     QStringList clientLogin;
     QByteArray peloraErr;  // pelora's stderr, when startPelora keeps it
+    QProcess bus;
+    QString busAddress;  // a private session bus, if the test started one
+    // mosquitto_pub -l, one a topic, connected ahead of the line they send.
+    std::map<QString, std::unique_ptr<QProcess>> linePubs;
 
     void SetUp() override
     {
@@ -74,7 +85,11 @@ protected:
 
     void TearDown() override
     {
-        for (QProcess *p : {&pelora, &sub, &broker}) {
+        for (auto &[topic, p] : linePubs) {
+            p->closeWriteChannel();  // mosquitto_pub -l ends at the end of its input
+            p->waitForFinished(3000);
+        }
+        for (QProcess *p : {&pelora, &sub, &broker, &bus}) {
             if (p->state() != QProcess::NotRunning) {
                 p->terminate();
                 if (!p->waitForFinished(5000))
@@ -121,6 +136,8 @@ protected:
     {
         QProcessEnvironment env = programEnv(dir.path());
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // --headless picks its own
+        if (!busAddress.isEmpty())
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
         if (keepErr)
             env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("pelora.*.debug=true"));
         peloraErr.clear();
@@ -219,6 +236,121 @@ protected:
             if (c != "0:7")
                 out.push_back(c);
         return out;
+    }
+
+    // mosquitto_pub -l on pelora/<object>/set, connected ahead of the
+    // lines it sends, so that two commands can leave 50 ms apart.
+    QProcess *publisher(const QString &object)
+    {
+        const QString topic = QStringLiteral("pelora/%1/set").arg(object);
+        auto &p = linePubs[topic];
+        if (!p) {
+            p = std::make_unique<QProcess>();
+            p->start(QStringLiteral("mosquitto_pub"), {QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                                                       QString::number(port), QStringLiteral("-t"), topic, QStringLiteral("-l")});
+            p->waitForStarted(5000);
+            QTest::qWait(300);
+        }
+        return p.get();
+    }
+    void send(const QString &object, const QByteArray &payload) { publisher(object)->write(payload + '\n'); }
+
+    // One command, or two 50 ms apart; the command codes the device gets
+    // for them (status requests aside), and how long their procedures wait.
+    struct Step {
+        QString object;
+        QByteArray payload;
+        std::vector<std::string> codes;
+        int waitsMs = 0;
+        QString object2 = {};
+        QByteArray payload2 = {};
+    };
+
+    // Each step's codes arrive, and nothing else, before the next is sent
+    // after the procedure's wait; a frozen program fails here, not later.
+    void runSteps(const std::vector<Step> &steps)
+    {
+        for (const Step &s : steps) {
+            publisher(s.object);
+            if (!s.object2.isEmpty())
+                publisher(s.object2);
+            const size_t mark = commandCodes().size();
+            QElapsedTimer sent;
+            sent.start();
+            send(s.object, s.payload);
+            if (!s.object2.isEmpty()) {
+                QTest::qWait(int(std::max<qint64>(0, 50 - sent.elapsed())));
+                send(s.object2, s.payload2);
+            }
+            ASSERT_TRUE(codesSince(mark, s.codes, sent, s.waitsMs))
+                << qPrintable(s.object) << " " << s.payload.constData() << " " << qPrintable(s.object2);
+        }
+    }
+
+    // The command codes after `mark` are `want`, and `waitsMs` has passed since `sent`.
+    ::testing::AssertionResult codesSince(size_t mark, const std::vector<std::string> &want, const QElapsedTimer &sent,
+                                          int waitsMs = 0)
+    {
+        std::vector<std::string> got;
+        const bool ok = QTest::qWaitFor(
+            [&] {
+                got = commandCodes();
+                got.erase(got.begin(), got.begin() + qsizetype(std::min(mark, got.size())));
+                return got == want && sent.elapsed() >= waitsMs;
+            },
+            waitsMs + 12000);
+        std::string text = "\n  want:";
+        for (const auto &c : want)
+            text += ' ' + c;
+        text += "\n  got: ";
+        for (const auto &c : got)
+            text += ' ' + c;
+        return ok ? ::testing::AssertionSuccess()
+                  : ::testing::AssertionFailure() << text << (pelora.state() == QProcess::Running ? "" : "\n  pelora ended");
+    }
+
+    // SIGTERM is answered within 2 s with status 0, whatever ran before.
+    void endsOnSigterm()
+    {
+        ASSERT_EQ(pelora.state(), QProcess::Running) << "pelora ended before SIGTERM";
+        pelora.terminate();
+        EXPECT_TRUE(pelora.waitForFinished(2000) || pelora.state() == QProcess::NotRunning) << "SIGTERM unanswered for 2 s";
+        EXPECT_EQ(pelora.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(pelora.exitCode(), 0);
+    }
+
+    // The station select's options as discovery offers them; `freq` picks
+    // the one of that station.
+    QByteArray stationOption(const QString &freq)
+    {
+        read();
+        for (const Message &m : seen)
+            if (m.topic.startsWith(QLatin1String("homeassistant/select/")) && m.topic.endsWith(QLatin1String("/station/config")))
+                for (const QJsonValue &o : QJsonDocument::fromJson(m.payload)[QStringLiteral("options")].toArray())
+                    if (o.toString().section(u' ', 0, 0) == freq)
+                        return o.toString().toUtf8();
+        return {};
+    }
+
+    // Online, on a private session bus if `onBus`, the first status decoded
+    // and the codes of the start sent.
+    void startAndSettle(bool onBus = false)
+    {
+        if (onBus) {
+            bus.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+            ASSERT_TRUE(QTest::qWaitFor([this] { return bus.canReadLine(); }, 5000)) << "dbus-daemon is missing";
+            busAddress = QString::fromLatin1(bus.readLine()).trimmed();
+        }
+        QFile ini(path(QStringLiteral("pelora.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[mqtt]\nid=e2e3\nbase_topic=pelora\n");
+        ini.close();
+        startSub();
+        startPelora();
+        ASSERT_TRUE(waitMessage(QStringLiteral("pelora/availability"), "online"));
+        ASSERT_TRUE(waitMessage(QStringLiteral("pelora/source/state"), "fm"));
+        QTest::qWait(1500);
     }
 };
 
@@ -523,6 +655,150 @@ TEST_F(HomeNetworkTest, HeadlessStartFailuresExitOneWithTheReason)
     EXPECT_EQ(readable, 1);
     EXPECT_TRUE(readableErr.contains(QLatin1String("mqtt-password"))) << qPrintable(readableErr);
     EXPECT_FALSE(readableErr.contains(QLatin1String("hunter2"))) << qPrintable(readableErr);
+}
+
+std::vector<std::string> times(const char *code, int n)
+{
+    return std::vector<std::string>(size_t(n), code);
+}
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string> &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Every station by its option, as a click on its key runs it: slots 1-10
+// send their preset code once, slots 11-29 repeat the code of slot n-10 or
+// n-20 15 or 25 times while the procedure waits 3.6 or 5.6 s, and a station
+// on the other band switches the source first. The station tuned at the
+// start (slot 1) comes last: asked for while tuned, it needs nothing.
+TEST_F(HomeNetworkTest, EveryStationSendsWhatItsKeysClickSends)
+{
+    startAndSettle();
+    // The data files' memory, slot by slot ("-" empty).
+    const QStringList memory = QStringLiteral("87.90 88.40 89.00 90.40 91.50 92.20 93.70 94.50 95.80 96.30 97.30 98.50 "
+                                              "99.40 100.80 101.30 102.70 103.20 104.00 105.20 106.40 107.10 107.70 - "
+                                              "1440 549 891 - 92.80 106.90 -")
+                                   .split(u' ');
+    const char *preset[] = {"096", "095", "094", "093", "092", "09>", "09=", "09<", "09;", "09:"};
+    std::vector<QByteArray> options;
+    for (const QString &f : memory)
+        if (const QByteArray o = stationOption(f); !o.isEmpty())
+            options.push_back(o);
+    ASSERT_EQ(options.size(), 27u);
+    std::rotate(options.begin(), options.begin() + 1, options.end());
+    std::vector<Step> steps;
+    bool fm = true;
+    for (const QByteArray &o : options) {
+        const int n = int(memory.indexOf(QString::fromUtf8(o.left(o.indexOf(' '))))) + 1;
+        const bool toFm = memory[n - 1].contains(u'.'), switches = toFm != fm;
+        std::vector<std::string> codes = !switches ? std::vector<std::string>{}
+                                         : toFm    ? std::vector<std::string>{"0<9", "0<<"}
+                                                   : std::vector<std::string>{"0<9"};
+        fm = toFm;
+        codes = codes + times(preset[(n - 1) % 10], n <= 10 ? 1 : n <= 20 ? 15 : 25);
+        steps.push_back({QStringLiteral("station"), o, codes,
+                         (n <= 10 ? 0 : n <= 20 ? 3600 : 5600) + (switches ? 500 : 0)});
+    }
+    runSteps(steps);
+    endsOnSigterm();
+}
+
+// Buttons whose procedures wait: the tuner's steps (a flash, a settling
+// wait and a status request), a band change, every key of the player
+// panels (a 0.3 s flash), and presses 50 ms apart, the second arriving
+// inside the first one's wait.
+TEST_F(HomeNetworkTest, WaitingButtonsAndPressesFiftyMsApart)
+{
+    startAndSettle();
+    const std::map<QString, const char *> transport = {
+        {"tape_start", "0:6"},      {"tape_stop", "0:4"},         {"tape_pause", "0:5"},      {"tape_record", "0:>"},
+        {"tape_rewind", "0:3"},     {"tape_fast_forward", "0:2"}, {"tape_set", "0:;"},        {"tape_reset", "0::"},
+        {"tape_memo", "0:<"},       {"tape_auto_space", "0:="},   {"cd_start", "026"},        {"cd_stop", "024"},
+        {"cd_back", "02:"},         {"cd_forward", "022"},        {"cd_pause", "025"},        {"cd_skip_back", "02;"},
+        {"cd_skip_forward", "02:"}, {"cd_a_b", "03>"},            {"cd_repeat", "0:="},       {"cd_time", "03<"},
+        {"cd_clear", "02>"},        {"cd_set", "02="},            {"cd_goto", "02<"},         {"phono_start_stop", "0:6"},
+        {"phono_lift", "0:5"},      {"phono_back", "0:3"},        {"phono_forward", "0:2"},
+    };
+    // The table covers every key of the player panels that discovery offers.
+    QStringList buttons, known;
+    read();
+    for (const Message &m : seen) {
+        const QString object = m.topic.section(u'/', 3, 3);
+        if (m.topic.startsWith(QLatin1String("homeassistant/button/")) && !object.contains(QLatin1String("seek")) &&
+            !object.contains(QLatin1String("preset")) && object != QLatin1String("ask_status"))
+            buttons << object;
+    }
+    for (const auto &[object, code] : transport)
+        known << object;
+    buttons.sort();
+    EXPECT_EQ(buttons.join(u' ').toStdString(), known.join(u' ').toStdString());
+
+    // A status exchange takes some 2.8 s (the request and 79 characters at
+    // 300 baud); the next step waits for it too, so that none waits for the
+    // window longer than the 6 s a command may.
+    std::vector<Step> steps = {
+        {"seek_up", "PRESS", {"0:2"}, 1600 + 2800},
+        {"seek_down", "PRESS", {"0:3"}, 1600 + 2800},
+        {"preset_up", "PRESS", {"097"}, 600 + 2800},
+        {"preset_down", "PRESS", {"098"}, 600 + 2800},
+        {"source", "am", {"0<9"}, 500 + 2800},
+        {"source", "fm", {"0<9", "0<<"}, 500 + 2800},
+    };
+    for (const auto &[object, code] : transport)
+        steps.push_back({object, "PRESS", {code}, 300});
+    const std::vector<Step> pairs = {
+        {"tape_start", "PRESS", {"0:6", "0:4"}, 600, "tape_stop", "PRESS"},
+        {"seek_up", "PRESS", {"0:2", "097"}, 1600 + 2800 + 600 + 2800, "preset_up", "PRESS"},
+        {"station", stationOption("97.30"), times("096", 15) + std::vector<std::string>{"024"}, 3900, "cd_stop", "PRESS"},
+        {"phono_lift", "PRESS", std::vector<std::string>{"0:5"} + times("095", 15), 3900, "station", stationOption("98.50")},
+        // The same button twice is two presses, as two clicks are.
+        {"cd_start", "PRESS", {"026", "026"}, 600, "cd_start", "PRESS"},
+    };
+    steps.insert(steps.end(), pairs.begin(), pairs.end());
+    runSteps(steps);
+    endsOnSigterm();
+}
+
+// Media-player calls while a station key's procedure waits: the bus is
+// answered at once, and each call runs as its click would once the key is
+// done; the call's reply waits for that.
+TEST_F(HomeNetworkTest, MediaPlayerCallsDuringAStationKeysWait)
+{
+    startAndSettle(true);
+    QDBusConnection probe = QDBusConnection::connectToBus(busAddress, QStringLiteral("e2e-probe"));
+    const QDBusMessage get = QDBusMessage::createMethodCall(QStringLiteral("org.mpris.MediaPlayer2.pelora"),
+                                                            QStringLiteral("/org/mpris/MediaPlayer2"),
+                                                            QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                            QStringLiteral("Get"))
+                             << QStringLiteral("org.mpris.MediaPlayer2.Player") << QStringLiteral("Volume");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
+    // Volume 0.5 is level 41, from 30: eleven steps up and one more.
+    const std::vector<std::tuple<QByteArray, std::vector<std::string>, QStringList>> rounds = {
+        {"100.80", times("093", 15) + times("0<3", 12), {QStringLiteral("volume"), QStringLiteral("0.5")}},
+        {"101.30", times("092", 15) + times("097", 1), {QStringLiteral("next")}},
+    };
+    for (const auto &[key, codes, call] : rounds) {
+        const size_t mark = commandCodes().size();
+        QElapsedTimer sent;
+        sent.start();
+        send(QStringLiteral("station"), stationOption(QString::fromUtf8(key)));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return commandCodes().size() > mark; }, 5000)) << key.constData() << " sent nothing";
+        QProcess playerctl;
+        playerctl.setProcessEnvironment(env);
+        playerctl.start(QStringLiteral("playerctl"), QStringList{QStringLiteral("-p"), QStringLiteral("pelora")} + call);
+        QTest::qWait(200);
+        QElapsedTimer asked;
+        asked.start();
+        EXPECT_EQ(probe.call(get, QDBus::Block, 2000).type(), QDBusMessage::ReplyMessage);
+        EXPECT_LT(asked.elapsed(), 500) << "a Get during " << key.constData();
+        EXPECT_TRUE(codesSince(mark, codes, sent, 3600)) << qPrintable(call.join(u' '));
+        EXPECT_TRUE(playerctl.state() == QProcess::NotRunning || playerctl.waitForFinished(10000)) << qPrintable(call.join(u' '));
+        EXPECT_EQ(playerctl.exitCode(), 0) << qPrintable(call.join(u' ')) << playerctl.readAll().constData();
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("e2e-probe"));
+    endsOnSigterm();
 }
 
 // A broker that wants a login on both listeners, the second one over TLS,
