@@ -543,17 +543,30 @@ void HomeBridge::command(const Entity &e, const QString &text)
 
 void HomeBridge::submit(const Entity &e, const QString &value)
 {
+    if (e.kind == KButton) {
+        // Two presses are two presses, as two clicks are: "skip" twice
+        // skips two tracks. The door's 6 s bound a flood of them.
+        const auto done = [this, entity = &e](bool ran) {
+            if (!ran)
+                dropped(*entity);
+        };
+        if (e.control.isEmpty())
+            door_.askStatus(done);
+        else
+            door_.pressKey(e.control, done);
+        return;
+    }
     wanted_[e.object] = value;
     if (waiting_.count(e.object))
         return;  // the request at the door takes the newest value
     // What already is needs nothing: "fm" again would step the station
     // key captions, a switch key would toggle.
-    if (e.kind != KButton && value == currentValue(e))
+    if (value == currentValue(e))
         return;
     waiting_.insert(e.object);
     const Entity *entity = &e;
     model::Door::Wanted still = [this, entity, value] {
-        return wanted_[entity->object] == value && (entity->kind == KButton || currentValue(*entity) != value);
+        return wanted_[entity->object] == value && currentValue(*entity) != value;
     };
     model::Door::Done done = [this, entity, value](bool ran) {
         waiting_.erase(entity->object);
@@ -577,12 +590,6 @@ void HomeBridge::submit(const Entity &e, const QString &value)
             door_.tuneStation(o->frequency, std::move(done), std::move(still));
         break;
     }
-    case KButton:
-        if (e.control.isEmpty()) {
-            door_.askStatus(std::move(done));
-            break;
-        }
-        [[fallthrough]];
     case KSwitch: taken = door_.pressKey(e.control, std::move(done), std::move(still)); break;
     default: taken = false;
     }

@@ -73,8 +73,8 @@ private:
     // What the entity shows now, as its commands name it.
     QString currentValue(const Entity &e) const;
     void command(const Entity &e, const QString &text);
-    // The newest command for `e` goes to the door once; while it waits,
-    // newer ones only replace its value.
+    // The newest value for a select or switch goes to the door once; while
+    // it waits, newer ones only replace its value. Each button press goes.
     void submit(const Entity &e, const QString &value);
     void dropped(const Entity &e);
     bool deviceAnswers() const;
