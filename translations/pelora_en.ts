@@ -393,6 +393,10 @@ Slots %1 and %2 could not be read and keep their previous contents.</translation
         <source>Fenster geschlossen</source>
         <translation>window closed</translation>
     </message>
+    <message>
+        <source>das Gerät antwortet nicht lesbar</source>
+        <translation>the device answers only unreadable data</translation>
+    </message>
 </context>
 <context>
     <name>PortChoice</name>
