@@ -90,9 +90,10 @@ int main(int argc, char **argv)
     if (cmd.headless)
         platform.messages = platform::makeLoggedMessageBoxes();
     // One program per data folder, also without a bus to find the first by.
-    const desktop::DataLock lock(platform.programDir, platform.stateDir);
+    const desktop::DataLock lock(platform.programDir);
     if (lock.state() == desktop::DataLock::State::HeldElsewhere) {
-        qCWarning(lcFiles).noquote() << lock.refusal();
+        if (!cmd.headless)  // a headless run logs its message itself
+            qCWarning(lcFiles).noquote() << lock.refusal();
         const platform::QuitRequests endsTheBox([] {});  // nothing to save
         platform.messages->showOk(lock.refusal());
         return 1;

@@ -55,16 +55,20 @@
 <context>
     <name>DataLock</name>
     <message>
-        <source>Prozess %1 (%2) auf dem Rechner %3</source>
-        <translation>process %1 (%2) on the computer %3</translation>
-    </message>
-    <message>
         <source>ein anderes Programm</source>
         <translation>another program</translation>
     </message>
     <message>
-        <source>Pelora läuft bereits mit den Dateien in %1: %2. Zwei Programme auf denselben Dateien würden gegenseitig ihre Änderungen überschreiben; dieses endet, ohne etwas zu speichern.</source>
-        <translation>Pelora is already running with the files in %1: %2. Two programs on the same files would overwrite each other&apos;s changes; this one ends without saving anything.</translation>
+        <source>Prozess %1</source>
+        <translation>process %1</translation>
+    </message>
+    <message>
+        <source> des Benutzers %1</source>
+        <translation> of the user %1</translation>
+    </message>
+    <message>
+        <source>Pelora läuft bereits mit den Dateien in %1 (der Ordner ist gesperrt): %2. Zwei Programme auf denselben Dateien würden gegenseitig ihre Änderungen überschreiben; dieses endet, ohne etwas zu speichern.</source>
+        <translation>Pelora is already running with the files in %1 (the folder is locked): %2. Two programs on the same files would overwrite each other&apos;s changes; this one ends without saving anything.</translation>
     </message>
 </context>
 <context>
