@@ -220,10 +220,6 @@
         <translation>no permission to write</translation>
     </message>
     <message>
-        <source>kein Ort für die Sicherungskopie beim Überschreiben</source>
-        <translation>no place for the backup copy while overwriting</translation>
-    </message>
-    <message>
         <source>die Sicherungskopie %1 kann nicht angelegt werden: %2</source>
         <translation>the backup copy %1 cannot be made: %2</translation>
     </message>
@@ -234,6 +230,14 @@
     <message>
         <source>Die Datei %1 wurde beim letzten Speichern unterbrochen und ist unvollständig; ihr vorheriger Inhalt konnte nicht wiederhergestellt werden (%2). Er liegt in %3.</source>
         <translation>Saving the file %1 was interrupted last time, and the file is incomplete; its previous contents could not be restored (%2). They are in %3.</translation>
+    </message>
+    <message>
+        <source>kein Ort für eine Sicherungskopie</source>
+        <translation>no place for a backup copy</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 wurde ohne Sicherungskopie überschrieben (%2); ein Abbruch während des Schreibens hätte sie unvollständig hinterlassen können.</source>
+        <translation>The file %1 was overwritten without a backup copy (%2); had the program been stopped during the write, it could have been left incomplete.</translation>
     </message>
 </context>
 <context>
