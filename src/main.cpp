@@ -71,6 +71,14 @@ int main(int argc, char **argv)
     // Before any text is made: the window, its messages and the log lines
     // in the user's language (--help above stays English).
     const desktop::Translations translations(desktop::chooseLanguage(QLocale::system().uiLanguages()));
+    // Ending signals act from here on, also on a message box of the start:
+    // before the window exists they end the box and the start.
+    Form1 *window = nullptr;
+    platform::QuitRequests quitRequests([&window] { if (window) window->close(); },  // saves as the close box does
+                                        [&window](const auto &allowsInteraction) {
+                                            if (window)
+                                                window->saveForSession(allowsInteraction);
+                                        });
     // Read as PNG only: otherwise Qt loads every image plugin to ask which
     // one reads the file.
     QIcon icon;
@@ -94,7 +102,6 @@ int main(int argc, char **argv)
     if (lock.state() == desktop::DataLock::State::HeldElsewhere) {
         if (!cmd.headless)  // a headless run logs its message itself
             qCWarning(lcFiles).noquote() << lock.refusal();
-        const platform::QuitRequests endsTheBox([] {});  // nothing to save
         platform.messages->showOk(lock.refusal());
         return 1;
     }
@@ -108,15 +115,21 @@ int main(int argc, char **argv)
         platform.messages->showOk(QCoreApplication::translate("Main", "MQTT wird nicht verwendet."), mqttError);
         if (cmd.headless)
             return 1;
+        if (quitRequests.requested())
+            return 0;  // nothing has been loaded, nothing to save
     }
     platform.serial->setDevicePath(desktop::startDevice(cmd.port, settings.device()));
 
     Form1 form(platform);
     form.comPortFallback = cmd.port.isEmpty();
-    platform::QuitRequests quitRequests([&form] { form.close(); },  // saves as the close box does
-                                        [&form](const auto &allowsInteraction) { form.saveForSession(allowsInteraction); });
     if (!form.Form_Load())
         return 1;
+    // Closed by a signal only once loaded: a close saves what it shows.
+    window = &form;
+    if (quitRequests.requested()) {
+        form.Form_Unload();  // asked to end during a message of the start
+        return 0;
+    }
     desktop::addPortChoice(form.door(), settings, platform, form.portPlace());
     // The media interface only where there is a bus to offer it on.
     std::unique_ptr<desktop::MediaPlayer> player;
