@@ -67,6 +67,7 @@ int main(int argc, char **argv)
     // itself, whatever the environment says.
     if (cmd.headless)
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    desktop::keepFromLaunchingABus();
     QApplication app(argc, argv);
     // Before any text is made: the window, its messages and the log lines
     // in the user's language (--help above stays English).
@@ -88,11 +89,6 @@ int main(int argc, char **argv)
         icon.addPixmap(QPixmap::fromImage(reader.read()));
     }
     QApplication::setWindowIcon(icon);
-    // One program drives the device: a second start raises the first.
-    const desktop::Instance instance = desktop::claimInstance();
-    if (instance == desktop::Instance::Second)
-        return 0;
-
     platform::Platform platform = platform::makeQtPlatform(platform::programDirectory());
     // Without a window, messages go to the log and count as answered.
     if (cmd.headless)
@@ -100,11 +96,19 @@ int main(int argc, char **argv)
     // One program per data folder, also without a bus to find the first by.
     const desktop::DataLock lock(platform.programDir);
     if (lock.state() == desktop::DataLock::State::HeldElsewhere) {
+        // The window on these files comes to the front instead.
+        if (desktop::raiseRunning(platform.programDir)) {
+            qCWarning(lcDesktop).noquote() << "pelora already runs on the files in" << platform.programDir
+                                           << "; its window has been brought to the front";
+            return cmd.headless ? 1 : 0;
+        }
         if (!cmd.headless)  // a headless run logs its message itself
             qCWarning(lcFiles).noquote() << lock.refusal();
         platform.messages->showOk(lock.refusal());
         return 1;
     }
+    // Any number of folders side by side, each under its own name on the bus.
+    const desktop::Instance instance = desktop::claimInstance();
     desktop::Settings settings(platform.programDir);
     const QString iniFile = QDir(platform.programDir).filePath(QStringLiteral("pelora.ini"));
     QString mqttError;
@@ -136,8 +140,8 @@ int main(int argc, char **argv)
     std::unique_ptr<desktop::MprisService> service;
     if (instance == desktop::Instance::First) {
         player = std::make_unique<desktop::MediaPlayer>(form.door());
-        service = std::make_unique<desktop::MprisService>(*player);
-        if (!service->registerOnBus())
+        service = std::make_unique<desktop::MprisService>(*player, !cmd.headless);
+        if (!service->registerOnBus(desktop::busName(platform.programDir)))
             qCWarning(lcDesktop) << "the media interface could not be put on the bus";
     }
     std::unique_ptr<home::HomeBridge> bridge;
