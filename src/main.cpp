@@ -67,10 +67,19 @@ int main(int argc, char **argv)
     // itself, whatever the environment says.
     if (cmd.headless)
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    desktop::keepFromLaunchingABus();
     QApplication app(argc, argv);
     // Before any text is made: the window, its messages and the log lines
     // in the user's language (--help above stays English).
     const desktop::Translations translations(desktop::chooseLanguage(QLocale::system().uiLanguages()));
+    // Ending signals act from here on, also on a message box of the start:
+    // before the window exists they end the box and the start.
+    Form1 *window = nullptr;
+    platform::QuitRequests quitRequests([&window] { if (window) window->close(); },  // saves as the close box does
+                                        [&window](const auto &allowsInteraction) {
+                                            if (window)
+                                                window->saveForSession(allowsInteraction);
+                                        });
     // Read as PNG only: otherwise Qt loads every image plugin to ask which
     // one reads the file.
     QIcon icon;
@@ -80,23 +89,26 @@ int main(int argc, char **argv)
         icon.addPixmap(QPixmap::fromImage(reader.read()));
     }
     QApplication::setWindowIcon(icon);
-    // One program drives the device: a second start raises the first.
-    const desktop::Instance instance = desktop::claimInstance();
-    if (instance == desktop::Instance::Second)
-        return 0;
-
     platform::Platform platform = platform::makeQtPlatform(platform::programDirectory());
     // Without a window, messages go to the log and count as answered.
     if (cmd.headless)
         platform.messages = platform::makeLoggedMessageBoxes();
     // One program per data folder, also without a bus to find the first by.
-    const desktop::DataLock lock(platform.programDir, platform.stateDir);
+    const desktop::DataLock lock(platform.programDir);
     if (lock.state() == desktop::DataLock::State::HeldElsewhere) {
-        qCWarning(lcFiles).noquote() << lock.refusal();
-        const platform::QuitRequests endsTheBox([] {});  // nothing to save
+        // The window on these files comes to the front instead.
+        if (desktop::raiseRunning(platform.programDir)) {
+            qCWarning(lcDesktop).noquote() << "pelora already runs on the files in" << platform.programDir
+                                           << "; its window has been brought to the front";
+            return cmd.headless ? 1 : 0;
+        }
+        if (!cmd.headless)  // a headless run logs its message itself
+            qCWarning(lcFiles).noquote() << lock.refusal();
         platform.messages->showOk(lock.refusal());
         return 1;
     }
+    // Any number of folders side by side, each under its own name on the bus.
+    const desktop::Instance instance = desktop::claimInstance();
     desktop::Settings settings(platform.programDir);
     const QString iniFile = QDir(platform.programDir).filePath(QStringLiteral("pelora.ini"));
     QString mqttError;
@@ -107,23 +119,29 @@ int main(int argc, char **argv)
         platform.messages->showOk(QCoreApplication::translate("Main", "MQTT wird nicht verwendet."), mqttError);
         if (cmd.headless)
             return 1;
+        if (quitRequests.requested())
+            return 0;  // nothing has been loaded, nothing to save
     }
     platform.serial->setDevicePath(desktop::startDevice(cmd.port, settings.device()));
 
     Form1 form(platform);
     form.comPortFallback = cmd.port.isEmpty();
-    platform::QuitRequests quitRequests([&form] { form.close(); },  // saves as the close box does
-                                        [&form](const auto &allowsInteraction) { form.saveForSession(allowsInteraction); });
     if (!form.Form_Load())
         return 1;
+    // Closed by a signal only once loaded: a close saves what it shows.
+    window = &form;
+    if (quitRequests.requested()) {
+        form.Form_Unload();  // asked to end during a message of the start
+        return 0;
+    }
     desktop::addPortChoice(form.door(), settings, platform, form.portPlace());
     // The media interface only where there is a bus to offer it on.
     std::unique_ptr<desktop::MediaPlayer> player;
     std::unique_ptr<desktop::MprisService> service;
     if (instance == desktop::Instance::First) {
         player = std::make_unique<desktop::MediaPlayer>(form.door());
-        service = std::make_unique<desktop::MprisService>(*player);
-        if (!service->registerOnBus())
+        service = std::make_unique<desktop::MprisService>(*player, !cmd.headless);
+        if (!service->registerOnBus(desktop::busName(platform.programDir)))
             qCWarning(lcDesktop) << "the media interface could not be put on the bus";
     }
     std::unique_ptr<home::HomeBridge> bridge;

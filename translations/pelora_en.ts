@@ -55,16 +55,20 @@
 <context>
     <name>DataLock</name>
     <message>
-        <source>Prozess %1 (%2) auf dem Rechner %3</source>
-        <translation>process %1 (%2) on the computer %3</translation>
-    </message>
-    <message>
         <source>ein anderes Programm</source>
         <translation>another program</translation>
     </message>
     <message>
-        <source>Pelora läuft bereits mit den Dateien in %1: %2. Zwei Programme auf denselben Dateien würden gegenseitig ihre Änderungen überschreiben; dieses endet, ohne etwas zu speichern.</source>
-        <translation>Pelora is already running with the files in %1: %2. Two programs on the same files would overwrite each other&apos;s changes; this one ends without saving anything.</translation>
+        <source>Prozess %1</source>
+        <translation>process %1</translation>
+    </message>
+    <message>
+        <source> des Benutzers %1</source>
+        <translation> of the user %1</translation>
+    </message>
+    <message>
+        <source>Pelora läuft bereits mit den Dateien in %1 (der Ordner ist gesperrt): %2. Zwei Programme auf denselben Dateien würden gegenseitig ihre Änderungen überschreiben; dieses endet, ohne etwas zu speichern.</source>
+        <translation>Pelora is already running with the files in %1 (the folder is locked): %2. Two programs on the same files would overwrite each other&apos;s changes; this one ends without saving anything.</translation>
     </message>
 </context>
 <context>
@@ -216,10 +220,6 @@
         <translation>no permission to write</translation>
     </message>
     <message>
-        <source>kein Ort für die Sicherungskopie beim Überschreiben</source>
-        <translation>no place for the backup copy while overwriting</translation>
-    </message>
-    <message>
         <source>die Sicherungskopie %1 kann nicht angelegt werden: %2</source>
         <translation>the backup copy %1 cannot be made: %2</translation>
     </message>
@@ -230,6 +230,14 @@
     <message>
         <source>Die Datei %1 wurde beim letzten Speichern unterbrochen und ist unvollständig; ihr vorheriger Inhalt konnte nicht wiederhergestellt werden (%2). Er liegt in %3.</source>
         <translation>Saving the file %1 was interrupted last time, and the file is incomplete; its previous contents could not be restored (%2). They are in %3.</translation>
+    </message>
+    <message>
+        <source>kein Ort für eine Sicherungskopie</source>
+        <translation>no place for a backup copy</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 wurde ohne Sicherungskopie überschrieben (%2); ein Abbruch während des Schreibens hätte sie unvollständig hinterlassen können.</source>
+        <translation>The file %1 was overwritten without a backup copy (%2); had the program been stopped during the write, it could have been left incomplete.</translation>
     </message>
 </context>
 <context>
@@ -396,6 +404,10 @@ Slots %1 and %2 could not be read and keep their previous contents.</translation
     <message>
         <source>Fenster geschlossen</source>
         <translation>window closed</translation>
+    </message>
+    <message>
+        <source>das Gerät antwortet nicht lesbar</source>
+        <translation>the device answers only unreadable data</translation>
     </message>
 </context>
 <context>

@@ -1,13 +1,11 @@
 #pragma once
-// One program per data folder: two copies on the same files would each save
-// over the other's changes when they close. The lock lies in the folder,
-// or, where the folder takes no new file, in the user's state directory
-// under a name made from the folder's path.
+// One program per data folder, for every user: two copies on the same files
+// would each save over the other's changes when they close. The lock is the
+// system's own lock on the folder itself, which every user who can read the
+// data can take and which ends with its process: nothing is left behind by a
+// kill, and no file has to be made in a folder that may take none.
 
-#include <QLockFile>
 #include <QString>
-
-#include <memory>
 
 namespace desktop {
 
@@ -16,24 +14,27 @@ public:
     enum class State {
         Held,           // ours until this object goes
         HeldElsewhere,  // another program runs on the folder
-        Unavailable,    // no lock could be made anywhere (said on stderr)
+        Unavailable,    // the folder could not be locked (said on stderr)
     };
 
-    DataLock(const QString &dataDir, const QString &stateDir);
+    explicit DataLock(const QString &dataDir);
+    ~DataLock();
     DataLock(const DataLock &) = delete;
     DataLock &operator=(const DataLock &) = delete;
 
     State state() const { return state_; }
-    // HeldElsewhere: which program holds the folder, in words for the user.
+    // HeldElsewhere: the folder and the program that holds it, in words for
+    // the user.
     QString refusal() const { return refusal_; }
+    // HeldElsewhere: the process that holds the folder, 0 when unknown.
+    qint64 holder() const { return holder_; }
 
 private:
-    bool tryAt(const QString &path);
-
     QString dir_;
-    std::unique_ptr<QLockFile> lock_;
+    int fd_ = -1;
     State state_ = State::Unavailable;
     QString refusal_;
+    qint64 holder_ = 0;
 };
 
 }  // namespace desktop

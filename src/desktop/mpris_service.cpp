@@ -1,6 +1,8 @@
 #include "desktop/mpris_service.h"
 
+#include <QCryptographicHash>
 #include <QDBusConnectionInterface>
+#include <QDir>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
@@ -21,11 +23,11 @@ const QString kPropertiesInterface = QStringLiteral("org.freedesktop.DBus.Proper
 const QString kBusyError = QStringLiteral("org.mpris.MediaPlayer2.pelora.Error.Busy");
 const QString kBusyText = QStringLiteral("The window is busy talking to the device; try again.");
 
-QVariantMap rootProperties()
+QVariantMap rootProperties(bool canRaise)
 {
     return {
         {QStringLiteral("CanQuit"), true},
-        {QStringLiteral("CanRaise"), true},
+        {QStringLiteral("CanRaise"), canRaise},
         {QStringLiteral("Fullscreen"), false},
         {QStringLiteral("CanSetFullscreen"), false},
         {QStringLiteral("HasTrackList"), false},
@@ -131,11 +133,15 @@ model::Door::Done replyWhenDone(const QDBusMessage &message, const QDBusConnecti
 
 namespace {
 
+bool busLaunchPrevented = false;
+
 // A session bus is found by its address or at its usual socket. Without
 // either, asking for it costs a connection thread and may start a bus of
 // its own for this program alone, which no desktop would see.
 bool sessionBusMayExist()
 {
+    if (busLaunchPrevented)
+        return false;
     if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         return true;
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -143,6 +149,23 @@ bool sessionBusMayExist()
 }
 
 }  // namespace
+
+QString busName(const QString &dataDir)
+{
+    const QByteArray path = QDir(dataDir).absolutePath().toUtf8();
+    return QStringLiteral("org.mpris.MediaPlayer2.pelora.d") +
+           QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha256).toHex().left(12));
+}
+
+void keepFromLaunchingABus()
+{
+    if (sessionBusMayExist())
+        return;
+    // Without an address libdbus launches a bus for whoever asks first (the
+    // platform's accessibility or theme support); one it cannot use stops it.
+    busLaunchPrevented = true;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
 
 Instance claimInstance()
 {
@@ -155,36 +178,46 @@ Instance claimInstance()
         qCWarning(lcDesktop) << "no session bus; the media interface is off";
         return Instance::NoBus;
     }
-    // The name is taken once the player is on the bus (registerOnBus): a
-    // start that fails before that holds no name without an object.
-    const auto owned = bus.interface()->isServiceRegistered(QString::fromLatin1(kBusName));
-    if (!owned.isValid()) {
-        qCWarning(lcDesktop).noquote() << "the bus does not answer (" << owned.error().message()
-                                       << "); the media interface is off";
-        return Instance::NoBus;
-    }
-    if (!owned.value())
-        return Instance::First;
-    const QDBusMessage raise = QDBusMessage::createMethodCall(QString::fromLatin1(kBusName),
-                                                              QString::fromLatin1(kObjectPath), kRootInterface,
-                                                              QStringLiteral("Raise"));
-    const QDBusMessage answer = bus.call(raise, QDBus::Block, 5000);
-    if (answer.type() != QDBusMessage::ReplyMessage)
-        qCWarning(lcDesktop).noquote() << "the running program did not answer:" << answer.errorMessage();
-    return Instance::Second;
+    return Instance::First;
 }
 
-MprisService::MprisService(MediaPlayer &player, QObject *parent) : QDBusVirtualObject(parent), player_(player)
+bool raiseRunning(const QString &dataDir)
+{
+    if (!sessionBusMayExist())
+        return false;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    const QString name = busName(dataDir);
+    QDBusMessage get = QDBusMessage::createMethodCall(name, QString::fromLatin1(kObjectPath), kPropertiesInterface,
+                                                      QStringLiteral("Get"));
+    get << kRootInterface << QStringLiteral("CanRaise");
+    const QDBusMessage can = bus.call(get, QDBus::Block, 5000);
+    if (can.type() != QDBusMessage::ReplyMessage || can.arguments().isEmpty() ||
+        !can.arguments().front().value<QDBusVariant>().variant().toBool())
+        return false;
+    const QDBusMessage raise =
+        QDBusMessage::createMethodCall(name, QString::fromLatin1(kObjectPath), kRootInterface, QStringLiteral("Raise"));
+    const QDBusMessage answer = bus.call(raise, QDBus::Block, 5000);
+    if (answer.type() != QDBusMessage::ReplyMessage) {
+        qCWarning(lcDesktop).noquote() << "the running program did not answer:" << answer.errorMessage();
+        return false;
+    }
+    return true;
+}
+
+MprisService::MprisService(MediaPlayer &player, bool canRaise, QObject *parent)
+    : QDBusVirtualObject(parent), player_(player), canRaise_(canRaise)
 {
     connect(&player_, &MediaPlayer::changed, this, &MprisService::sendPropertiesChanged);
 }
 
-bool MprisService::registerOnBus()
+bool MprisService::registerOnBus(const QString &name)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerVirtualObject(QString::fromLatin1(kObjectPath), this))
         return false;
-    const auto reply = bus.interface()->registerService(QString::fromLatin1(kBusName),
+    const auto reply = bus.interface()->registerService(name,
                                                         QDBusConnectionInterface::DontQueueService,
                                                         QDBusConnectionInterface::DontAllowReplacement);
     if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
@@ -233,7 +266,7 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
         if (member == QLatin1String("GetAll") && args.size() == 1) {
             const QString which = args[0].toString();
             if (which == kRootInterface)
-                return reply({rootProperties()});
+                return reply({rootProperties(canRaise_)});
             if (which == kPlayerInterface)
                 return reply({playerProperties(player_.state())});
             return error(QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"),
@@ -241,7 +274,7 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
         }
         if (member == QLatin1String("Get") && args.size() == 2) {
             const QString which = args[0].toString();
-            const QVariantMap all = which == kRootInterface     ? rootProperties()
+            const QVariantMap all = which == kRootInterface     ? rootProperties(canRaise_)
                                     : which == kPlayerInterface ? playerProperties(player_.state())
                                                                 : QVariantMap();
             const auto it = all.find(args[1].toString());
@@ -275,7 +308,7 @@ bool MprisService::handleMessage(const QDBusMessage &message, const QDBusConnect
             }
             if (which == kRootInterface && name == QLatin1String("Fullscreen"))
                 return reply();  // not offered: ignored
-            const QVariantMap known = which == kRootInterface     ? rootProperties()
+            const QVariantMap known = which == kRootInterface     ? rootProperties(canRaise_)
                                       : which == kPlayerInterface ? playerProperties(player_.state())
                                                                   : QVariantMap();
             if (!known.contains(name))

@@ -99,5 +99,5 @@ void Form1::Form_Unload()
 
 void Form1::writeCode(cmd::Code code)
 {
-    MSComm1.write(QByteArray(code.data(), qsizetype(code.size())));
+    toLine(QByteArray(code.data(), qsizetype(code.size())));
 }

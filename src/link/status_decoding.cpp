@@ -2,7 +2,9 @@
 // display.
 
 #include "amp/source_names.h"
+#include "link/dump_check.h"
 #include "link/dump_layout.h"
+#include "platform/logging.h"
 #include "model/player_calls.h"
 #include "store/frequency.h"
 #include "ui/form1.h"
@@ -40,6 +42,28 @@ void Form1::decodeStatus()
             s += rxBuffer[size_t(k)];
         return s;
     };
+
+    // Noise in the shape of a dump (a babbling line, the wrong speed)
+    // changes nothing: it ends as a dump that does not convert.
+    if (const QString broken = brokenField(field); !broken.isEmpty()) {
+        int held = 0;
+        const double now = double(plat.clock->date().toJulianDay()) * 86400.0 + plat.clock->secondsSinceMidnight();
+        if (noiseLog_.allow(now, &held)) {
+            QString all;
+            for (int k = 0; k < length; ++k)
+                all += rxBuffer[size_t(k)];
+            // Control characters would garble the log itself.
+            for (QChar &c : all)
+                if (c.unicode() < 0x20 || c.unicode() >= 0x7f)
+                    c = u'.';
+            QString line = QStringLiteral("status dump ignored, its %1 field does not read: \"%2\"").arg(broken, all);
+            if (held > 0)
+                line += QStringLiteral(" (and %1 more since the last such line)").arg(held);
+            qCWarning(lcLink).noquote() << line;
+        }
+        return;
+    }
+    dumpReadable_ = true;
 
     // 1. Volume: the text is kept before the slider is touched.
     volumeLevel = field(volume);

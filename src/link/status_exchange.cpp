@@ -1,6 +1,7 @@
 // Asking the device for its state, collecting the answer, watching for
 // silence, the periodic refresh and the code repeater.
 
+#include "platform/logging.h"
 #include "ui/form1.h"
 
 #include <utility>
@@ -30,6 +31,7 @@ void Form1::requestStatus()
         warten->show();
         statusPending = 1;
         lateAnswer_ = false;
+        dumpReadable_ = false;
         ++statusRequests_;
         rxBuffer.fill(QString());
         receiveLog_.clear();
@@ -92,6 +94,15 @@ void Form1::MSComm1_OnComm(platform::SerialPort::EventKind kind)
         dumpWatch->setEnabled(false);
         dumpWatch->setEnabled(true);
     }
+}
+
+void Form1::toLine(const QByteArray &bytes)
+{
+    // The rest of an answer that paused tells how the device stood before
+    // this code: decoded afterwards, it would undo what the code did.
+    if (std::exchange(lateAnswer_, false))
+        qCInfo(lcLink) << "the rest of a paused status answer is dropped: a code went to the device meanwhile";
+    MSComm1.write(bytes);
 }
 
 void Form1::rxLogShow_Timer()
@@ -170,17 +181,49 @@ void Form1::dauertimer_Timer()
 
 void Form1::startRepeat(cmd::Code code, int limit)
 {
+    if (std::exchange(heldKeyOnLine_, false))
+        Timer3->setInterval(200);
     repeatCode = QString::fromLatin1(code.data(), qsizetype(code.size()));
     repeatLimit = limit;
     repeatCount = 0;
     Timer3->setEnabled(true);
 }
 
-void Form1::Timer3_Timer()
+void Form1::holdKey(cmd::Code code, int times)
 {
+    // The device takes a key for held while its codes follow back to back;
+    // a gap of a code's time lets it go. Handed to the line at once, the
+    // codes leave at the line's own pace, however late a timer runs.
+    repeatCode = QString::fromLatin1(code.data(), qsizetype(code.size()));
+    repeatLimit = times;
+    repeatCount = times;
     setFormEnabled(false);
     warten->show();
-    MSComm1.write(repeatCode.toLatin1());
+    toLine(repeatCode.toLatin1().repeated(times));
+    // A refresh now would wait behind the codes and miss its answer watch.
+    refreshAfterHold_ = dauertimer->isEnabled() || refreshAfterHold_;
+    dauertimer->setEnabled(false);
+    // The repeater's one tick frees the window when the last code is out.
+    heldKeyOnLine_ = true;
+    Timer3->setEnabled(false);
+    Timer3->setInterval(times * 100);
+    Timer3->setEnabled(true);
+}
+
+void Form1::Timer3_Timer()
+{
+    if (std::exchange(heldKeyOnLine_, false)) {
+        Timer3->setEnabled(false);
+        Timer3->setInterval(200);
+        if (std::exchange(refreshAfterHold_, false))
+            dauertimer->setEnabled(true);
+        setFormEnabled(true);
+        warten->hide();
+        return;
+    }
+    setFormEnabled(false);
+    warten->show();
+    toLine(repeatCode.toLatin1());
     ++repeatCount;
     if (repeatCount >= repeatLimit) {
         Timer3->setEnabled(false);

@@ -99,6 +99,7 @@ bool Form1::GetConfiguration(QString *error)
         qCWarning(lcFiles).noquote() << note;
         plat.messages->showOk(note);
     }
+    store::removeLeftoversOfSaves(dir, {kConfigFile, kMemoryFile, QStringLiteral("pelora.ini")}, plat.stateDir);
     store::Configuration config;
     StationFiles stations;
     try {
@@ -156,9 +157,14 @@ namespace {
 QString writeDataFile(const platform::Platform &plat, const QString &name, const QByteArray &bytes)
 {
     QString reason;
+    QString notice;
     bool oldKept = true;
-    if (store::writeFileAtomically(store::findFile(plat.programDir, name), bytes, plat.stateDir, &reason, &oldKept))
+    if (store::writeFileAtomically(store::findFile(plat.programDir, name), bytes, plat.stateDir, &reason, &oldKept,
+                                   &notice)) {
+        if (!notice.isEmpty())
+            qCWarning(lcFiles).noquote() << notice;
         return {};
+    }
     return QCoreApplication::translate("Configuration", "Die Datei %1 konnte nicht gespeichert werden (%2). %3")
         .arg(name, reason,
              oldKept ? QCoreApplication::translate("Configuration", "Die bisherige Datei bleibt erhalten.")
@@ -171,8 +177,10 @@ QString writeDataFile(const platform::Platform &plat, const QString &name, const
 bool Form1::saveStationMemory()
 {
     const QString failure = writeDataFile(plat, kMemoryFile, store::writeStationMemory(slotFrequency));
-    if (!failure.isEmpty())
+    if (!failure.isEmpty()) {
+        qCWarning(lcFiles).noquote() << failure;
         plat.messages->showOk(failure);
+    }
     return failure.isEmpty();
 }
 
@@ -180,8 +188,11 @@ bool Form1::saveConfiguration()
 {
     const QString failures = writeDataFiles();
     // One box for both files: a directory that cannot be written fails both.
-    if (!failures.isEmpty())
+    // Logged as well: a close by a signal may leave nobody to read the box.
+    if (!failures.isEmpty()) {
+        qCWarning(lcFiles).noquote() << failures;
         plat.messages->showOk(failures);
+    }
     return failures.isEmpty();
 }
 

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -232,7 +233,7 @@ int overwrite(const QString &path, const QByteArray &bytes)
 }  // namespace
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, const QString &journalDir, QString *error,
-                         bool *oldKept)
+                         bool *oldKept, QString *notice)
 {
     auto fail = [&](const QString &reason, bool kept = true) {
         if (error)
@@ -282,26 +283,65 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, const QSt
     const std::optional<QByteArray> old = readWholeFile(path, &readError);
     if (!old)
         return fail(readError);
-    if (journalDir.isEmpty() || !QDir().mkpath(journalDir))
-        return fail(QCoreApplication::translate("Files", "kein Ort für die Sicherungskopie beim Überschreiben"));
-    const QString journal = journalPath(journalDir, path);
-    {
+    QString journal;
+    QString noJournal;
+    if (journalDir.isEmpty() || !QDir().mkpath(journalDir)) {
+        noJournal = QCoreApplication::translate("Files", "kein Ort für eine Sicherungskopie");
+    } else {
+        journal = journalPath(journalDir, path);
         QSaveFile j(journal);
         errno = 0;
-        if (!j.open(QIODevice::WriteOnly) || j.write(journalBytes(path, *old, bytes)) < 0 || !j.commit())
-            return fail(QCoreApplication::translate("Files", "die Sicherungskopie %1 kann nicht angelegt werden: %2")
-                            .arg(QDir::toNativeSeparators(journal), reasonOf(j, errno)));
+        if (!j.open(QIODevice::WriteOnly) || j.write(journalBytes(path, *old, bytes)) < 0 || !j.commit()) {
+            noJournal = QCoreApplication::translate("Files", "die Sicherungskopie %1 kann nicht angelegt werden: %2")
+                            .arg(QDir::toNativeSeparators(journal), reasonOf(j, errno));
+            journal.clear();
+        }
     }
+    // Without a journal the changes would otherwise be lost for certain:
+    // overwriting is the safest way left, and a failed write is still undone.
     const int err = overwrite(path, bytes);
     if (err == 0) {
-        QFile::remove(journal);
+        if (!journal.isEmpty())
+            QFile::remove(journal);
+        else if (notice)
+            *notice = QCoreApplication::translate("Files", "Die Datei %1 wurde ohne Sicherungskopie überschrieben "
+                                                           "(%2); ein Abbruch während des Schreibens hätte sie "
+                                                           "unvollständig hinterlassen können.")
+                          .arg(QDir::toNativeSeparators(path), noJournal);
         return true;
     }
     // The journal stays until the old contents are back.
     const bool restored = readWholeFile(path) == old || overwrite(path, *old) == 0;
-    if (restored)
+    if (restored && !journal.isEmpty())
         QFile::remove(journal);
     return fail(systemErrorText(err), restored);
+}
+
+void removeLeftoversOfSaves(const QString &dataDir, const QStringList &names, const QString &journalDir)
+{
+    // QSaveFile writes "<name>.XXXXXX" beside the file and renames it.
+    auto sweep = [](const QString &dir, const QStringList &bases) {
+        const QDir d(dir);
+        for (const QString &entry : d.entryList(QDir::Files | QDir::Hidden)) {
+            for (const QString &base : bases) {
+                static const QRegularExpression tail(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
+                if (entry.size() == base.size() + 7 && entry.startsWith(base, Qt::CaseInsensitive) &&
+                    tail.match(entry.mid(base.size())).hasMatch()) {
+                    if (QFile::remove(d.filePath(entry)))
+                        qCInfo(lcFiles).noquote() << "removed" << d.filePath(entry) << "left by a save cut short";
+                }
+            }
+        }
+    };
+    sweep(dataDir, names);
+    if (journalDir.isEmpty())
+        return;
+    // Only the journals of this folder's files: another folder's program
+    // may be saving right now.
+    QStringList journals;
+    for (const QString &name : names)
+        journals << QFileInfo(journalPath(journalDir, findFile(dataDir, name))).fileName();
+    sweep(journalDir, journals);
 }
 
 QStringList recoverInterruptedSaves(const QString &journalDir, const QString &dataDir)

@@ -31,13 +31,22 @@ std::optional<QByteArray> readWholeFile(const QString &path, QString *error = nu
 // there or the old ones are (at the latest after
 // recoverInterruptedSaves). On failure returns false and the reason, and
 // *oldKept tells whether the old contents are still there.
+// Where no journal can be kept, the file is still overwritten in place (the
+// old contents wait in memory and go back if the write fails), and *notice
+// says that a kill during the write could have left it incomplete.
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, const QString &journalDir, QString *error,
-                         bool *oldKept = nullptr);
+                         bool *oldKept = nullptr, QString *notice = nullptr);
 
 // Puts back the old contents of the files in `dataDir` whose in-place save
 // was cut short (the program was killed during it). One note for the user
 // per file put back or not put back.
 QStringList recoverInterruptedSaves(const QString &journalDir, const QString &dataDir);
+
+// Removes what saves cut short by a kill left behind: the temporary files
+// beside the data files `names` in `dataDir` ("config.dat.Ab12Cd"), and
+// those of their journals in `journalDir`. The caller holds the folder, so
+// no save of another program is under way there.
+void removeLeftoversOfSaves(const QString &dataDir, const QStringList &names, const QString &journalDir);
 
 // The system's reason `err` in German words, for the common ones.
 QString systemErrorText(int err);

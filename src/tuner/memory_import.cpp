@@ -134,7 +134,7 @@ Reading lastReading(const Form1 &f)
 {
     if (f.rxCount < 5)
         return Reading::Silent;
-    if (f.rxCount < dump::length)
+    if (f.rxCount < dump::length || !f.dumpReadable())
         return Reading::Spoiled;
     // The dump's own frequency field: an AM text that does not convert ends
     // the decoding before it reaches the frequency, leaving the last one.
@@ -201,6 +201,7 @@ void Form1::StationenEinlesen_Click()
 
         QVariant previous = QStringLiteral("XX");
         int silentInARow = 0;
+        int unreadInARow = 0;
         for (slot = 1; slot <= 30; ++slot) {
             showProgress(progressText(slot), (slot - 1) / 30.0);
             stationT_Click(slot);
@@ -210,13 +211,17 @@ void Form1::StationenEinlesen_Click()
             // frequency, or take a slot for empty that is not.
             if (reading == Reading::Spoiled)
                 reading = readSlot();
-            // A device that stopped answering: one slot may be a hiccup; a
-            // second in a row ends the run before it records anything from
-            // a device that is gone.
+            // A device that stopped answering, or answers only noise: one
+            // slot may be a hiccup; a second in a row ends the run before it
+            // records anything from a device that cannot be read.
             silentInARow = reading == Reading::Silent ? silentInARow + 1 : 0;
+            unreadInARow = reading != Reading::Taken ? unreadInARow + 1 : 0;
             if (silentInARow >= 2)
                 throw std::runtime_error(
                     QCoreApplication::translate("MemoryImport", "das Gerät antwortet nicht mehr").toStdString());
+            if (unreadInARow >= 2)
+                throw std::runtime_error(
+                    QCoreApplication::translate("MemoryImport", "das Gerät antwortet nicht lesbar").toStdString());
             if (reading != Reading::Taken) {
                 // Keep what the slot held; the device now plays a station
                 // nobody could read, so show none.

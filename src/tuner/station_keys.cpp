@@ -77,10 +77,7 @@ void Form1::stationT_Click(int index)
 
     showStation(currentFrequency);
     const int limit = repeatLimitOfSlot(slot);
-    // At 40 ms the codes queue in the port and leave back to back, which
-    // the device takes for a held key.
-    Timer3->setInterval(40);
-    startRepeat(code, limit);
+    holdKey(code, limit);
     const float wait = float(0.2 * limit + 0.6);
     float waited = 0.0f;
     if (askAgain) {
@@ -91,7 +88,6 @@ void Form1::stationT_Click(int index)
     }
     if (waited < wait)
         Pause(wait - waited);
-    Timer3->setInterval(200);
 }
 
 float Form1::requestStatusAfterExchange()

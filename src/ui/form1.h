@@ -4,6 +4,7 @@
 // automation/, ui/).
 
 #include "link/command_codes.h"
+#include "link/dump_check.h"
 #include "model/door.h"
 #include "model/hifi_model.h"
 #include "platform/platform.h"
@@ -96,7 +97,13 @@ public:
     const QString &receiveCounter() const { return receiveCounter_; }
     // Starts the code repeater: `code` goes out `limit` times, one per tick.
     void startRepeat(cmd::Code code, int limit);
+    // A held key: `code` `times` times back to back, at the line's pace
+    // (100 ms a code); the window is busy until the last one is out.
+    void holdKey(cmd::Code code, int times);
     void decodeStatus();
+    // The dump of the latest request arrived whole and read as the device
+    // writes it (it may still have stopped at a value that does not convert).
+    bool dumpReadable() const { return dumpReadable_; }
     void showStation(const QVariant &frequency);
     // The station list's record of `frequency`, or none. Throws
     // ConversionError when there are records and it is no number.
@@ -385,6 +392,13 @@ private:
     // The silence watch ended the exchange short of a dump; what still
     // arrives before the next request completes it.
     bool lateAnswer_ = false;
+    bool dumpReadable_ = false;
+    // Timer3's next tick ends a held key instead of writing.
+    bool heldKeyOnLine_ = false;
+    bool refreshAfterHold_ = false;
+    dump::LogLimit noiseLog_{10.0};
+    // Every code goes to the line here.
+    void toLine(const QByteArray &bytes);
     // Receive log lines not yet in the log (at most the log's tail).
     QString rxLogPending_;
     QString receiveLog_;

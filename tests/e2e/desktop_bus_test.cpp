@@ -103,6 +103,16 @@ protected:
                                              << qPrintable(last) << "', not '" << qPrintable(want) << "'";
     }
 
+    // The players on the bus as media clients list them ("pelora.d1f2...").
+    QStringList players() const
+    {
+        QStringList out;
+        for (const QString &p : runProgram(QStringLiteral("playerctl"), {QStringLiteral("-l")}, env).out.split(u'\n'))
+            if (p.startsWith(QLatin1String("pelora")))
+                out << p.trimmed();
+        return out;
+    }
+
     int count(const std::string &code) const
     {
         int n = 0;
@@ -150,9 +160,11 @@ TEST_F(CdOnTheDevice, PlayPutsTheStartCodeOnTheLineOnce)
     EXPECT_EQ(count("025"), 2);
 
     // The object tells each interface once, and what it does not have.
+    ASSERT_EQ(players().size(), 1);
+    const QString name = QStringLiteral("org.mpris.MediaPlayer2.") + players().front();
     const Finished xml = runProgram(QStringLiteral("gdbus"),
                                     {QStringLiteral("introspect"), QStringLiteral("--session"),
-                                     QStringLiteral("--dest"), QStringLiteral("org.mpris.MediaPlayer2.pelora"),
+                                     QStringLiteral("--dest"), name,
                                      QStringLiteral("--object-path"), QStringLiteral("/org/mpris/MediaPlayer2")},
                                     env);
     for (const char *name : {"org.mpris.MediaPlayer2 ", "org.mpris.MediaPlayer2.Player ",
@@ -160,7 +172,7 @@ TEST_F(CdOnTheDevice, PlayPutsTheStartCodeOnTheLineOnce)
         EXPECT_EQ(xml.out.count(QLatin1String("interface ") + QLatin1String(name)), 1) << name << qPrintable(xml.out);
     const Finished nonsense = runProgram(QStringLiteral("gdbus"),
                                          {QStringLiteral("call"), QStringLiteral("--session"), QStringLiteral("--dest"),
-                                          QStringLiteral("org.mpris.MediaPlayer2.pelora"), QStringLiteral("--object-path"),
+                                          name, QStringLiteral("--object-path"),
                                           QStringLiteral("/org/mpris/MediaPlayer2"), QStringLiteral("--method"),
                                           QStringLiteral("org.mpris.MediaPlayer2.Player.Nonsense")},
                                          env);
@@ -168,14 +180,20 @@ TEST_F(CdOnTheDevice, PlayPutsTheStartCodeOnTheLineOnce)
     EXPECT_TRUE(nonsense.err.contains(QStringLiteral("UnknownMethod"))) << qPrintable(nonsense.err);
 
     // A second start raises this window and ends, leaving the line alone.
+    const QByteArray memory = readFile(QStringLiteral("app/Speicherplatz.txt"));
     const Finished second = runProgram(appPath(QStringLiteral("pelora")), {}, env);
     EXPECT_EQ(second.status, 0) << qPrintable(second.err);
+    EXPECT_TRUE(second.err.contains(QStringLiteral("brought to the front"))) << qPrintable(second.err);
     EXPECT_EQ(pelora.state(), QProcess::Running);
+    EXPECT_EQ(readFile(QStringLiteral("app/Speicherplatz.txt")), memory);
+    // Headless, the same start is a failure of the service.
+    EXPECT_EQ(runProgram(appPath(QStringLiteral("pelora")), {QStringLiteral("--headless")}, env).status, 1);
+    EXPECT_EQ(players().size(), 1);
 
     // Quit closes the window the normal way: files saved, place remembered.
     const Finished quit = runProgram(QStringLiteral("dbus-send"),
                                 {QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                                 QStringLiteral("--dest=org.mpris.MediaPlayer2.pelora"),
+                                 QStringLiteral("--dest=") + name,
                                  QStringLiteral("/org/mpris/MediaPlayer2"), QStringLiteral("org.mpris.MediaPlayer2.Quit")},
                                 env);
     EXPECT_EQ(quit.status, 0) << qPrintable(quit.err);
@@ -220,6 +238,59 @@ TEST_F(DesktopBusTest, VolumeMovesAsTheSliderAndTheTitleNamesTheStation)
     ASSERT_TRUE(waitForCode("097"));
     EXPECT_TRUE(waitFor({QStringLiteral("metadata"), QStringLiteral("title")}, QStringLiteral("Deutschlandfunk")));
     EXPECT_EQ(playerctl({QStringLiteral("metadata"), QStringLiteral("album")}).out, QStringLiteral("88.40 MHz"));
+}
+
+// One hi-fi per data folder: a second folder with its own simulator and
+// program on the same desktop, each driven under its own name.
+TEST_F(DesktopBusTest, TwoFoldersRunSideBySideEachUnderItsOwnName)
+{
+    startPelora(QStringLiteral("Bayern 1"));
+    QTemporaryDir other;
+    ASSERT_TRUE(other.isValid());
+    auto at = [&](const char *name) { return QDir(other.path()).filePath(QLatin1String(name)); };
+    for (const char *name : {"config.dat", "Speicherplatz.txt", "Sendername.txt"})
+        ASSERT_TRUE(QFile::copy(path(QLatin1String(name)), at(name)));
+    ASSERT_TRUE(copyProgram(at("pelora")));
+    QProcess sim2, pelora2;
+    sim2.start(QStringLiteral(PELORA_BINARY_DIR "/pelora-sim"),
+               {QStringLiteral("--dir"), other.path(), QStringLiteral("--port"), QStringLiteral("1"),
+                QStringLiteral("--source"), QStringLiteral("cd"), QStringLiteral("--log"), at("sim.log")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(at("COM1")).isSymLink(); }, 5000));
+    pelora2.setProcessEnvironment(env);
+    pelora2.start(at("pelora"), {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return players().size() == 2; }, 10000))
+        << qPrintable(QString::fromLocal8Bit(pelora2.readAllStandardError()));
+
+    // Each name reaches its own hi-fi: play on the CD one, next on the tuner.
+    auto run = [&](const QString &player, const QStringList &args) {
+        return runProgram(QStringLiteral("playerctl"), QStringList{QStringLiteral("-p"), player} + args, env);
+    };
+    QString cd, tuner;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            cd.clear();
+            tuner.clear();
+            for (const QString &n : players())
+                (run(n, {QStringLiteral("metadata"), QStringLiteral("title")}).out == QStringLiteral("CD") ? cd : tuner) = n;
+            return !cd.isEmpty() && !tuner.isEmpty();
+        },
+        10000));
+    EXPECT_EQ(run(cd, {QStringLiteral("play")}).status, 0);
+    EXPECT_EQ(run(tuner, {QStringLiteral("next")}).status, 0);
+    auto received = [](const QString &log, const QByteArray &code) {
+        QFile f(log);
+        return f.open(QIODevice::ReadOnly) && f.readAll().contains(" received " + code);
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return received(at("sim.log"), "026"); }, 5000));
+    EXPECT_TRUE(waitForCode("097"));
+    EXPECT_FALSE(received(at("sim.log"), "097"));
+    EXPECT_EQ(count("026"), 0);
+
+    for (QProcess *p : {&pelora2, &sim2}) {
+        p->terminate();
+        EXPECT_TRUE(p->waitForFinished(5000));
+    }
+    EXPECT_EQ(pelora2.exitCode(), 0);
 }
 
 TEST(DesktopCommandLine, WorksWithoutADisplayOrABus)

@@ -9,6 +9,7 @@
 #include "user_input.h"
 
 #include <QSerialPort>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -18,6 +19,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <functional>
@@ -290,6 +292,11 @@ TEST_F(RealStackTest, ASecondCopyOnTheSameFilesEndsWithoutWriting)
     ASSERT_TRUE(copyProgram(path(QStringLiteral("pelora"))));
     const QByteArray config = readFile(QStringLiteral("config.dat"));
     const QByteArray memory = readFile(QStringLiteral("Speicherplatz.txt"));
+    // An empty lock file, as a kill of an older version left it, stops nobody.
+    {
+        QFile stale(path(QStringLiteral("pelora.lock")));
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    }
     QProcess first;
     first.setProcessEnvironment(programEnv(dir.path()));
     first.start(path(QStringLiteral("pelora")), {});
@@ -306,7 +313,8 @@ TEST_F(RealStackTest, ASecondCopyOnTheSameFilesEndsWithoutWriting)
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             err += second.readAllStandardError();
-            return err.contains("Prozess " + QByteArray::number(first.processId()));
+            return err.contains("Prozess " + QByteArray::number(first.processId())) &&
+                   err.contains(QDir(dir.path()).absolutePath().toUtf8());
         },
         5000))
         << err.toStdString();
@@ -324,7 +332,7 @@ TEST_F(RealStackTest, ASecondCopyOnTheSameFilesEndsWithoutWriting)
     first.terminate();
     ASSERT_TRUE(first.waitForFinished(5000));
     EXPECT_EQ(first.exitCode(), 0);
-    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("pelora.lock"))));
+    EXPECT_TRUE(readFile(QStringLiteral("pelora.lock")).isEmpty());
 }
 
 // The port chosen in the list that another program holds now: the start
@@ -421,6 +429,39 @@ TEST_F(InProcessTest, LateAnswerIsFollowed)
     EXPECT_EQ(form->quelA->text(), QStringLiteral("FM"));
     EXPECT_EQ(form->volR->value(), 30);
     EXPECT_TRUE(form->formEnabled());
+}
+
+TEST_F(InProcessTest, HeldKeyLeavesBackToBackWhileTheLoopStalls)
+{
+    startWindow();
+    ASSERT_TRUE(waitForDump());
+    form->dauertimer->setEnabled(false);
+    // A handler that keeps the loop busy now and then: 180 ms every 250 ms.
+    QTimer stall;
+    QObject::connect(&stall, &QTimer::timeout, [] {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(180);
+        while (std::chrono::steady_clock::now() < end) {
+        }
+    });
+    stall.start(250);
+    // Slot 29 is the ninth preset held: 25 codes "09;" back to back.
+    form->slotDirectMode = 1;
+    form->stationT_Click(29);
+    stall.stop();
+    form->slotDirectMode = 0;
+
+    std::vector<double> times;
+    for (const QByteArray &l : readFile(QStringLiteral("sim.log")).split('\n')) {
+        const QList<QByteArray> parts = l.simplified().split(' ');
+        if (parts.size() >= 4 && parts[2] == "received" && parts[3] == "09;")
+            times.push_back(parts[1].toDouble());
+    }
+    ASSERT_EQ(times.size(), 25u);
+    for (size_t i = 1; i < times.size(); ++i)
+        EXPECT_LE(times[i] - times[i - 1], 0.15) << "gap before code " << i + 1;
+    form->requestStatus();
+    ASSERT_TRUE(waitForDump());
+    EXPECT_EQ(form->currentFrequency.toString(), QStringLiteral("106.90"));  // slot 29 of the sample
 }
 
 TEST_F(RealStackTest, EndingSignalsSaveWhatTheUserSetAndExitZero)

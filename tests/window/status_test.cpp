@@ -264,12 +264,13 @@ TEST_F(StatusTest, BalanceSides)
     EXPECT_EQ(form->balR->value(), 0);
     EXPECT_EQ(form->balA->text(), QStringLiteral("0"));
 
+    // Any other side is noise: the balance stays as it was.
     fields.balanceSide = "x";
+    fields.balanceAmount = "07";
     answerWith(fields);
     EXPECT_EQ(form->balR->value(), 0);
-    EXPECT_EQ(form->balA->text(), QString());
-    EXPECT_FALSE(form->balanceLevel.isValid());
-    EXPECT_EQ(form->statusPending, 0);
+    EXPECT_EQ(form->balA->text(), QStringLiteral("0"));
+    EXPECT_EQ(form->balanceLevel.toInt(), 0);
 }
 
 TEST_F(StatusTest, TrebleAndBassInDoubleUnits)
@@ -327,9 +328,9 @@ TEST_F(StatusTest, SourceSelectionRunsOnlyWhenTheSourceChanges)
     answerWith(fields);
     EXPECT_EQ(count("09?", t0), 1);
 
-    fields.source = "XX";  // unknown: stored, no selection
+    fields.source = "XX";  // no source the device has: the dump is noise
     answerWith(fields);
-    EXPECT_EQ(form->currentSource.toString(), QStringLiteral("XX"));
+    EXPECT_EQ(form->currentSource.toString(), QStringLiteral("T1"));
     EXPECT_EQ(form->quelA->text(), QStringLiteral("Tape 1"));
 }
 
@@ -423,23 +424,48 @@ TEST_F(StatusTest, FrequencyOfDashesWithoutNameRecordsIsShownAsItStands)
         EXPECT_EQ(form->stationT[i]->backColor(), colours::black) << i;
 }
 
-TEST_F(StatusTest, UnreadableVolumeStopsTheDecodingAfterTheReadOut)
+TEST_F(StatusTest, DumpThatBreaksItsFormChangesNoDisplay)
 {
     startAndSettle();
     const int volBefore = form->volR->value();
-    fields.volume = "ab";
-    fields.mute = "Y";
-    answerWith(fields);
-    EXPECT_EQ(form->volA->text(), QStringLiteral("ab"));
-    EXPECT_EQ(form->volumeLevel.toString(), QStringLiteral("ab"));
-    EXPECT_EQ(form->volR->value(), volBefore);
-    EXPECT_EQ(form->muteK->backColor(), colours::white);
-    EXPECT_EQ(form->statusPending, 1);
-    EXPECT_TRUE(form->formEnabled());
+    const QString volText = form->volA->text();
+    const QString nameBefore = form->nameA->text();
+    // What a babbling line made of dumps: letters where the device writes
+    // digits, no sign, a side that is no side, a frequency of noise.
+    struct Case {
+        const char *what;
+        sim::DumpFields f;
+    };
+    std::vector<Case> cases;
+    auto with = [&](const char *what, auto change) {
+        sim::DumpFields f = fields;
+        f.mute = "Y";
+        f.source = "CD";
+        change(f);
+        cases.push_back({what, f});
+    };
+    with("volume", [](auto &f) { f.volume = "A1"; });
+    with("two blanks", [](auto &f) { f.volume = "  "; });
+    with("balance", [](auto &f) { f.balanceAmount = "0x"; });
+    with("treble", [](auto &f) { f.treble = "*04"; });
+    with("bass", [](auto &f) { f.bass = "OF"; });
+    with("frequency", [](auto &f) { f.source = "FM"; f.frequency = "Q: 8N7"; });
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        answerWith(c.f);
+        EXPECT_EQ(form->volA->text(), volText);
+        EXPECT_EQ(form->volR->value(), volBefore);
+        EXPECT_EQ(form->muteK->backColor(), colours::white);
+        EXPECT_EQ(form->quelA->text(), QStringLiteral("FM"));
+        EXPECT_EQ(form->nameA->text(), nameBefore);
+        EXPECT_TRUE(form->formEnabled());
+    }
 
-    // A volume the slider does not take stops it just the same.
+    // A volume that reads but that the slider does not take stops the
+    // decoding after the read-out.
     fields.volume = "99";
     answerWith(fields);
+    EXPECT_EQ(form->volA->text(), QStringLiteral("99"));
     EXPECT_EQ(form->volR->value(), volBefore);
     EXPECT_EQ(form->statusPending, 1);
 }
@@ -496,6 +522,22 @@ TEST_F(StatusTest, AnswerThatPausesInsideIsStillDecoded)
     EXPECT_EQ(form->volA->text(), QStringLiteral("33"));
     EXPECT_EQ(form->volR->value(), 33);
     EXPECT_TRUE(form->formEnabled());
+
+    // A click in the pause has changed the device: the rest of the old
+    // answer then must not take the window back to FM.
+    fields.volume = "12";
+    const std::string old = sim::buildDump(fields);
+    form->requestStatus();
+    world->serial->injectFromDevice(QByteArray::fromStdString(old.substr(0, 40)), 0.15);
+    run(0.15 + 40 / 30.0 + 1.3);
+    ASSERT_TRUE(form->formEnabled());
+    clearLine();
+    click(form->Quelle[0]);  // "tv"
+    world->serial->injectFromDevice(QByteArray::fromStdString(old.substr(40)));
+    run(1.4);
+    EXPECT_EQ(form->quelA->text(), QStringLiteral("TV"));
+    EXPECT_EQ(form->volA->text(), QStringLiteral("33"));
+    EXPECT_EQ(codeTexts(), std::vector<std::string>{"0<;"});  // the "tv" code only
 }
 
 TEST_F(StatusTest, LateAnswerIsFollowedAtEveryRefresh)

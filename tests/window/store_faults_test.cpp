@@ -5,6 +5,8 @@
 #include "platform/qt/quit_requests.h"
 #include "window_fixture.h"
 
+#include <QFileInfo>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -49,6 +51,29 @@ TEST_F(FileFaultTest, ReadOnlyDirectoryWithWritableFilesSavesInPlace)
     EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")).split('\n')[1], "\"101.10\"\r");
     EXPECT_EQ(QFile::permissions(path(QStringLiteral("Speicherplatz.txt"))), permissions);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3);
+}
+
+TEST_F(FileFaultTest, WithoutAPlaceForAJournalTheSaveStillHappensAndLeftoversGo)
+{
+    // What a save killed before its rename leaves beside the file.
+    writeFile(QStringLiteral("Speicherplatz.txt.k3Xq9Z"), "\"88.00\"\r\n");
+    writeFile(QStringLiteral("notes.txt.k3Xq9Z"), "someone else's");
+    startAndSettle();
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("Speicherplatz.txt.k3Xq9Z"))));
+    EXPECT_TRUE(QFileInfo::exists(path(QStringLiteral("notes.txt.k3Xq9Z"))));
+
+    // A service user whose state folder cannot be made, in a folder it may
+    // not write: the changes are written in place all the same.
+    form->slotFrequency[2] = QStringLiteral("101.10");
+    world->platform.stateDir = path(QStringLiteral("no-state/pelora"));
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    {
+        OrdinaryUser user(dir.path());
+        form->close();
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")).split('\n')[1], "\"101.10\"\r");
 }
 
 TEST_F(FileFaultTest, FileThatCannotBeWrittenKeepsItsContentsAndTheUserIsTold)

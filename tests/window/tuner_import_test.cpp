@@ -179,6 +179,21 @@ TEST_F(ImportTest, SilentDeviceNeverEmptiesSlots)
         EXPECT_EQ(form->stationT[s]->text(), memoryBefore[s]) << "slot " << s;
     EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), fileBefore);
     EXPECT_EQ(form->slotDirectMode, 0);
+
+    // A device that answers only noise ends the same way, as soon.
+    device.setSilent(false);
+    run(40);
+    showConfig();
+    const double t0 = now();
+    whenImportReaches(5, [&] { device.setGarbage(sim::Garbage::Replace); });
+    click(form->StationenEinlesen);
+    ASSERT_EQ(messages().size(), 6u);
+    EXPECT_EQ(messages()[5].text, QStringLiteral("Das Einlesen der Stationen wurde bei Platz 6 abgebrochen (das Gerät "
+                                                 "antwortet nicht lesbar). Die Datei Speicherplatz.txt bleibt "
+                                                 "unverändert."));
+    EXPECT_LT(now() - t0, 60);
+    EXPECT_EQ(form->slotFrequency, memoryBefore);
+    EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), fileBefore);
 }
 
 TEST_F(ImportTest, SecondPressDuringARunIsIgnored)

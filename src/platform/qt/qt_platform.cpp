@@ -172,8 +172,12 @@ public:
     QString errorText() const override { return lastError_; }
     void write(const QByteArray &bytes) override
     {
-        if (port_)
+        // Into the driver now, not at the next turn of the event loop: a
+        // handler that keeps the loop busy must not hold codes back.
+        if (port_) {
             port_->write(bytes);
+            port_->flush();
+        }
     }
     void discardInput() override
     {

@@ -37,6 +37,8 @@ public:
     // What a save request of the session manager does; `allowsInteraction`
     // asks it whether a message may be shown.
     void commitData(const std::function<bool()> &allowsInteraction);
+    // An ending signal has come (the window, if any, has been closed).
+    bool requested() const { return closed_; }
     QuitRequests(const QuitRequests &) = delete;
     QuitRequests &operator=(const QuitRequests &) = delete;
 

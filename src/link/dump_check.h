@@ -1,0 +1,35 @@
+#pragma once
+// Whether a status dump reads as the device writes it. A line that babbles
+// or an adapter at the wrong speed gives 79 characters too: taken as a dump
+// they would put letters into the read-outs and move the sliders.
+
+#include "link/dump_layout.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace dump {
+
+// The name of the first field that breaks the form the device gives it
+// (digits, the sign, the balance side, the source names, the frequency's
+// characters), or an empty text when every field reads. `field` returns the
+// text at a field's positions.
+QString brokenField(const std::function<QString(Field)> &field);
+
+// At most one log line per `seconds`; those held back are counted.
+class LogLimit {
+public:
+    explicit LogLimit(double seconds) : seconds_(seconds) {}
+    // True when a line may go out at `now` (seconds, any origin); *held is
+    // then the number held back since the last one.
+    bool allow(double now, int *held);
+
+private:
+    double seconds_;
+    double last_ = 0;
+    bool any_ = false;
+    int held_ = 0;
+};
+
+}  // namespace dump
