@@ -3,6 +3,8 @@
 // pelora-sim on a pseudo-terminal linked as COM1 in a temporary program
 // directory.
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -35,6 +37,22 @@ inline QString findTool(const QString &name)
     if (found.isEmpty())
         found = QStandardPaths::findExecutable(name, {QStringLiteral("/usr/local/sbin"), QStringLiteral("/usr/sbin"),
                                                       QStringLiteral("/sbin")});
+    return found;
+}
+
+// The media-player name a pelora took on `bus` (each data folder has its
+// own), once it is there; empty after 10 s without one.
+inline QString peloraOnBus(const QDBusConnection &bus)
+{
+    QString found;
+    (void)QTest::qWaitFor(
+        [&] {
+            for (const QString &n : bus.interface()->registeredServiceNames().value())
+                if (n.startsWith(QLatin1String("org.mpris.MediaPlayer2.pelora")))
+                    found = n;
+            return !found.isEmpty();
+        },
+        10000);
     return found;
 }
 

@@ -767,7 +767,9 @@ TEST_F(HomeNetworkTest, MediaPlayerCallsDuringAStationKeysWait)
 {
     startAndSettle(true);
     QDBusConnection probe = QDBusConnection::connectToBus(busAddress, QStringLiteral("e2e-probe"));
-    const QDBusMessage get = QDBusMessage::createMethodCall(QStringLiteral("org.mpris.MediaPlayer2.pelora"),
+    const QString name = peloraOnBus(probe);
+    ASSERT_FALSE(name.isEmpty());
+    const QDBusMessage get = QDBusMessage::createMethodCall(name,
                                                             QStringLiteral("/org/mpris/MediaPlayer2"),
                                                             QStringLiteral("org.freedesktop.DBus.Properties"),
                                                             QStringLiteral("Get"))

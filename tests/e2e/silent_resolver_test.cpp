@@ -114,8 +114,8 @@ TEST_F(SilentResolverTest, TheBusIsAnsweredWhileTheBrokerNameGoesUnanswered)
                  {QStringLiteral("--headless"), QStringLiteral("--mqtt"), QStringLiteral("some-broker.example:1883")});
 
     QDBusConnection probe = QDBusConnection::connectToBus(address, QStringLiteral("resolver-probe"));
-    const QString name = QStringLiteral("org.mpris.MediaPlayer2.pelora");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return probe.interface()->isServiceRegistered(name).value(); }, 10000));
+    const QString name = peloraOnBus(probe);
+    ASSERT_FALSE(name.isEmpty());
     // A Get of the volume, which the main thread answers, every 100 ms for
     // 8 s: the first lookup and its retries fall in this time.
     const QDBusMessage get = QDBusMessage::createMethodCall(name, QStringLiteral("/org/mpris/MediaPlayer2"),
