@@ -18,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
@@ -45,7 +46,8 @@
 
 namespace {
 
-const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.pelora");
+// The player's name on the bus: one per data folder, read once it is there.
+QString kPlayer;
 const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
 
 int freePort()
@@ -320,6 +322,14 @@ int main(int argc, char **argv)
         mosquitto_loop_start(client) != MOSQ_ERR_SUCCESS)
         return fail("the broker does not answer");
     QDBusConnection calls = QDBusConnection::connectToBus(address, QStringLiteral("soak-calls"));
+    for (int i = 0; i < 100 && kPlayer.isEmpty(); ++i) {
+        for (const QString &n : calls.interface()->registeredServiceNames().value())
+            if (n.startsWith(QLatin1String("org.mpris.MediaPlayer2.pelora")))
+                kPlayer = n;
+        QTest::qWait(100);
+    }
+    if (kPlayer.isEmpty())
+        return fail("pelora is not on the bus");
 
     // Settle: the first status exchange, then the large window (the
     // "config" key) so that every key can be clicked, and back to FM.
