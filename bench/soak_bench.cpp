@@ -16,6 +16,8 @@
 //
 //   build/bench/soak_bench [--seconds N] [--seed S] [--verbose]   (default 600 s, seed 1)
 
+#include "program_on_pty.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -49,19 +51,6 @@ namespace {
 // The player's name on the bus: one per data folder, read once it is there.
 QString kPlayer;
 const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
-
-int freePort()
-{
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a);
-    getsockname(s, reinterpret_cast<sockaddr *>(&a), &len);
-    close(s);
-    return ntohs(a.sin_port);
-}
 
 QString tool(const QString &name)
 {

@@ -17,6 +17,7 @@
 #include "home/mqtt_settings.h"
 #include "home/payloads.h"
 #include "model/door.h"
+#include "platform/logging.h"
 
 #include <QObject>
 
@@ -94,8 +95,8 @@ private:
     std::map<QString, QString> wanted_;  // entity -> newest value asked for
     std::set<QString> waiting_;          // entities with a request at the door
     std::set<QString> retainedTold_;     // retained command topics logged once
-    RateLimit badInputLog_{10.0};
-    RateLimit droppedLog_{10.0};
+    platform::RateLimit badInputLog_{10.0};
+    platform::RateLimit droppedLog_{10.0};
 };
 
 }  // namespace home

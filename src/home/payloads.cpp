@@ -76,18 +76,4 @@ int optionIndex(const QStringList &options, const QString &text, BadInput *why)
     return i;
 }
 
-bool RateLimit::allow(double now, int *held)
-{
-    if (any_ && now - last_ < seconds_ && now >= last_) {
-        ++held_;
-        return false;
-    }
-    any_ = true;
-    last_ = now;
-    if (held)
-        *held = held_;
-    held_ = 0;
-    return true;
-}
-
 }  // namespace home

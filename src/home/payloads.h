@@ -27,20 +27,4 @@ std::optional<bool> parseOnOff(const QString &text, BadInput *why);
 // The index of `text` among `options` (exact match), or -1.
 int optionIndex(const QStringList &options, const QString &text, BadInput *why);
 
-// At most one line per `seconds`; the lines held back are counted and
-// named with the next one let through.
-class RateLimit {
-public:
-    explicit RateLimit(double seconds) : seconds_(seconds) {}
-    // True when a line may go out at `now`; *held is then the number of
-    // lines held back since the last one.
-    bool allow(double now, int *held);
-
-private:
-    double seconds_;
-    double last_ = 0;
-    bool any_ = false;
-    int held_ = 0;
-};
-
 }  // namespace home

@@ -61,19 +61,4 @@ QString brokenField(const std::function<QString(Field)> &field)
     return QString();
 }
 
-bool LogLimit::allow(double now, int *held)
-{
-    // A clock set back counts as time gone by.
-    if (any_ && now - last_ < seconds_ && now >= last_) {
-        ++held_;
-        return false;
-    }
-    any_ = true;
-    last_ = now;
-    if (held)
-        *held = held_;
-    held_ = 0;
-    return true;
-}
-
 }  // namespace dump

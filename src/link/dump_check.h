@@ -17,19 +17,4 @@ namespace dump {
 // text at a field's positions.
 QString brokenField(const std::function<QString(Field)> &field);
 
-// At most one log line per `seconds`; those held back are counted.
-class LogLimit {
-public:
-    explicit LogLimit(double seconds) : seconds_(seconds) {}
-    // True when a line may go out at `now` (seconds, any origin); *held is
-    // then the number held back since the last one.
-    bool allow(double now, int *held);
-
-private:
-    double seconds_;
-    double last_ = 0;
-    bool any_ = false;
-    int held_ = 0;
-};
-
 }  // namespace dump

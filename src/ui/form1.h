@@ -4,9 +4,9 @@
 // automation/, ui/).
 
 #include "link/command_codes.h"
-#include "link/dump_check.h"
 #include "model/door.h"
 #include "model/hifi_model.h"
+#include "platform/logging.h"
 #include "platform/platform.h"
 #include "store/station_arrays.h"
 #include "ui/widgets.h"
@@ -396,7 +396,7 @@ private:
     // Timer3's next tick ends a held key instead of writing.
     bool heldKeyOnLine_ = false;
     bool refreshAfterHold_ = false;
-    dump::LogLimit noiseLog_{10.0};
+    platform::RateLimit noiseLog_{10.0};
     // Every code goes to the line here.
     void toLine(const QByteArray &bytes);
     // Receive log lines not yet in the log (at most the log's tail).

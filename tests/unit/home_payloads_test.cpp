@@ -3,6 +3,7 @@
 
 #include "home/mqtt_settings.h"
 #include "home/payloads.h"
+#include "platform/logging.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,7 @@ TEST(HomePayloads, SwitchesAndOptionsMatchExactly)
 
 TEST(HomePayloads, RefusalsAreLoggedOncePerTenSecondsWithTheCountHeldBack)
 {
-    home::RateLimit limit(10.0);
+    platform::RateLimit limit(10.0);
     int held = -1;
     EXPECT_TRUE(limit.allow(100.0, &held));
     EXPECT_EQ(held, 0);
