@@ -16,7 +16,7 @@ import time
 
 import pyatspi
 
-from desktop_session import check, failures, start_x_server, wait_for, walk, watched
+from desktop_session import check, end_all, failures, start_x_server, wait_for, walk, watched
 
 build, source = sys.argv[1], sys.argv[2]
 
@@ -106,14 +106,7 @@ try:
           % (received(log, "0<>") - before))
     wait_for(lambda: text_of(source_display) == "CD", 5, "the source display to read CD")
 finally:
-    watched.clear()
-    for p in reversed(processes):
-        p.terminate()
-        try:
-            p.wait(10)
-        except subprocess.TimeoutExpired:
-            p.kill()
-            p.wait()
+    end_all(processes)
     if xserver:
         xserver.terminate()
         xserver.wait(10)

@@ -50,6 +50,18 @@ def wait_for(cond, seconds, what):
     raise SystemExit(1)
 
 
+def end_all(processes):
+    """Ends what the test started, the last started first."""
+    watched.clear()
+    for p in reversed(processes):
+        p.terminate()
+        try:
+            p.wait(10)
+        except subprocess.TimeoutExpired:
+            p.kill()
+            p.wait()
+
+
 def start_x_server(size="800x600"):
     """An X server on a display number it picks itself, so that parallel
     runs never race for one."""

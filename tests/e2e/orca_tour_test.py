@@ -14,7 +14,7 @@ import time
 
 import pyatspi
 
-from desktop_session import check, failures, start_x_server, still_running, tool, wait_for, walk, watched
+from desktop_session import check, end_all, failures, start_x_server, still_running, tool, wait_for, walk, watched
 
 build, source = sys.argv[1], sys.argv[2]
 
@@ -301,14 +301,7 @@ try:
     said = speech.wait_said(r"^\d+ percent", 60)
     print("import progress:", said)
 finally:
-    watched.clear()
-    for p in reversed(processes):
-        p.terminate()
-        try:
-            p.wait(10)
-        except subprocess.TimeoutExpired:
-            p.kill()
-            p.wait()
+    end_all(processes)
     if orca:
         stop_orca(orca)
     if xserver:
