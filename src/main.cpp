@@ -12,6 +12,8 @@
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/quit_requests.h"
 #include "ui/form1.h"
+#include "web/web_remote.h"
+#include "web/web_settings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,6 +23,7 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -62,6 +65,24 @@ int main(int argc, char **argv)
     const desktop::CommandLine cmd = desktop::parseCommandLine(argumentList(argc, argv));
     if (cmd.exitStatus >= 0)
         return cmd.exitStatus;
+    if (cmd.webLink) {
+        // No window, no device: only the files.
+        QCoreApplication core(argc, argv);
+        const QString dir = platform::programDirectory();
+        QString error;
+        const std::optional<web::WebSettings> webSettings =
+            web::readWebSettings(QDir(dir).filePath(QStringLiteral("pelora.ini")), cmd.web, &error);
+        const QString token = webSettings ? web::accessToken(QDir(dir).filePath(QStringLiteral("web-token")), &error)
+                                          : QString();
+        if (token.isEmpty()) {
+            std::fprintf(stderr, "pelora: %s\n",
+                         error.isEmpty() ? "the web remote is off: give --web [address:]port or [web] listen= in pelora.ini"
+                                         : qPrintable(error));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(web::pairingLink(*webSettings, webSettings->port, token)));
+        return 0;
+    }
 
     // A service has no display: the program picks the offscreen platform
     // itself, whatever the environment says.
@@ -71,7 +92,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     // Before any text is made: the window, its messages and the log lines
     // in the user's language (--help above stays English).
-    const desktop::Translations translations(desktop::chooseLanguage(QLocale::system().uiLanguages()));
+    const desktop::Language language = desktop::chooseLanguage(QLocale::system().uiLanguages());
+    const desktop::Translations translations(language);
     // Ending signals act from here on, also on a message box of the start:
     // before the window exists they end the box and the start.
     Form1 *window = nullptr;
@@ -122,6 +144,18 @@ int main(int argc, char **argv)
         if (quitRequests.requested())
             return 0;  // nothing has been loaded, nothing to save
     }
+    QString webError;
+    const std::optional<web::WebSettings> webSettings = web::readWebSettings(iniFile, cmd.web, &webError);
+    const QString webToken =
+        webSettings ? web::accessToken(QDir(platform.programDir).filePath(QStringLiteral("web-token")), &webError)
+                    : QString();
+    if (!webError.isEmpty()) {
+        platform.messages->showOk(QCoreApplication::translate("Main", "Die Web-Fernbedienung ist aus."), webError);
+        if (cmd.headless)
+            return 1;
+        if (quitRequests.requested())
+            return 0;
+    }
     platform.serial->setDevicePath(desktop::startDevice(cmd.port, settings.device()));
 
     Form1 form(platform);
@@ -153,11 +187,26 @@ int main(int argc, char **argv)
             if (cmd.headless)
                 return 1;
         }
-    } else if (cmd.headless && !service) {
+    }
+    std::unique_ptr<web::WebRemote> webRemote;
+    if (webSettings && !webToken.isEmpty()) {
+        webRemote = std::make_unique<web::WebRemote>(form.door(), platform, *webSettings, webToken,
+                                                     language == desktop::Language::English);
+        QString error;
+        if (webRemote->start(&error)) {
+            webRemote->showPairingIn(form.portPlace());
+        } else {
+            qCWarning(lcWeb).noquote() << error;
+            if (cmd.headless)
+                return 1;
+            webRemote.reset();
+        }
+    }
+    if (cmd.headless && !mqtt && !webRemote && !service) {
         // Without a window, a bus or the home network nobody could reach
         // the hi-fi: better a failed service than one that runs for nothing.
         qCCritical(lcHome).noquote() << QCoreApplication::translate(
-            "Main", "Ohne Fenster braucht Pelora MQTT-Einstellungen ([mqtt] in %1) oder einen Session-Bus; "
+            "Main", "Ohne Fenster braucht Pelora MQTT-Einstellungen ([mqtt] in %1), die Web-Fernbedienung ([web]) oder einen Session-Bus; "
                     "so erreicht niemand die Anlage. Ende.").arg(iniFile);
         return 1;
     }
@@ -185,6 +234,8 @@ int main(int argc, char **argv)
     form.Form_Unload();  // also when the session ends without a close event
     if (bridge)
         bridge->close();
+    if (webRemote)
+        webRemote->close();
     if (!cmd.headless)
         settings.setWindowPosition(form.pos());
     return rc;

@@ -1,6 +1,7 @@
 #include "desktop/command_line.h"
 
 #include "home/mqtt_settings.h"
+#include "web/web_settings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -35,6 +36,16 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                                  "other MQTT settings come from the [mqtt] section of pelora.ini."),
                                   QStringLiteral("host[:port]"));
     parser.addOption(mqtt);
+    const QCommandLineOption webOption(QStringLiteral("web"),
+                                       QStringLiteral("Serve the web remote and its JSON API on [<address>:]<port> "
+                                                      "(127.0.0.1 unless an address is named) for this run; also "
+                                                      "[web] listen= in pelora.ini."),
+                                       QStringLiteral("[address:]port"));
+    parser.addOption(webOption);
+    const QCommandLineOption webLink(QStringLiteral("web-link"),
+                                     QStringLiteral("Print the web remote's pairing link (it holds the access token) "
+                                                    "and exit."));
+    parser.addOption(webLink);
     // The options that the window system takes for itself.
     for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
                              "qwindowicon", "qwindowtitle", "display", "geometry", "style", "stylesheet", "session",
@@ -81,6 +92,18 @@ CommandLine parseCommandLine(const QStringList &arguments)
         out.exitStatus = 2;
         return out;
     }
+    if (parser.isSet(webOption)) {
+        QHostAddress address;
+        quint16 webPort = 0;
+        out.web = parser.value(webOption);
+        if (!web::parseListen(out.web, &address, &webPort)) {
+            std::fprintf(stderr, "pelora: --web needs a port, or an address and a port (192.168.1.20:8080)\n"
+                                 "Try 'pelora --help'.\n");
+            out.exitStatus = 2;
+            return out;
+        }
+    }
+    out.webLink = parser.isSet(webLink);
     out.port = parser.value(port);
     // A path relative to where the program was started (a device name
     // such as ttyUSB0 is left for the serial port to find in /dev).

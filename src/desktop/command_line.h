@@ -12,6 +12,8 @@ struct CommandLine {
     bool headless = false;  // --headless
     QString mqttHost;       // --mqtt HOST[:PORT]
     int mqttPort = 0;       // 0: none given
+    QString web;            // --web [ADDR:]PORT
+    bool webLink = false;   // --web-link: print the pairing link, then end
     // Set when the program ends here: its exit status (0 after --help
     // and --version, 2 after a wrong option); the text has been printed.
     int exitStatus = -1;

@@ -1,7 +1,7 @@
 #include "home/bridge.h"
 
 #include "platform/logging.h"
-#include "players/transport_keys.h"
+#include "model/remote_names.h"
 #include "store/frequency.h"
 #include "ui/layout.h"
 
@@ -23,32 +23,9 @@ using model::Source;
 
 enum Kind { KSource, KLevel, KSwitch, KStation, KButton, KStationName, KFrequency, KAnswering };
 
-// The source keys' captions, in the order of model::Source.
-const QStringList kSourceOptions = {QStringLiteral("off"),    QStringLiteral("tv"),     QStringLiteral("fm"),
-                                    QStringLiteral("am"),     QStringLiteral("tape 1"), QStringLiteral("tape 2"),
-                                    QStringLiteral("phono"),  QStringLiteral("cd")};
-
-struct LevelRange {
-    int min, max;
-};
-// The ranges of the window's sliders, in the order of model::Level.
-constexpr LevelRange kLevelRanges[] = {{1, 81}, {-80, 80}, {-5, 5}, {-5, 5}};
-
-// An object id from a name, as Home Assistant makes entity ids: lower
-// case, every other run of characters one "_".
-QString slug(const QString &name)
-{
-    QString out;
-    for (const QChar c : name.toLower()) {
-        if (c.isLetterOrNumber() && c.unicode() < 128)
-            out += c;
-        else if (!out.isEmpty() && !out.endsWith(u'_'))
-            out += u'_';
-    }
-    while (out.endsWith(u'_'))
-        out.chop(1);
-    return out;
-}
+const QStringList &kSourceOptions = model::sourceNames();
+using model::kLevelRanges;
+using model::slug;
 
 bool isTuner(Source s)
 {
@@ -95,32 +72,17 @@ HomeBridge::HomeBridge(model::Door &door, platform::Platform &platform, MqttSett
     const char *levels[] = {"Volume", "Balance", "Bass", "Treble"};
     for (int i = 0; i < model::kLevelCount; ++i)
         add("number", QLatin1String(levels[i]), KLevel, i);
-    const struct {
-        Function f;
-        const char *object, *name, *control;
-    } switches[] = {
-        {Function::Mute, "mute", "Mute", "muteK"},
-        {Function::Loudness, "loudness", "Loudness", "loudnK"},
-        {Function::Equaliser, "equaliser", "Equaliser", "eqK"},
-        {Function::Speaker1, "speakers_1", "Speakers 1", "ls1K"},
-        {Function::Speaker2, "speakers_2", "Speakers 2", "ls2K"},
-        {Function::Mono, "mono", "Mono", "monoK"},
-        {Function::HBlend, "high_blend", "High blend", "hblendK"},
-        {Function::Filter20Hz, "filter_20hz", "20 Hz filter", "herz"},
-        {Function::Advertising, "advertising_fallback", "Advertising fallback", "Werbeauto"},
-    };
-    for (const auto &sw : switches)
-        add("switch", QLatin1String(sw.name), KSwitch, int(sw.f), QLatin1String(sw.control), QLatin1String(sw.object));
+    for (const model::RemoteKey &k : model::remoteKeys())
+        if (k.function >= 0)
+            add("switch", k.name, KSwitch, k.function, k.control, k.object);
     add("select", QStringLiteral("Station"), KStation);
-    for (const players::TransportKey &k : players::transportKeyTable) {
-        add("button", QLatin1String(k.name), KButton, 0, QLatin1String(k.control));
-        if (players::isExtraFunction(k.panel))
+    for (const model::RemoteKey &k : model::remoteKeys()) {
+        if (k.function >= 0)
+            continue;
+        add("button", k.name, KButton, 0, k.control, k.object);
+        if (k.extra)
             entities_.back().category = QStringLiteral("config");
     }
-    add("button", QStringLiteral("Seek down"), KButton, 0, QStringLiteral("autominusK"));
-    add("button", QStringLiteral("Seek up"), KButton, 0, QStringLiteral("autoplusK"));
-    add("button", QStringLiteral("Preset down"), KButton, 0, QStringLiteral("progminusK"));
-    add("button", QStringLiteral("Preset up"), KButton, 0, QStringLiteral("progplusK"));
     add("button", QStringLiteral("Ask for status"), KButton, 0, QString(), QStringLiteral("ask_status"));
     add("sensor", QStringLiteral("Station name"), KStationName);
     add("sensor", QStringLiteral("Frequency"), KFrequency);

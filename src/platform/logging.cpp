@@ -7,6 +7,7 @@ Q_LOGGING_CATEGORY(lcFiles, "pelora.files")
 Q_LOGGING_CATEGORY(lcAutomation, "pelora.automation")
 Q_LOGGING_CATEGORY(lcDesktop, "pelora.desktop")
 Q_LOGGING_CATEGORY(lcHome, "pelora.home")
+Q_LOGGING_CATEGORY(lcWeb, "pelora.web")
 
 namespace platform {
 

@@ -9,6 +9,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcFiles)       // pelora.files: the data and settings
 Q_DECLARE_LOGGING_CATEGORY(lcAutomation)  // pelora.automation: long runs (import, demonstration)
 Q_DECLARE_LOGGING_CATEGORY(lcDesktop)     // pelora.desktop: the session bus and the media interface
 Q_DECLARE_LOGGING_CATEGORY(lcHome)        // pelora.home: the home network (MQTT) and the headless service
+Q_DECLARE_LOGGING_CATEGORY(lcWeb)         // pelora.web: the web remote
 
 namespace platform {
 

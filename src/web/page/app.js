@@ -1,0 +1,200 @@
+// The front panel in the browser: draws the keys once, follows the state over
+// the event stream, and sends each press to the API.
+'use strict';
+
+const lang = document.documentElement.lang === 'en' ? 'en' : 'de';
+const TEXT = {
+  de: {
+    display: 'Anzeige', sources: 'Quelle', levels: 'Pegel', functions: 'Funktionen', tuner: 'Tuner',
+    askStatus: 'Status abfragen', answering: 'Gerät antwortet', silent: 'Gerät antwortet nicht',
+    offline: 'Keine Verbindung zu Pelora – neuer Versuch …', refused: 'Nicht angenommen: ',
+    volume: 'Lautstärke', balance: 'Balance', bass: 'Bass', treble: 'Höhen',
+    stationKey: 'Stationstaste', empty: 'leer', tape: 'Kassette', cd: 'CD', phono: 'Plattenspieler',
+    steps: { seek_down: 'Suchlauf abwärts', seek_up: 'Suchlauf aufwärts', preset_down: 'Speicherplatz zurück', preset_up: 'Speicherplatz vor' },
+    sourceNames: { off: 'Aus', tv: 'TV', fm: 'UKW', am: 'MW', 'tape 1': 'Kassette 1', 'tape 2': 'Kassette 2', phono: 'Plattenspieler', cd: 'CD' },
+    keys: {
+      mute: 'Stumm', loudness: 'Loudness', equaliser: 'Equalizer', speakers_1: 'Lautsprecher 1', speakers_2: 'Lautsprecher 2',
+      mono: 'Mono', high_blend: 'Höhenmischung', filter_20hz: '20-Hz-Filter', advertising_fallback: 'Werbung ausweichen',
+      tape_start: 'Kassette Start', tape_stop: 'Kassette Stopp', tape_pause: 'Kassette Pause', tape_record: 'Kassette Aufnahme',
+      tape_rewind: 'Kassette Rücklauf', tape_fast_forward: 'Kassette Vorlauf', tape_set: 'Kassette Set', tape_reset: 'Kassette Reset',
+      tape_memo: 'Kassette Memo', tape_auto_space: 'Kassette Auto-Space', cd_start: 'CD Start', cd_stop: 'CD Stopp',
+      cd_back: 'CD zurück', cd_forward: 'CD vor', cd_pause: 'CD Pause', cd_skip_back: 'CD Titel zurück',
+      cd_skip_forward: 'CD Titel vor', cd_a_b: 'CD A-B', cd_repeat: 'CD Wiederholen', cd_time: 'CD Zeit', cd_clear: 'CD Löschen',
+      cd_set: 'CD Set', cd_goto: 'CD Gehe zu', phono_start_stop: 'Plattenspieler Start/Stopp', phono_lift: 'Plattenspieler Tonarm heben',
+      phono_back: 'Plattenspieler zurück', phono_forward: 'Plattenspieler vor'
+    }
+  },
+  en: {
+    display: 'Display', sources: 'Source', levels: 'Levels', functions: 'Functions', tuner: 'Tuner',
+    askStatus: 'Ask for status', answering: 'The device answers', silent: 'The device does not answer',
+    offline: 'No connection to Pelora – trying again …', refused: 'Not accepted: ',
+    volume: 'Volume', balance: 'Balance', bass: 'Bass', treble: 'Treble',
+    stationKey: 'Station key', empty: 'empty', tape: 'Tape', cd: 'CD', phono: 'Record player',
+    steps: { seek_down: 'Seek down', seek_up: 'Seek up', preset_down: 'Preset down', preset_up: 'Preset up' },
+    sourceNames: { off: 'Off', tv: 'TV', fm: 'FM', am: 'AM', 'tape 1': 'Tape 1', 'tape 2': 'Tape 2', phono: 'Record player', cd: 'CD' },
+    keys: {}
+  }
+};
+const T = TEXT[lang];
+const $ = (id) => document.getElementById(id);
+const keyButtons = new Map();     // key name -> button
+const sourceButtons = new Map();  // source name -> button
+const stationButtons = [];        // 1..30
+const sliders = new Map();        // level name -> {input, output, moving}
+let controls = null;
+let state = null;
+let painted = false;
+
+for (const el of document.querySelectorAll('[data-t]')) el.textContent = T[el.dataset.t];
+
+function button(caption, label, cls) {
+  const b = document.createElement('button');
+  b.type = 'button';
+  b.className = 'key' + (cls ? ' ' + cls : '');
+  b.textContent = caption;
+  if (label && label !== caption) b.setAttribute('aria-label', label);
+  return b;
+}
+
+async function send(path, body) {
+  $('message').textContent = '';
+  try {
+    const r = await fetch(path, {
+      method: 'POST', credentials: 'same-origin',
+      headers: { 'Content-Type': 'application/json' }, body: JSON.stringify(body || {})
+    });
+    if (r.status >= 400) {
+      const e = await r.json().catch(() => ({}));
+      $('message').textContent = T.refused + (e.error || r.status);
+    }
+  } catch (e) {
+    $('message').textContent = T.offline;
+  }
+}
+
+function build() {
+  for (const s of controls.sources) {
+    const b = button(s, T.sourceNames[s] || s);
+    b.addEventListener('click', () => send('/api/source', { source: s }));
+    sourceButtons.set(s, b);
+    $('sources').append(b);
+  }
+  for (const l of controls.levels) {
+    const row = document.createElement('div');
+    row.className = 'level';
+    const id = 'level-' + l.level;
+    const label = document.createElement('label');
+    label.htmlFor = id;
+    label.textContent = T[l.level];
+    const input = document.createElement('input');
+    Object.assign(input, { type: 'range', id, min: l.min, max: l.max, step: 1 });
+    const output = document.createElement('output');
+    output.htmlFor = id;
+    const s = { input, output, moving: false };
+    input.addEventListener('input', () => { s.moving = true; output.textContent = input.value; });
+    input.addEventListener('change', () => {
+      s.moving = false;
+      send('/api/level', { level: l.level, value: Number(input.value) });
+    });
+    sliders.set(l.level, s);
+    row.append(label, input, output);
+    $('levels').append(row);
+  }
+  for (const k of controls.keys) {
+    const name = (T.keys[k.key]) || (T.steps[k.key]) || k.name;
+    const b = button(k.caption, name, k.panel && k.panel !== 'tuner' && !k.extra ? 'black' : '');
+    b.dataset.panel = k.panel;
+    b.addEventListener('click', () => send('/api/key', { key: k.key }));
+    keyButtons.set(k.key, b);
+    if (k.switch) $('functions').append(b);
+    else if (k.panel === 'tuner') $('steps').append(b);
+    else $('player-keys').append(b);
+  }
+  for (let i = 1; i <= 30; ++i) {
+    const b = button('', '');
+    b.addEventListener('click', () => send('/api/station', { key: i }));
+    stationButtons[i] = b;
+    $('stations').append(b);
+  }
+}
+
+function playerOf(source) {
+  if (source === 'tape 1' || source === 'tape 2') return 'tape';
+  if (source === 'cd' || source === 'phono') return source;
+  return '';
+}
+
+function render() {
+  const s = state;
+  const link = $('link');
+  link.textContent = s.answering ? T.answering : T.silent;
+  link.classList.toggle('off', !s.answering);
+  $('source-display').textContent = T.sourceNames[s.source] || s.source;
+  const st = s.station;
+  const tuner = s.source === 'fm' || s.source === 'am';
+  let station = '';
+  if (tuner && st.frequency) {
+    const unit = s.band === 'AM' || !st.frequency.includes('.') ? 'kHz' : 'MHz';
+    const freq = lang === 'de' ? st.frequency.replace('.', ',') : st.frequency;
+    station = (st.name ? st.name + ' – ' : '') + freq + ' ' + unit;
+  }
+  $('station-display').textContent = station;
+  for (const [name, b] of sourceButtons) b.setAttribute('aria-pressed', String(name === s.source));
+  for (const [name, on] of Object.entries(s.functions)) {
+    const b = keyButtons.get(name);
+    if (b) b.setAttribute('aria-pressed', String(on));
+  }
+  for (const [name, sl] of sliders) {
+    if (sl.moving || document.activeElement === sl.input && sl.input.matches(':active')) continue;
+    sl.input.value = s[name];
+    sl.output.textContent = s[name];
+  }
+  $('tuner').hidden = !tuner;
+  for (const k of s.keys) {
+    const b = stationButtons[k.key];
+    const caption = k.caption || '';
+    b.textContent = '';
+    const number = document.createElement('span');
+    number.className = 'number';
+    number.textContent = k.key;
+    b.append(number, document.createTextNode(caption || '–'));
+    b.setAttribute('aria-label', T.stationKey + ' ' + k.key + ': ' + (k.name || caption || T.empty));
+    b.setAttribute('aria-pressed', String(tuner && k.key === st.key));
+  }
+  const player = playerOf(s.source);
+  $('player').hidden = !player;
+  if (player) {
+    $('player-title').textContent = T[player];
+    for (const b of keyButtons.values())
+      if (b.dataset.panel && b.dataset.panel !== 'tuner') b.hidden = b.dataset.panel !== player;
+  }
+  document.body.classList.toggle('busy', s.busy);
+  if (!painted) {
+    painted = true;
+    performance.mark('pelora-state-painted');
+    document.body.dataset.ready = '1';
+  }
+}
+
+function follow() {
+  const ws = new WebSocket((location.protocol === 'https:' ? 'wss://' : 'ws://') + location.host + '/api/events');
+  ws.onmessage = (e) => {
+    try { state = JSON.parse(e.data); } catch (err) { return; }
+    if (controls) render();
+  };
+  ws.onopen = () => { if ($('message').textContent === T.offline) $('message').textContent = ''; };
+  ws.onclose = () => {
+    $('message').textContent = T.offline;
+    setTimeout(follow, 2000);
+  };
+}
+
+async function start() {
+  $('ask-status').addEventListener('click', () => send('/api/status'));
+  const r = await fetch('/api/controls', { credentials: 'same-origin' });
+  controls = await r.json();
+  build();
+  if (state) render();
+  follow();
+}
+start();
