@@ -8,6 +8,7 @@ PELORA_RUN_PACKAGES=(
     libmosquitto-dev pkg-config         # the home network's MQTT client
     qt6-l10n-tools qt6-tools-dev        # the English translation: lupdate, lrelease, their CMake functions
     qt6-translations-l10n               # Qt's own texts (the standard buttons) in the window's language
+    qt6-httpserver-dev qt6-websockets-dev libqrencode-dev   # the web remote, its event stream, its pairing code
 )
 
 # What the test command adds. One purpose a line; add new test tools here.
@@ -24,6 +25,7 @@ PELORA_TEST_PACKAGES=(
     libglib2.0-bin                      # media interface end to end: gdbus, to introspect and call it
     mosquitto mosquitto-clients         # home network end to end: a broker of the test's own, mosquitto_sub/_pub
     openssl                             # home network end to end: the broker's CA and certificate for TLS
+    chromium chromium-driver python3-selenium   # the web remote in a real browser, driven over WebDriver
 )
 
 # pelora_install_deps run|test: installs the missing packages of the run
@@ -35,6 +37,8 @@ pelora_install_deps() {
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
+    # axe-core comes from npm: the machine's own Node.js, else Debian's.
+    [ "${1:-run}" = test ] && ! command -v npm >/dev/null && missing+=(npm)
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     [ "$(id -u)" -eq 0 ] || sudo=sudo

@@ -47,12 +47,20 @@ let painted = false;
 
 for (const el of document.querySelectorAll('[data-t]')) el.textContent = T[el.dataset.t];
 
+function hidden(text) {
+  const span = document.createElement('span');
+  span.className = 'sr-only';
+  span.textContent = ' – ' + text;
+  return span;
+}
+
 function button(caption, label, cls) {
   const b = document.createElement('button');
   b.type = 'button';
   b.className = 'key' + (cls ? ' ' + cls : '');
   b.textContent = caption;
-  if (label && label !== caption) b.setAttribute('aria-label', label);
+  // Heard as the caption and then what it does: the name holds the words seen.
+  if (label && label.toLowerCase() !== caption.toLowerCase()) b.append(hidden(label));
   return b;
 }
 
@@ -157,8 +165,12 @@ function render() {
     const number = document.createElement('span');
     number.className = 'number';
     number.textContent = k.key;
-    b.append(number, document.createTextNode(caption || '–'));
-    b.setAttribute('aria-label', T.stationKey + ' ' + k.key + ': ' + (k.name || caption || T.empty));
+    const spoken = document.createElement('span');
+    spoken.className = 'sr-only';
+    spoken.textContent = T.stationKey + ' ';
+    b.append(spoken, number, document.createTextNode(' ' + (caption.trim() || '–')));
+    if (k.name && k.name !== caption.trim()) b.append(hidden(k.name));
+    else if (!caption.trim()) b.append(hidden(T.empty));
     b.setAttribute('aria-pressed', String(tuner && k.key === st.key));
   }
   const player = playerOf(s.source);
