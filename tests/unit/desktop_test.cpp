@@ -8,6 +8,7 @@
 #include "desktop/settings.h"
 #include "model/player_calls.h"
 #include "players/transport_keys.h"
+#include "web/web_settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -136,6 +137,36 @@ TEST(CommandLine, OptionsAndTheirExitStatus)
     EXPECT_EQ(parse({QStringLiteral("--colour")}).exitStatus, 2);
     EXPECT_EQ(parse({QStringLiteral("--port")}).exitStatus, 2);
     EXPECT_EQ(parse({QStringLiteral("/dev/ttyS0")}).exitStatus, 2);
+    EXPECT_EQ(parse({QStringLiteral("--web"), QStringLiteral("8080")}).web, QStringLiteral("8080"));
+    EXPECT_EQ(parse({QStringLiteral("--web"), QStringLiteral("my-box:8080")}).exitStatus, 2);
+}
+
+TEST(WebRemoteSettings, ListenAddressesAndThePrivateToken)
+{
+    QHostAddress a;
+    quint16 port = 0;
+    ASSERT_TRUE(web::parseListen(QStringLiteral("8080"), &a, &port));
+    EXPECT_EQ(a, QHostAddress(QStringLiteral("127.0.0.1")));  // never the network unless asked
+    EXPECT_EQ(port, 8080);
+    ASSERT_TRUE(web::parseListen(QStringLiteral("0.0.0.0:80"), &a, &port));
+    EXPECT_EQ(a, QHostAddress(QStringLiteral("0.0.0.0")));
+    ASSERT_TRUE(web::parseListen(QStringLiteral("[::1]:8443"), &a, &port));
+    EXPECT_EQ(a, QHostAddress(QStringLiteral("::1")));
+    for (const char *bad : {"", "0", "65536", "host:80", "1.2.3.4:", "1.2.3.999:80", ":80"})
+        EXPECT_FALSE(web::parseListen(QLatin1String(bad), &a, &port)) << bad;
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("web-token"));
+    QString error;
+    const QString token = web::accessToken(file, &error);
+    EXPECT_GE(token.size(), 43);
+    EXPECT_EQ(QFile(file).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    EXPECT_EQ(web::accessToken(file, &error), token);
+    // Once others could read it, it is as good as public: a new one.
+    QFile(file).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    const QString renewed = web::accessToken(file, &error);
+    EXPECT_NE(renewed, token);
+    EXPECT_EQ(QFile(file).permissions() & QFile::ReadOther, QFile::Permissions());
 }
 
 TEST(SerialChoice, OrderAtStartAndThePortList)
