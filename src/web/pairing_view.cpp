@@ -72,6 +72,7 @@ void WebRemote::showPairingIn(QWidget *place) const
         layout->addWidget(picture);
         auto *text = new QLineEdit(link);
         text->setReadOnly(true);
+        text->setCursorPosition(0);  // the start says where it leads
         text->setAccessibleName(QCoreApplication::translate("WebRemote", "Kopplungslink"));
         layout->addWidget(text);
         auto *copy = new QPushButton(QCoreApplication::translate("WebRemote", "Link kopieren"));
