@@ -156,7 +156,8 @@ QJsonObject controlsJson()
     for (const model::RemoteKey &k : model::remoteKeys())
         keys.append(QJsonObject{{QStringLiteral("key"), k.object},
                                 {QStringLiteral("name"), k.name},
-                                {QStringLiteral("caption"), k.caption},
+                                // As the window shows it, in its language.
+                                {QStringLiteral("caption"), QCoreApplication::translate("Form1", k.caption.toUtf8().constData())},
                                 {QStringLiteral("panel"), k.panel},
                                 {QStringLiteral("extra"), k.extra},
                                 {QStringLiteral("switch"), k.function >= 0}});
@@ -167,7 +168,10 @@ QJsonObject controlsJson()
                                   {QStringLiteral("max"), l.max}});
     return QJsonObject{{QStringLiteral("sources"), QJsonArray::fromStringList(model::sourceNames())},
                        {QStringLiteral("levels"), levels},
-                       {QStringLiteral("keys"), keys}};
+                       {QStringLiteral("keys"), keys},
+                       // The captions between the tuner's step keys.
+                       {QStringLiteral("seek"), QStringLiteral("auto tune")},
+                       {QStringLiteral("preset"), QCoreApplication::translate("Form1", "programm")}};
 }
 
 QString pairingLink(const WebSettings &settings, quint16 port, const QString &token)

@@ -80,6 +80,21 @@ async function send(path, body) {
   }
 }
 
+// A pair of step keys with the caption the window shows between them.
+function steps(caption) {
+  let group = [...$('steps').children].find((g) => g.dataset.caption === caption);
+  if (!group) {
+    group = document.createElement('div');
+    group.className = 'step-group';
+    group.dataset.caption = caption;
+    const label = document.createElement('span');
+    label.textContent = caption;
+    group.append(label);
+    $('steps').append(group);
+  }
+  return group;
+}
+
 function build() {
   for (const s of controls.sources) {
     const b = button(s, T.sourceNames[s] || s);
@@ -115,7 +130,7 @@ function build() {
     b.addEventListener('click', () => send('/api/key', { key: k.key }));
     keyButtons.set(k.key, b);
     if (k.switch) $('functions').append(b);
-    else if (k.panel === 'tuner') $('steps').append(b);
+    else if (k.panel === 'tuner') steps(k.key.startsWith('seek') ? controls.seek : controls.preset).append(b);
     else $('player-keys').append(b);
   }
   for (let i = 1; i <= 30; ++i) {
