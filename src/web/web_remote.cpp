@@ -306,8 +306,10 @@ struct WebRemote::Head {
 
 WebRemote::WebRemote(model::Door &door, platform::Platform &platform, WebSettings settings, QString token, bool english)
     : door_(door), plat_(platform), s_(std::move(settings)), token_(std::move(token)), english_(english),
-      staleHeads_(plat_.makeTimer()), push_(plat_.makeTimer())
+      staleHeads_(plat_.makeTimer()), push_(plat_.makeTimer()), handOver_(plat_.makeTimer())
 {
+    handOver_->setInterval(1);
+    handOver_->onTick = [this] { handOver(); };
     staleHeads_->setInterval(1000);
     staleHeads_->onTick = [this] { dropStale(); };
     push_->setInterval(50);
@@ -334,6 +336,7 @@ WebRemote::~WebRemote()
     http_.reset();
     staleHeads_->onTick = nullptr;
     push_->onTick = nullptr;
+    handOver_->onTick = nullptr;
 }
 
 double WebRemote::now() const
@@ -405,6 +408,8 @@ void WebRemote::close()
     clients_.clear();
     push_->setEnabled(false);
     staleHeads_->setEnabled(false);
+    handOver_->setEnabled(false);
+    ready_.clear();
 }
 
 QByteArray WebRemote::cookieName() const
@@ -495,6 +500,7 @@ void WebRemote::readHead(QTcpSocket *socket)
     socket->disconnect(this);
     heads_.erase(std::remove_if(heads_.begin(), heads_.end(), [socket](const Waiting &w) { return w.socket == socket; }),
                  heads_.end());
+    bool events = false;
     if (head->value("Upgrade").compare("websocket", Qt::CaseInsensitive) == 0) {
         if (head->method != "GET" || head->target != "/api/events")
             return refuseRaw(socket, 400, "no event stream here");
@@ -503,16 +509,35 @@ void WebRemote::readHead(QTcpSocket *socket)
         if (!authorised(head->value("Authorization"), head->value("Cookie")))
             return refuseRaw(socket, 401, "the token is missing or wrong");
         clients_.erase(std::remove(clients_.begin(), clients_.end(), nullptr), clients_.end());
-        if (int(clients_.size()) >= kMaxEventClients)
+        if (int(clients_.size() + std::count_if(ready_.begin(), ready_.end(), [](const Ready &r) { return r.events; })) >=
+            kMaxEventClients)
             return refuseRaw(socket, 503, "too many event clients");
-        // The event stream owns it from here.
-        QObject::disconnect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
-        events_->handleConnection(socket);
-        Q_EMIT socket->readyRead();
-        return;
+        events = true;
     }
-    listener_->handOver(socket);
-    Q_EMIT socket->readyRead();
+    // Handed over from the event loop, not from within this socket's own signal.
+    ready_.push_back({socket, events});
+    handOver_->setEnabled(true);
+}
+
+void WebRemote::handOver()
+{
+    handOver_->setEnabled(false);
+    std::vector<Ready> ready;
+    ready.swap(ready_);
+    for (const Ready &r : ready) {
+        QTcpSocket *socket = r.socket;
+        if (!socket)
+            continue;
+        if (r.events) {
+            // The event stream owns it from here.
+            QObject::disconnect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+            events_->handleConnection(socket);
+        } else {
+            listener_->handOver(socket);
+        }
+        // What it sent is in already: the new owner reads it now.
+        Q_EMIT socket->readyRead();
+    }
 }
 
 void WebRemote::eventClient()

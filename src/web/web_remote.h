@@ -76,6 +76,7 @@ private:
     void accepted(QTcpSocket *socket);
     void readHead(QTcpSocket *socket);
     void dropStale();
+    void handOver();
     void refuseRaw(QTcpSocket *socket, int status, const QByteArray &reason);
     void handle(const QHttpServerRequest &request, QHttpServerResponder &responder);
     void command(const QByteArray &path, const QByteArray &body, QHttpServerResponder &responder);
@@ -105,6 +106,12 @@ private:
     int connections_ = 0;
     std::unique_ptr<platform::Timer> staleHeads_;
     std::unique_ptr<platform::Timer> push_;  // joins the model's changes into one message
+    struct Ready {
+        QPointer<QTcpSocket> socket;
+        bool events;  // for the event stream, else for the HTTP server
+    };
+    std::vector<Ready> ready_;  // checked, waiting to be handed over
+    std::unique_ptr<platform::Timer> handOver_;
     QByteArray lastSent_;
     platform::RateLimit droppedLog_{10.0};
 };
