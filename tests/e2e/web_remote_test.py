@@ -63,6 +63,7 @@ tmp = tempfile.mkdtemp(prefix="pelora-web-")
 log = os.path.join(tmp, "sim.log")
 processes = []
 driver = None
+program = None
 try:
     if not os.path.exists(axe_js):
         check(False, "axe-core is missing at %s (scripts/test.sh installs it)" % axe_js)
@@ -172,6 +173,8 @@ finally:
         driver.quit()
     end_all(processes)
     shutil.rmtree(tmp, ignore_errors=True)
+    if program is not None:
+        check(program.returncode == 0, "pelora ends cleanly on SIGTERM (exit status %s)" % program.returncode)
 
 if failures:
     sys.exit(1)
