@@ -622,6 +622,12 @@ void WebRemote::handle(const QHttpServerRequest &request, QHttpServerResponder &
             return reply(r, 200, "text/javascript; charset=utf-8", resource(QStringLiteral("app.js")));
         if (path == "/style.css")
             return reply(r, 200, "text/css; charset=utf-8", resource(QStringLiteral("style.css")));
+        if (path == "/favicon.ico") {
+            // The window's own icon, where the program carries it.
+            QFile icon(QStringLiteral(":/icons/pelora-32.png"));
+            return icon.open(QIODevice::ReadOnly) ? reply(r, 200, "image/png", icon.readAll())
+                                                  : replyError(r, 404, QStringLiteral("not found"));
+        }
         if (path == "/api/state")
             return replyJson(r, 200, stateJson(door_.model()));
         if (path == "/api/controls")
