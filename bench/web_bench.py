@@ -121,7 +121,9 @@ class SimLog:
 
     def calibrate(self, com):
         """Writes one stray byte to the port and relates the line time to
-        time.time(); returns how far the wall column lags time.time()."""
+        time.time(); returns how far the wall column lags time.time(). The
+        simulator's delay in reading the byte counts in, as it does for the
+        program's codes."""
         fd = os.open(com, os.O_WRONLY | os.O_NOCTTY)
         try:
             sent = time.time()
@@ -411,8 +413,9 @@ def main():
     driver, clients, profile = None, [], tempfile.mkdtemp(prefix="web_bench.chromium.")
     try:
         rig.start()
-        print(f"Simulator log: the wall column trailed time.time() by {rig.lag * 1000:.1f} ms "
-              "(its clock is read once at start; times below come from the line time column)")
+        print(f"Simulator log: its wall column (its clock read once at start plus the line time) was "
+              f"{rig.lag * 1000:+.1f} ms off time.time() at a probe byte; times below use the line time, "
+              "tied to time.time() by that probe")
         port = free_port()
         pelora = rig.start_pelora(port)
         link = subprocess.run([os.path.join(rig.dir, "pelora"), "--web-link", "--web", str(port)], env=rig.env,
