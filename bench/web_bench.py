@@ -228,14 +228,14 @@ class Rig:
         self.build = build
         self.dir = tempfile.mkdtemp(prefix="web_bench.")
         self.procs = []
-        shutil.copy(os.path.join(build, "pelora"), self.dir)
-        for name in ("config.dat", "Speicherplatz.txt", "Sendername.txt"):
-            shutil.copy(os.path.join(REPO, "data", name), self.dir)
         self.log = SimLog(os.path.join(self.dir, "sim.log"))
         self.env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
         self.env.pop("DBUS_SESSION_BUS_ADDRESS", None)  # as idle_bench: no media interface
 
     def start(self):
+        shutil.copy(os.path.join(self.build, "pelora"), self.dir)
+        for name in ("config.dat", "Speicherplatz.txt", "Sendername.txt"):
+            shutil.copy(os.path.join(REPO, "data", name), self.dir)
         self.sim = self.spawn([os.path.join(self.build, "pelora-sim"), "--dir", self.dir, "--port", "1",
                                "--log", self.log.path], "sim.out")
         self.com = os.path.join(self.dir, "COM1")
