@@ -713,16 +713,32 @@ Slots %1 and %2 could not be read and keep their previous contents.</translation
         <translation>The serial port %1 cannot be opened: </translation>
     </message>
     <message>
-        <source>No such file or directory (das Gerät gibt es nicht; ist der Adapter eingesteckt, stimmt die Portnummer?).</source>
-        <translation>No such file or directory (the device does not exist; is the adapter plugged in, is the port number right?).</translation>
+        <source>das Gerät gibt es nicht (ist der Adapter eingesteckt, stimmt die Portnummer?).</source>
+        <translation>the device does not exist (is the adapter plugged in, is the port number right?).</translation>
     </message>
     <message>
-        <source>in use (ein anderes Programm verwendet ihn: %1).</source>
-        <translation>in use (another program uses it: %1).</translation>
+        <source>er ist belegt (ein anderes Programm verwendet ihn).</source>
+        <translation>it is in use (another program uses it).</translation>
     </message>
     <message>
-        <source>Permission denied. Ihr Benutzer muss zur Gruppe „dialout“ gehören (sudo adduser $USER dialout, danach neu anmelden).</source>
-        <translation>Permission denied. Your user must belong to the group “dialout” (sudo adduser $USER dialout, then log in again).</translation>
+        <source>keine Berechtigung. Ihr Benutzer muss zur Gruppe „dialout“ gehören (sudo adduser $USER dialout, danach neu anmelden).</source>
+        <translation>permission denied. Your user must belong to the group “dialout” (sudo adduser $USER dialout, then log in again).</translation>
+    </message>
+    <message>
+        <source>er ist schon geöffnet.</source>
+        <translation>it is open already.</translation>
+    </message>
+    <message>
+        <source>das Gerät ist nicht mehr erreichbar.</source>
+        <translation>the device can no longer be reached.</translation>
+    </message>
+    <message>
+        <source>das Gerät ist kein serieller Port.</source>
+        <translation>the device is no serial port.</translation>
+    </message>
+    <message>
+        <source>Systemfehler (%1).</source>
+        <translation>system error (%1).</translation>
     </message>
 </context>
 <context>

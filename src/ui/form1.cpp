@@ -604,12 +604,10 @@ void Form1::describeForAssistiveTechnology()
             row[size_t(j)]->setAccessibleName(tr("Schaltuhr Zeile %1, %2").arg(i + 1).arg(parts[j]));
     }
     Ausweichsender->setAccessibleName(tr("Ausweichsender für Werbung"));
-    // Each caption that names one control labels it for assistive
-    // technology. (None has an '&', so none makes a shortcut.)
-    LabelVolume->setBuddy(volR);
-    LabelBalance->setBuddy(balR);
-    Label1->setBuddy(bassR);
-    Label16->setBuddy(trebR);
+    // A caption in the window's language that names one control labels it
+    // for assistive technology. (None has an '&', so none makes a
+    // shortcut.) The level captions are the design's English: a screen
+    // reader would say them before the sliders' own names.
     Label37->setBuddy(Ausweichsender);
     demoM7->setAccessibleName(tr("Vorführung: Receiver (M7)"));
     demoN5->setAccessibleName(tr("Vorführung: Kassettendeck (N5)"));

@@ -378,16 +378,12 @@ TEST_F(RealInput, KeysAreButtonsToAssistiveTechnology)
     };
     for (const auto &[control, name] : named)
         EXPECT_EQ(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), name);
-    // Captions that name one control label it.
-    const std::pair<QWidget *, QString> labelled[] = {
-        {form->volR, QStringLiteral("volume")}, {form->balR, QStringLiteral("balance")},
-        {form->bassR, QStringLiteral("bass")},  {form->trebR, QStringLiteral("treble")},
-        {form->Ausweichsender, QStringLiteral("Ausweich- sender für Werbung")}};
-    for (const auto &[control, caption] : labelled) {
-        const auto labels = QAccessible::queryAccessibleInterface(control)->relations(QAccessible::Label);
-        ASSERT_EQ(labels.size(), 1) << caption.toStdString();
-        EXPECT_EQ(labels.front().first->text(QAccessible::Name), caption);
-    }
+    // A German caption that names one control labels it; the English level
+    // captions do not, or a screen reader would speak them for the sliders.
+    const auto labels = QAccessible::queryAccessibleInterface(form->Ausweichsender)->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels.front().first->text(QAccessible::Name), QStringLiteral("Ausweich- sender für Werbung"));
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(form->volR)->relations(QAccessible::Label).isEmpty());
     click(form->Quelle[1]);
     run(1.0);
     ASSERT_NO_FATAL_FAILURE(showStationNames());
