@@ -593,6 +593,10 @@ void Form1::describeForAssistiveTechnology()
     }
     for (TextBox *t : {balA, bassA, trebA})
         t->setAccessibleDescription(tr("Leertaste oder Klick stellt auf die Mitte"));
+    // The displays can be reached and read from the keyboard; being read
+    // only, a typed character still never lands in them.
+    for (TextBox *t : {quelA, nameA, frequenzA})
+        t->setFocusPolicy(Qt::TabFocus);
     quelA->setAccessibleName(tr("Quelle"));
     nameA->setAccessibleName(tr("Sender", "die Anzeige"));
     frequenzA->setAccessibleName(tr("Frequenz und Hinweis"));
@@ -640,12 +644,13 @@ void Form1::nameTunerStepKeys()
 void Form1::buildTabOrder()
 {
     // As the window reads, panel by panel, each row left to right: the
-    // source keys, the amplifier panel, the port list at the top right
-    // (joinPortPlaceToTabOrder), the station keys or the configuration
+    // source keys, the amplifier panel, the displays and the port list at
+    // the top right (joinPortPlaceToTabOrder), the station keys or the configuration
     // keys in the middle, then the lower panels, left before right. The
     // size arrows come last.
     std::vector<QWidget *> order(Quelle.begin(), Quelle.end());
     order.insert(order.end(), {volR, balR, balA, bassR, bassA, trebR, trebA, muteK, loudnK, eqK});
+    order.insert(order.end(), {quelA, nameA, frequenzA});
     for (int i = 1; i <= 30; ++i)
         order.push_back(stationT[i]);
     order.insert(order.end(), {copy, ls1K, ls2K, herz, monoK, lbassminus, lbassplus, TestMemory, Ausweichsender});
@@ -666,7 +671,7 @@ void Form1::joinPortPlaceToTabOrder()
 {
     // A control held outside the small window has no focus policy now and
     // is left where it is: Qt orders only what takes the focus.
-    QWidget *before = eqK;
+    QWidget *before = quelA;
     for (QWidget *w : portPanel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         if (w->focusPolicy() != Qt::NoFocus) {
             QWidget::setTabOrder(before, w);

@@ -167,9 +167,10 @@ TEST_F(RealInput, DisplaysOnlyShowAndHiddenControlsTakeNoFocus)
         input->tab();
         reached.insert(input->focused());
     }
-    for (QWidget *hidden : std::initializer_list<QWidget *>{form->Command1, form->Text1, form->Text2, form->quelA,
-                                                              form->nameA, form->frequenzA, form->volA})
+    for (QWidget *hidden : std::initializer_list<QWidget *>{form->Command1, form->Text1, form->Text2, form->volA})
         EXPECT_EQ(reached.count(hidden), 0u) << hidden->objectName().toStdString();
+    // The source display is read from the keyboard as well.
+    EXPECT_GT(reached.count(form->quelA), 0u);
     EXPECT_GT(reached.count(form->balR), 0u);
     EXPECT_GT(reached.count(form->Woche[2]), 0u);
     // Space wherever Tab led sends no status request.
@@ -482,6 +483,18 @@ TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
         form->bassA,     form->trebR,     form->trebA,     form->muteK,     form->loudnK,    form->eqK};
     EXPECT_EQ(stops, expected);
     EXPECT_TRUE(showsFocus(form->eqK));
+    // The displays, then the station keys.
+    for (QWidget *display : std::initializer_list<QWidget *>{form->quelA, form->nameA, form->frequenzA}) {
+        input->tab();
+        EXPECT_EQ(input->focused(), display);
+    }
+    // Typed into, the station display keeps what the device plays.
+    const QString station = form->nameA->text();
+    input->focus(form->nameA);
+    type('x');
+    input->key(Qt::Key_Space);
+    EXPECT_EQ(form->nameA->text(), station);
+    input->focus(form->frequenzA);
     input->tab();
     EXPECT_EQ(input->focused(), form->stationT[1]);  // FM shows: the station keys row by row
     input->tab();
@@ -493,12 +506,14 @@ TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
     input->tab();
     EXPECT_EQ(input->focused(), form->autominusK);
 
-    // In the config view the port list, at the top right, comes between
-    // the amplifier panel and the keys below it.
+    // In the config view the port list, at the top right beside the source
+    // display, comes between the amplifier panel and the keys below it.
     desktop::Settings settings(dir.path());
     QWidget *ports = desktop::addPortChoice(form->door(), settings, world->platform, form->portPlace());
     click(form->Quelle[7]);
     input->focus(form->eqK);
+    input->tab();
+    EXPECT_EQ(input->focused(), form->quelA);
     input->tab();
     EXPECT_EQ(input->focused(), ports);
     input->tab();

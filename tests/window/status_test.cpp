@@ -154,6 +154,10 @@ TEST_F(StatusTest, DeviceOffShowsTheOffStateAndAsksAgainLater)
     run(2.1);
     EXPECT_EQ(form->quelA->text(), QStringLiteral("off"));
     EXPECT_EQ(form->currentSource.toString(), QStringLiteral("off"));
+    // Heard as well as seen.
+    EXPECT_TRUE(form->busyNotice->isVisible());
+    EXPECT_EQ(form->busyNotice->accessibleName(),
+              QStringLiteral("Das Gerät antwortet nicht: ist es eingeschaltet und angeschlossen?"));
     EXPECT_EQ(form->Quelle[8]->backColor(), colours::green);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(form->Quelle[i]->backColor(), colours::black);
