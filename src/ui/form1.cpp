@@ -630,7 +630,20 @@ void Form1::nameStationKeys()
             continue;  // named as empty by the key itself
         const QString &station = stations[size_t(i)].name;
         k->setAccessibleName(tr("%1, Taste %2").arg(station.isEmpty() ? k->text() : station).arg(i));
+        // The frequency as it is said, not the caption read as a tooltip.
+        k->setAccessibleDescription(spokenFrequency(stations[size_t(i)].frequency));
     }
+}
+
+QString Form1::spokenFrequency(const QString &frequency) const
+{
+    if (frequency.isEmpty() || !frequency.front().isDigit())
+        return QString();
+    // FM in MHz with its decimals, AM in kHz as a whole number.
+    if (!frequency.contains(QLatin1Char('.')))
+        return tr("%1 kHz").arg(frequency);
+    QString f = frequency;
+    return tr("%1 MHz").arg(f.replace(QLatin1Char('.'), tr(",", "Dezimalzeichen")));
 }
 
 void Form1::nameTunerStepKeys()
@@ -813,11 +826,9 @@ void Form1::connectModel()
     });
     QObject::connect(&hifi_, &model::HifiModel::stationChanged, this, [this] {
         const model::Station &st = hifi_.station();
-        if (st.frequency.isEmpty() || !st.frequency.front().isDigit())
+        const QString f = spokenFrequency(st.frequency);
+        if (f.isEmpty())
             return;  // none, or the tuner still searching
-        QString f = st.frequency;
-        f.replace(QLatin1Char('.'), tr(",", "Dezimalzeichen"));
-        f = hifi_.band() == QLatin1String("AM") ? tr("%1 kHz").arg(f) : tr("%1 MHz").arg(f);
         tell(st.name.isEmpty() ? f : st.name + QStringLiteral(", ") + f);
     });
     QObject::connect(&hifi_, &model::HifiModel::levelChanged, this, [this](model::Level level, int value) {

@@ -365,6 +365,8 @@ private:
     // Names the seek keys by the band they step through.
     void nameTunerStepKeys();
     void nameStationKeys();
+    // "87,90 MHz", "1440 kHz": a frequency in words of the window's language.
+    QString spokenFrequency(const QString &frequency) const;
     void buildTabOrder();
     // Tab reaches the controls put into the port place where they sit.
     void joinPortPlaceToTabOrder();
