@@ -324,6 +324,232 @@ Remote control for the Sonvera system</translation>
         <source>umschaltung am fm bei Stationswechsel</source>
         <translation>switching at fm on a change of station</translation>
     </message>
+    <message>
+        <source>Das Gerät antwortet nicht: ist es eingeschaltet und angeschlossen?</source>
+        <translation>The device does not answer: is it switched on and connected?</translation>
+    </message>
+    <message>
+        <source>Stationstaste %1, kein Sender</source>
+        <translation>Station key %1, no station</translation>
+    </message>
+    <message>
+        <source>TV</source>
+        <translation>tv</translation>
+    </message>
+    <message>
+        <source>FM</source>
+        <translation>fm</translation>
+    </message>
+    <message>
+        <source>AM</source>
+        <translation>am</translation>
+    </message>
+    <message>
+        <source>Kassette 1</source>
+        <translation>tape 1</translation>
+    </message>
+    <message>
+        <source>Kassette 2</source>
+        <translation>tape 2</translation>
+    </message>
+    <message>
+        <source>Plattenspieler</source>
+        <translation>phono</translation>
+    </message>
+    <message>
+        <source>CD</source>
+        <translation>cd</translation>
+    </message>
+    <message>
+        <source>Einstellungen</source>
+        <translation>config</translation>
+    </message>
+    <message>
+        <source>Aus</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>Stummschaltung</source>
+        <translation>mute</translation>
+    </message>
+    <message>
+        <source>Loudness</source>
+        <translation>loudness</translation>
+    </message>
+    <message>
+        <source>Equalizer</source>
+        <translation>equaliser</translation>
+    </message>
+    <message>
+        <source>Überspielen</source>
+        <translation>copy</translation>
+    </message>
+    <message>
+        <source>Lautsprecher 1</source>
+        <translation>speaker 1</translation>
+    </message>
+    <message>
+        <source>Lautsprecher 2</source>
+        <translation>speaker 2</translation>
+    </message>
+    <message>
+        <source>20-Hz-Filter</source>
+        <translation>20 Hz filter</translation>
+    </message>
+    <message>
+        <source>Mono</source>
+        <translation>mono</translation>
+    </message>
+    <message>
+        <source>Rauschfilter</source>
+        <translation>high blend</translation>
+    </message>
+    <message>
+        <source>Anzeige testen</source>
+        <translation>Test display</translation>
+    </message>
+    <message>
+        <source>Fenster vergrößern</source>
+        <translation>Enlarge window</translation>
+    </message>
+    <message>
+        <source>Fenster verkleinern</source>
+        <translation>Shrink window</translation>
+    </message>
+    <message>
+        <source>Suchlauf</source>
+        <translation>auto tune</translation>
+    </message>
+    <message>
+        <source>Tiefbass</source>
+        <translation>low bass</translation>
+    </message>
+    <message>
+        <source>Programm zurück</source>
+        <translation>Preset down</translation>
+    </message>
+    <message>
+        <source>Programm vor</source>
+        <translation>Preset up</translation>
+    </message>
+    <message>
+        <source>Tiefbass weniger</source>
+        <translation>Low bass down</translation>
+    </message>
+    <message>
+        <source>Tiefbass mehr</source>
+        <translation>Low bass up</translation>
+    </message>
+    <message>
+        <source>Kassette</source>
+        <translation>Tape</translation>
+    </message>
+    <message>
+        <source>Lautstärke</source>
+        <translation>Volume</translation>
+    </message>
+    <message>
+        <source>Balance</source>
+        <translation>Balance</translation>
+    </message>
+    <message>
+        <source>Bass</source>
+        <translation>Bass</translation>
+    </message>
+    <message>
+        <source>Höhen</source>
+        <translation>Treble</translation>
+    </message>
+    <message>
+        <source>Leertaste oder Klick stellt auf die Mitte</source>
+        <translation>Space or a click sets it to the middle</translation>
+    </message>
+    <message>
+        <source>Quelle</source>
+        <translation>Source</translation>
+    </message>
+    <message>
+        <source>Sender</source>
+        <translation>station</translation>
+    </message>
+    <message>
+        <source>Frequenz und Hinweis</source>
+        <translation>Frequency and note</translation>
+    </message>
+    <message>
+        <source>Tag</source>
+        <translation>day</translation>
+    </message>
+    <message>
+        <source>Stunde</source>
+        <translation>hour</translation>
+    </message>
+    <message>
+        <source>Minute</source>
+        <translation>minute</translation>
+    </message>
+    <message>
+        <source>Schaltuhr Zeile %1, %2</source>
+        <translation>Timer row %1, %2</translation>
+    </message>
+    <message>
+        <source>Ausweichsender für Werbung</source>
+        <translation>Fallback station for advertising</translation>
+    </message>
+    <message>
+        <source>Vorführung: Receiver (M7)</source>
+        <translation>Demonstration: receiver (M7)</translation>
+    </message>
+    <message>
+        <source>Vorführung: Kassettendeck (N5)</source>
+        <translation>Demonstration: cassette deck (N5)</translation>
+    </message>
+    <message>
+        <source>Vorführung: Plattenspieler (W2)</source>
+        <translation>Demonstration: record player (W2)</translation>
+    </message>
+    <message>
+        <source>Vorführung: CD-Spieler (XV6)</source>
+        <translation>Demonstration: CD player (XV6)</translation>
+    </message>
+    <message>
+        <source>%1, Taste %2</source>
+        <translation>%1, key %2</translation>
+    </message>
+    <message>
+        <source>AM-Suchlauf zurück</source>
+        <translation>AM step down</translation>
+    </message>
+    <message>
+        <source>FM-Suchlauf zurück</source>
+        <translation>FM step down</translation>
+    </message>
+    <message>
+        <source>AM-Suchlauf vor</source>
+        <translation>AM step up</translation>
+    </message>
+    <message>
+        <source>FM-Suchlauf vor</source>
+        <translation>FM step up</translation>
+    </message>
+    <message>
+        <source>,</source>
+        <comment>Dezimalzeichen</comment>
+        <translation>.</translation>
+    </message>
+    <message>
+        <source>%1 kHz</source>
+        <translation>%1 kHz</translation>
+    </message>
+    <message>
+        <source>%1 MHz</source>
+        <translation>%1 MHz</translation>
+    </message>
+    <message>
+        <source>Sender</source>
+        <comment>die Anzeige</comment>
+        <translation>Station</translation>
+    </message>
 </context>
 <context>
     <name>HifiModel</name>
@@ -463,6 +689,10 @@ Slots %1 and %2 could not be read and keep their previous contents.</translation
         <source>Port – offen</source>
         <translation>Port – open</translation>
     </message>
+    <message>
+        <source>Anschluss</source>
+        <translation>Port</translation>
+    </message>
 </context>
 <context>
     <name>SerialPort</name>
@@ -487,16 +717,32 @@ Slots %1 and %2 could not be read and keep their previous contents.</translation
         <translation>The serial port %1 cannot be opened: </translation>
     </message>
     <message>
-        <source>No such file or directory (das Gerät gibt es nicht; ist der Adapter eingesteckt, stimmt die Portnummer?).</source>
-        <translation>No such file or directory (the device does not exist; is the adapter plugged in, is the port number right?).</translation>
+        <source>das Gerät gibt es nicht (ist der Adapter eingesteckt, stimmt die Portnummer?).</source>
+        <translation>the device does not exist (is the adapter plugged in, is the port number right?).</translation>
     </message>
     <message>
-        <source>in use (ein anderes Programm verwendet ihn: %1).</source>
-        <translation>in use (another program uses it: %1).</translation>
+        <source>er ist belegt (ein anderes Programm verwendet ihn).</source>
+        <translation>it is in use (another program uses it).</translation>
     </message>
     <message>
-        <source>Permission denied. Ihr Benutzer muss zur Gruppe „dialout“ gehören (sudo adduser $USER dialout, danach neu anmelden).</source>
-        <translation>Permission denied. Your user must belong to the group “dialout” (sudo adduser $USER dialout, then log in again).</translation>
+        <source>keine Berechtigung. Ihr Benutzer muss zur Gruppe „dialout“ gehören (sudo adduser $USER dialout, danach neu anmelden).</source>
+        <translation>permission denied. Your user must belong to the group “dialout” (sudo adduser $USER dialout, then log in again).</translation>
+    </message>
+    <message>
+        <source>er ist schon geöffnet.</source>
+        <translation>it is open already.</translation>
+    </message>
+    <message>
+        <source>das Gerät ist nicht mehr erreichbar.</source>
+        <translation>the device can no longer be reached.</translation>
+    </message>
+    <message>
+        <source>das Gerät ist kein serieller Port.</source>
+        <translation>the device is no serial port.</translation>
+    </message>
+    <message>
+        <source>Systemfehler (%1).</source>
+        <translation>system error (%1).</translation>
     </message>
 </context>
 <context>
@@ -601,6 +847,117 @@ Slots %1 and %2 could not be read and keep their previous contents.</translation
     <message>
         <source>Der Zugangsschlüssel %1 lässt sich nicht anlegen: %2</source>
         <translation>The access token %1 cannot be made: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TransportKey</name>
+    <message>
+        <source>Kassette Start</source>
+        <translation>Tape start</translation>
+    </message>
+    <message>
+        <source>Kassette Stopp</source>
+        <translation>Tape stop</translation>
+    </message>
+    <message>
+        <source>Kassette Pause</source>
+        <translation>Tape pause</translation>
+    </message>
+    <message>
+        <source>Kassette Aufnahme</source>
+        <translation>Tape record</translation>
+    </message>
+    <message>
+        <source>Kassette zurückspulen</source>
+        <translation>Tape rewind</translation>
+    </message>
+    <message>
+        <source>Kassette vorspulen</source>
+        <translation>Tape fast forward</translation>
+    </message>
+    <message>
+        <source>Kassette Zählwerk setzen</source>
+        <translation>Tape counter set</translation>
+    </message>
+    <message>
+        <source>Kassette Zählwerk zurücksetzen</source>
+        <translation>Tape counter reset</translation>
+    </message>
+    <message>
+        <source>Kassette Memo</source>
+        <translation>Tape memo</translation>
+    </message>
+    <message>
+        <source>Kassette Leerstelle einfügen</source>
+        <translation>Tape auto space</translation>
+    </message>
+    <message>
+        <source>CD Start</source>
+        <translation>CD start</translation>
+    </message>
+    <message>
+        <source>CD Stopp</source>
+        <translation>CD stop</translation>
+    </message>
+    <message>
+        <source>CD zurück</source>
+        <translation>CD back</translation>
+    </message>
+    <message>
+        <source>CD vor</source>
+        <translation>CD forward</translation>
+    </message>
+    <message>
+        <source>CD Pause</source>
+        <translation>CD pause</translation>
+    </message>
+    <message>
+        <source>CD Titel zurück</source>
+        <translation>CD skip back</translation>
+    </message>
+    <message>
+        <source>CD Titel vor</source>
+        <translation>CD skip forward</translation>
+    </message>
+    <message>
+        <source>CD A-B-Wiederholung</source>
+        <translation>CD A-B repeat</translation>
+    </message>
+    <message>
+        <source>CD Wiederholen</source>
+        <translation>CD repeat</translation>
+    </message>
+    <message>
+        <source>CD Zeitanzeige</source>
+        <translation>CD time display</translation>
+    </message>
+    <message>
+        <source>CD Programm löschen</source>
+        <translation>CD clear programme</translation>
+    </message>
+    <message>
+        <source>CD Programm setzen</source>
+        <translation>CD set programme</translation>
+    </message>
+    <message>
+        <source>CD Titel anwählen</source>
+        <translation>CD go to track</translation>
+    </message>
+    <message>
+        <source>Plattenspieler Start/Stopp</source>
+        <translation>Phono start/stop</translation>
+    </message>
+    <message>
+        <source>Plattenspieler Tonarm heben</source>
+        <translation>Phono lift</translation>
+    </message>
+    <message>
+        <source>Plattenspieler zurück</source>
+        <translation>Phono back</translation>
+    </message>
+    <message>
+        <source>Plattenspieler vor</source>
+        <translation>Phono forward</translation>
     </message>
 </context>
 </TS>

@@ -43,7 +43,8 @@ const char *const usage =
     "  --source NAME    start on this source: tv, fm, am, tape1, tape2, phono or cd\n"
     "                   (default fm)\n"
     "  --silent         device switched off: hears nothing, answers nothing\n"
-    "                   (SIGUSR1 switches it on and off while running)\n"
+    "                   (SIGUSR1 switches it on and off while running;\n"
+    "                   SIGUSR2 turns its source knob: CD, or FM when on CD)\n"
     "  --stop-after N   send only the first N characters of every answer\n"
     "  --garbage[=MODE] spoil the answers: 'replace' every character by a random\n"
     "                   byte (the default), or slip random 'noise' bytes in\n"
@@ -62,7 +63,7 @@ int signalPipe[2] = {-1, -1};
 
 void onSignal(int sig)
 {
-    const char c = sig == SIGUSR1 ? 'u' : 'q';
+    const char c = sig == SIGUSR1 ? 'u' : sig == SIGUSR2 ? 's' : 'q';
     const int saved = errno;
     [[maybe_unused]] auto n = write(signalPipe[1], &c, 1);
     errno = saved;
@@ -459,7 +460,7 @@ int main(int argc, char **argv)
     struct sigaction sa{};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2})
         sigaction(sig, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
@@ -510,6 +511,13 @@ int main(int argc, char **argv)
         while (read(signalPipe[0], &c, 1) == 1) {
             if (c == 'q') {
                 running = false;
+            } else if (c == 's') {
+                // A source chosen at the device itself, as a window must learn it.
+                auto &st = model.state();
+                st.source = st.source == sim::Source::Cd ? sim::Source::Tuner : sim::Source::Cd;
+                if (st.source == sim::Source::Tuner)
+                    st.band = sim::Band::Fm;
+                log.line(line.now(), st.source == sim::Source::Cd ? "source knob: CD" : "source knob: FM");
             } else {
                 model.setSilent(!model.silent());
                 log.line(line.now(), model.silent() ? "switched off (silent)" : "switched on");

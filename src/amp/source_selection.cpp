@@ -15,6 +15,18 @@ constexpr long long kLastStationKeyMode = 3;
 
 void Form1::Quelle_Click(int index)
 {
+    // A control that goes with its panel leaves the focus on the source
+    // key that took the panel away, not wherever Qt would put it next.
+    struct FocusKeeper {
+        Form1 *form;
+        QWidget *before;
+        int index;
+        ~FocusKeeper()
+        {
+            if (index >= 0 && index < 9)
+                form->keepFocusInView(before, form->Quelle[size_t(index)]);
+        }
+    } keeper{this, focusWidget(), index};
     // The periodic refresh starts its 30 s anew.
     dauertimer->setEnabled(false);
     dauertimer->setEnabled(true);

@@ -57,7 +57,7 @@ PortChoice::PortChoice(model::Door &door, Settings &settings, std::function<QLis
 {
     setObjectName(QStringLiteral("portChoice"));
     // Named by what it chooses; the entry is its value.
-    setAccessibleName(QStringLiteral("Port"));
+    setAccessibleName(QCoreApplication::translate("PortChoice", "Anschluss"));
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     refresh();
     connect(this, &QComboBox::activated, this, &PortChoice::choose);

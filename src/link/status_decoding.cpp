@@ -119,11 +119,17 @@ void Form1::decodeStatus()
     hifi_.setAnswering(true);
     for (int i = 0; i < 4; ++i)
         hifi_.setLevel(model::Level(i), levelSliders()[size_t(i)]->value());
+    // The configuration view stayed while the device was away; it
+    // answers again.
+    if (configpanel1->isVisible() && quelA->text() == QLatin1String("off"))
+        quelA->setText(QStringLiteral("config"));
     if (src != currentSource.toString()) {
         const quint64 request = statusRequests_;
         for (int i = 0; i < int(amp::sourceNames.size()); ++i) {
             if (src == QLatin1String(amp::sourceNames[size_t(i)].dump)) {
-                if (quelA->text() != QLatin1String(amp::sourceNames[size_t(i)].shown))
+                // The configuration view stays while the user is in it;
+                // the new source is told, and shown once the user leaves.
+                if (quelA->text() != QLatin1String(amp::sourceNames[size_t(i)].shown) && !configpanel1->isVisible())
                     Quelle_Click(i);
                 break;
             }
@@ -147,6 +153,8 @@ void Form1::decodeStatus()
     showStation(currentFrequency);
     statusPending = 0;
     setFormEnabled(true);
+    newsReady_ = true;
+    absentTold_ = false;
 }
 
 void Form1::showStation(const QVariant &frequency)
@@ -168,16 +176,14 @@ void Form1::showStation(const QVariant &frequency)
     }
     hifi_.setStation({text.trimmed(), r ? r->name : QString(), r ? r->note : QString()});
 
-    for (int i = 1; i <= 30; ++i)
-        stationT[size_t(i)]->setBackColor(colours::black);
+    // Each key takes its colour once: a lit key put out and lit again
+    // would tell a screen reader of two changes at every poll.
     int lit = 0;
-    for (int i = 1; i <= 30; ++i) {
-        if (text == keyFrequency[size_t(i)]) {
-            stationT[size_t(i)]->setBackColor(colours::green);
+    for (int i = 1; i <= 30 && !lit; ++i)
+        if (text == keyFrequency[size_t(i)])
             lit = i;
-            break;
-        }
-    }
+    for (int i = 1; i <= 30; ++i)
+        stationT[size_t(i)]->setBackColor(i == lit ? colours::green : colours::black);
     hifi_.setLitStationKey(lit);
 }
 

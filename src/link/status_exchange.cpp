@@ -129,6 +129,33 @@ void Form1::showDeviceAbsent()
     statusPending = 0;
     setFormEnabled(true);
     warten->hide();
+    // Said once, at the start as after a loss, not at every failed poll;
+    // after the change to "off" it comes with.
+    struct TellAbsent {
+        Form1 *form;
+        bool now;
+        ~TellAbsent()
+        {
+            const QString why = Form1::tr("Das Gerät antwortet nicht: ist es eingeschaltet und angeschlossen?");
+            if (!now)
+                return;
+            if (form->newsReady_)
+                form->tell(why);
+            else
+                form->busyNotice->announce(why);
+        }
+    } tellAbsent{this, !absentTold_};
+    absentTold_ = true;
+    // The configuration view stays while the user is in it: the port list
+    // there is how a device that does not answer is found again.
+    if (configpanel1->isVisible()) {
+        quelA->setText(QStringLiteral("off"));
+        currentSource = QStringLiteral("off");
+        hifi_.setSource(model::Source::Off);
+        hifi_.setAnswering(false);
+        return;
+    }
+    QWidget *before = focusWidget();
     Frame3->hide();
     for (KeyLabel *k : Quelle)
         k->setBackColor(colours::black);
@@ -142,6 +169,7 @@ void Form1::showDeviceAbsent()
     currentSource = QStringLiteral("off");
     hifi_.setSource(model::Source::Off);
     hifi_.setAnswering(false);
+    keepFocusInView(before, Quelle[8]);
 }
 
 void Form1::showLinkState()

@@ -5,9 +5,49 @@
 
 #include "ui/form1.h"
 
+#include <QCoreApplication>
+
 #include <cstring>
+#include <utility>
 
 namespace players {
+
+QString spokenName(const TransportKey &key)
+{
+    static const std::pair<const char *, const char *> names[] = {
+        {"Label5", QT_TRANSLATE_NOOP("TransportKey", "Kassette Start")},
+        {"Label7", QT_TRANSLATE_NOOP("TransportKey", "Kassette Stopp")},
+        {"Label6", QT_TRANSLATE_NOOP("TransportKey", "Kassette Pause")},
+        {"Label10", QT_TRANSLATE_NOOP("TransportKey", "Kassette Aufnahme")},
+        {"Label8", QT_TRANSLATE_NOOP("TransportKey", "Kassette zurückspulen")},
+        {"Label3", QT_TRANSLATE_NOOP("TransportKey", "Kassette vorspulen")},
+        {"Label13", QT_TRANSLATE_NOOP("TransportKey", "Kassette Zählwerk setzen")},
+        {"Label14", QT_TRANSLATE_NOOP("TransportKey", "Kassette Zählwerk zurücksetzen")},
+        {"Label12", QT_TRANSLATE_NOOP("TransportKey", "Kassette Memo")},
+        {"Label9", QT_TRANSLATE_NOOP("TransportKey", "Kassette Leerstelle einfügen")},
+        {"Label4", QT_TRANSLATE_NOOP("TransportKey", "CD Start")},
+        {"Label18", QT_TRANSLATE_NOOP("TransportKey", "CD Stopp")},
+        {"Label20", QT_TRANSLATE_NOOP("TransportKey", "CD zurück")},
+        {"Label25", QT_TRANSLATE_NOOP("TransportKey", "CD vor")},
+        {"Label11", QT_TRANSLATE_NOOP("TransportKey", "CD Pause")},
+        {"Label19", QT_TRANSLATE_NOOP("TransportKey", "CD Titel zurück")},
+        {"Label2", QT_TRANSLATE_NOOP("TransportKey", "CD Titel vor")},
+        {"Label30", QT_TRANSLATE_NOOP("TransportKey", "CD A-B-Wiederholung")},
+        {"Label31", QT_TRANSLATE_NOOP("TransportKey", "CD Wiederholen")},
+        {"Label29", QT_TRANSLATE_NOOP("TransportKey", "CD Zeitanzeige")},
+        {"Label32", QT_TRANSLATE_NOOP("TransportKey", "CD Programm löschen")},
+        {"Label28", QT_TRANSLATE_NOOP("TransportKey", "CD Programm setzen")},
+        {"Label33", QT_TRANSLATE_NOOP("TransportKey", "CD Titel anwählen")},
+        {"Label26", QT_TRANSLATE_NOOP("TransportKey", "Plattenspieler Start/Stopp")},
+        {"Label24", QT_TRANSLATE_NOOP("TransportKey", "Plattenspieler Tonarm heben")},
+        {"Label22", QT_TRANSLATE_NOOP("TransportKey", "Plattenspieler zurück")},
+        {"Label27", QT_TRANSLATE_NOOP("TransportKey", "Plattenspieler vor")},
+    };
+    for (const auto &[control, name] : names)
+        if (std::strcmp(control, key.control) == 0)
+            return QCoreApplication::translate("TransportKey", name);
+    return QString::fromUtf8(key.caption);
+}
 
 model::Request requestAfterKey(const char *caption, model::Request before)
 {

@@ -59,4 +59,8 @@ inline constexpr std::array<TransportKey, 27> transportKeyTable = {{
 // after `before`. A player not known to be paused or stopped plays.
 model::Request requestAfterKey(const char *caption, model::Request before);
 
+// What the key does, with its player, in the window's language: the name a
+// screen reader speaks ("a.spce" spelled out means nothing to a listener).
+QString spokenName(const TransportKey &key);
+
 }  // namespace players

@@ -66,6 +66,7 @@ bool Form1::refreshStationKeys()
 
     if (applied) {
         showKeyStations();
+        nameStationKeys();
         showStation(QVariant(currentFrequency));
         stationKeyMode = mode;
     }

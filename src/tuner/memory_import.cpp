@@ -123,7 +123,11 @@ struct ImportRun {
     ~ImportRun()
     {
         f.slotDirectMode = 0;
+        const bool focused = f.progressA->hasFocus();
         f.showProgress(QString());
+        // Back to the source key of the view the run has left.
+        if (focused)
+            f.Quelle[1]->setFocus(Qt::OtherFocusReason);
         f.dauertimer->setEnabled(true);
         f.StationenEinlesen->setProperty("running", false);
     }
@@ -204,6 +208,10 @@ void Form1::StationenEinlesen_Click()
         int unreadInARow = 0;
         for (slot = 1; slot <= 30; ++slot) {
             showProgress(progressText(slot), (slot - 1) / 30.0);
+            // The keyboard's focus waits on the progress, where a stray
+            // Enter presses nothing and a screen reader reads how far it is.
+            if (slot == 1 && focusWidget() && focusWidget() != progressA)
+                progressA->setFocus(Qt::OtherFocusReason);
             stationT_Click(slot);
             Pause(1.0f);
             Reading reading = readSlot();

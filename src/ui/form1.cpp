@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QScreen>
 
 using ui::place;
 
@@ -21,6 +22,8 @@ const QColor kWindowBack(40, 40, 40);
 constexpr int kDumpWatchMs = 1000;
 // A slider moved by wheel or keyboard counts as set once it rests this long.
 constexpr int kSliderRestMs = 300;
+// Changes that come together (a source and its station) are said together.
+constexpr int kNewsMs = 150;
 
 QFrame *makePanel(QWidget *parent, const char *name, int left, int top, int width, int height)
 {
@@ -75,8 +78,7 @@ KeyLabel *makeWhiteKey(QWidget *parent, const char *name, const QString &caption
 void widenHitArea(KeyLabel *k, int left, int top, int right, int bottom)
 {
     const QRect face = k->geometry();
-    const QRect area = QRect(QPoint(left / ui::kTwipsPerPixel, top / ui::kTwipsPerPixel),
-                             QPoint(right / ui::kTwipsPerPixel - 1, bottom / ui::kTwipsPerPixel - 1))
+    const QRect area = QRect(QPoint(ui::at(left), ui::at(top)), QPoint(ui::at(right) - 1, ui::at(bottom) - 1))
                            .united(face);
     k->setGeometry(area);
     k->setFace(face.translated(-area.topLeft()));
@@ -118,6 +120,30 @@ protected:
 }  // namespace
 
 namespace ui {
+
+namespace {
+double g_zoom = 1.0;
+}  // namespace
+
+double zoom() { return g_zoom; }
+void setZoom(double z) { g_zoom = z; }
+
+double zoomFor(const QFont &desktopFont, const QSize &room)
+{
+    // The design's captions suit a desktop font of 10 points; a larger one
+    // is a user who needs larger text, and the whole window grows with it.
+    constexpr double kDesignPoints = 10.0;
+    const double points = desktopFont.pointSizeF();
+    double z = points > kDesignPoints ? points / kDesignPoints : 1.0;
+    // The window and its title bar must stay on the screen.
+    constexpr int kTitleTwips = 450;
+    if (room.isValid() && !room.isEmpty()) {
+        const double wide = double(room.width()) * kTwipsPerPixel / kLargeOuterWidth;
+        const double high = double(room.height()) * kTwipsPerPixel / (kClientHeight + kTitleTwips);
+        z = std::min({z, wide, high});
+    }
+    return std::max(z, 0.5);
+}
 
 QStringList weekdayEntries()
 {
@@ -176,6 +202,9 @@ Form1::Form1(platform::Platform &platform, QWidget *parent)
     Q_UNUSED(windowFactory);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Ondal Pelora"));
+    // The window follows the desktop's font size.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    ui::setZoom(ui::zoomFor(QApplication::font(), screen ? screen->availableGeometry().size() : QSize()));
     buildWindow();
     buildTimers();
     door_ = std::make_unique<model::Door>(*this);
@@ -194,7 +223,7 @@ void Form1::buildWindow()
 {
     QFont f = font();
     f.setFamily(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(9);
+    f.setPixelSize(ui::fontPx(9));
     setFont(f);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -230,7 +259,7 @@ void Form1::buildWindow()
     // in the free corner around it.
     for (KeyLabel *k : {vergroessern, verkleinern}) {
         QFont f = k->font();
-        f.setPixelSize(14);
+        f.setPixelSize(ui::fontPx(14));
         k->setFont(f);
         widenHitArea(k, 3330, 3300, 3525, 3720);
     }
@@ -255,6 +284,9 @@ void Form1::buildWindow()
 
     vergroessern->raise();
     verkleinern->raise();
+    focusRing = new FocusRing(this);
+    QObject::connect(qApp, &QApplication::focusChanged, focusRing,
+                     [this](QWidget *, QWidget *now) { focusRing->follow(now); });
     describeForAssistiveTechnology();
     buildTabOrder();
     vergroessern_Click();
@@ -311,7 +343,7 @@ void Form1::buildDisplays()
     quelA->setObjectName(QStringLiteral("quelA"));
     quelA->setAlignment(Qt::AlignCenter);
     QFont big = quelA->font();
-    big.setPixelSize(20);
+    big.setPixelSize(ui::fontPx(20));
     big.setBold(true);
     quelA->setFont(big);
     place(quelA, 60, 75, 1815, 540);
@@ -321,7 +353,7 @@ void Form1::buildDisplays()
     nameA->setObjectName(QStringLiteral("nameA"));
     nameA->setAlignment(Qt::AlignCenter);
     QFont name = nameA->font();
-    name.setPixelSize(13);
+    name.setPixelSize(ui::fontPx(13));
     name.setBold(true);
     nameA->setFont(name);
     place(nameA, 60, 60, 1815, 330);
@@ -369,7 +401,7 @@ void Form1::buildTunerPanels()
     widenHitArea(progplusK, 1725, 330, 2025, 540);
     for (KeyLabel *k : {autominusK, autoplusK, progminusK, progplusK}) {
         QFont f = k->font();
-        f.setPixelSize(9);
+        f.setPixelSize(ui::fontPx(9));
         f.setBold(true);
         k->setFont(f);
     }
@@ -503,7 +535,7 @@ void Form1::describeForAssistiveTechnology()
         k->setOnColour(colours::green);
     for (int i = 1; i <= 30; ++i) {
         stationT[i]->setOnColour(colours::green);
-        stationT[i]->setEmptyName(QStringLiteral("Station key %1, no station").arg(i));
+        stationT[i]->setEmptyName(tr("Stationstaste %1, kein Sender").arg(i));
     }
     for (KeyLabel *k : {muteK, loudnK, ls1K, ls2K})
         k->setOnColour(colours::green);
@@ -511,82 +543,127 @@ void Form1::describeForAssistiveTechnology()
         k->setOnColour(colours::silver);
     Werbeauto->setOnColour(colours::red);
 
-    vergroessern->setAccessibleName(QStringLiteral("Enlarge window"));
-    verkleinern->setAccessibleName(QStringLiteral("Shrink window"));
+    // Every name in the window's language, in words a listener knows: the
+    // captions are the device's abbreviations ("spk 1", "20hz"), which a
+    // speech synthesizer spells out or mispronounces.
+    const QString sources[9] = {tr("TV"),           tr("FM"), tr("AM"),
+                                tr("Kassette 1"),   tr("Kassette 2"),
+                                tr("Plattenspieler"), tr("CD"), tr("Einstellungen"), tr("Aus")};
+    for (int i = 0; i < 9; ++i)
+        Quelle[size_t(i)]->setAccessibleName(sources[i]);
+    muteK->setAccessibleName(tr("Stummschaltung"));
+    loudnK->setAccessibleName(tr("Loudness"));
+    eqK->setAccessibleName(tr("Equalizer"));
+    copy->setAccessibleName(tr("Überspielen"));
+    ls1K->setAccessibleName(tr("Lautsprecher 1"));
+    ls2K->setAccessibleName(tr("Lautsprecher 2"));
+    herz->setAccessibleName(tr("20-Hz-Filter"));
+    monoK->setAccessibleName(tr("Mono"));
+    hblendK->setAccessibleName(tr("Rauschfilter"));
+    TestMemory->setAccessibleName(tr("Anzeige testen"));
+
+    vergroessern->setAccessibleName(tr("Fenster vergrößern"));
+    verkleinern->setAccessibleName(tr("Fenster verkleinern"));
     for (KeyLabel *k : {autominusK, autoplusK})
-        k->setAccessibleDescription(QStringLiteral("auto tune"));
+        k->setAccessibleDescription(tr("Suchlauf"));
     for (KeyLabel *k : {progminusK, progplusK})
         k->setAccessibleDescription(tr("programm"));
     for (KeyLabel *k : {lbassminus, lbassplus})
-        k->setAccessibleDescription(QStringLiteral("low bass"));
+        k->setAccessibleDescription(tr("Tiefbass"));
     // Keys captioned "<<" and ">>" are named by what they do.
     nameTunerStepKeys();
-    progminusK->setAccessibleName(QStringLiteral("Preset down"));
-    progplusK->setAccessibleName(QStringLiteral("Preset up"));
-    lbassminus->setAccessibleName(QStringLiteral("Low bass down"));
-    lbassplus->setAccessibleName(QStringLiteral("Low bass up"));
-    for (KeyLabel *k : transportKeys) {
-        for (const players::TransportKey &t : players::transportKeyTable) {
-            const QByteArray caption(t.caption);
-            if (k->objectName() == QLatin1String(t.control) && (caption.contains("<<") || caption.contains(">>")))
-                k->setAccessibleName(QLatin1String(t.name));
-        }
-    }
+    progminusK->setAccessibleName(tr("Programm zurück"));
+    progplusK->setAccessibleName(tr("Programm vor"));
+    lbassminus->setAccessibleName(tr("Tiefbass weniger"));
+    lbassplus->setAccessibleName(tr("Tiefbass mehr"));
     for (KeyLabel *k : transportKeys)
-        k->setAccessibleDescription(k->parentWidget() == cdpanel || k->parentWidget() == cdpanel2 ? QStringLiteral("CD")
-                                    : k->parentWidget() == phonopanel                          ? QStringLiteral("Phono")
-                                                                                               : QStringLiteral("Tape"));
+        for (const players::TransportKey &t : players::transportKeyTable)
+            if (k->objectName() == QLatin1String(t.control))
+                k->setAccessibleName(players::spokenName(t));
+    for (KeyLabel *k : transportKeys)
+        k->setAccessibleDescription(k->parentWidget() == cdpanel || k->parentWidget() == cdpanel2 ? tr("CD")
+                                    : k->parentWidget() == phonopanel ? tr("Plattenspieler")
+                                                                      : tr("Kassette"));
 
-    const char *const levels[4] = {"Volume", "Balance", "Bass", "Treble"};
+    const QString levels[4] = {tr("Lautstärke"), tr("Balance"), tr("Bass"), tr("Höhen")};
     const std::array<TextBox *, 4> readOuts{volA, balA, bassA, trebA};
     for (int i = 0; i < 4; ++i) {
-        levelSliders()[size_t(i)]->setAccessibleName(QLatin1String(levels[i]));
-        readOuts[size_t(i)]->setAccessibleName(QLatin1String(levels[i]) + QStringLiteral(" level"));
+        levelSliders()[size_t(i)]->setAccessibleName(levels[i]);
+        readOuts[size_t(i)]->setAccessibleName(levels[i]);
     }
-    for (TextBox *t : {balA, bassA, trebA}) {
-        t->setAccessibleDescription(QStringLiteral("Space or a click sets it to the middle"));
-    }
-    quelA->setAccessibleName(QStringLiteral("Source"));
-    nameA->setAccessibleName(QStringLiteral("Station"));
-    frequenzA->setAccessibleName(QStringLiteral("Frequency and note"));
+    for (TextBox *t : {balA, bassA, trebA})
+        t->setAccessibleDescription(tr("Leertaste oder Klick stellt auf die Mitte"));
+    // The displays can be reached and read from the keyboard; being read
+    // only, a typed character still never lands in them.
+    for (TextBox *t : {quelA, nameA, frequenzA})
+        t->setFocusPolicy(Qt::TabFocus);
+    quelA->setAccessibleName(tr("Quelle"));
+    nameA->setAccessibleName(tr("Sender", "die Anzeige"));
+    frequenzA->setAccessibleName(tr("Frequenz und Hinweis"));
 
-    const char *const parts[4] = {"day", "hour", "minute", "station"};
+    const QString parts[4] = {tr("Tag"), tr("Stunde"), tr("Minute"), tr("Sender")};
     for (int i = 0; i < 3; ++i) {
         const std::array<QComboBox *, 4> row{Woche[i], stunde[i], minuten[i], sender[i]};
         for (int j = 0; j < 4; ++j)
-            row[size_t(j)]->setAccessibleName(QStringLiteral("Timer row %1, %2").arg(i + 1).arg(QLatin1String(parts[j])));
+            row[size_t(j)]->setAccessibleName(tr("Schaltuhr Zeile %1, %2").arg(i + 1).arg(parts[j]));
     }
-    Ausweichsender->setAccessibleName(QStringLiteral("Fallback station for advertising"));
-    // Each caption that names one control labels it for assistive
-    // technology. (None has an '&', so none makes a shortcut.)
-    LabelVolume->setBuddy(volR);
-    LabelBalance->setBuddy(balR);
-    Label1->setBuddy(bassR);
-    Label16->setBuddy(trebR);
+    Ausweichsender->setAccessibleName(tr("Ausweichsender für Werbung"));
+    // A caption in the window's language that names one control labels it
+    // for assistive technology. (None has an '&', so none makes a
+    // shortcut.) The level captions are the design's English: a screen
+    // reader would say them before the sliders' own names.
     Label37->setBuddy(Ausweichsender);
-    demoM7->setAccessibleName(QStringLiteral("Demonstration: receiver (M7)"));
-    demoN5->setAccessibleName(QStringLiteral("Demonstration: cassette deck (N5)"));
-    demoW2->setAccessibleName(QStringLiteral("Demonstration: record player (W2)"));
-    demoXV6->setAccessibleName(QStringLiteral("Demonstration: CD player (XV6)"));
+    demoM7->setAccessibleName(tr("Vorführung: Receiver (M7)"));
+    demoN5->setAccessibleName(tr("Vorführung: Kassettendeck (N5)"));
+    demoW2->setAccessibleName(tr("Vorführung: Plattenspieler (W2)"));
+    demoXV6->setAccessibleName(tr("Vorführung: CD-Spieler (XV6)"));
+}
+
+void Form1::nameStationKeys()
+{
+    // A station key by the station it tunes and its number: the caption
+    // may be a bare frequency, and two keys may share a name.
+    const auto &stations = hifi_.keyStations();
+    for (int i = 1; i <= 30; ++i) {
+        KeyLabel *k = stationT[size_t(i)];
+        if (k->text().isEmpty())
+            continue;  // named as empty by the key itself
+        const QString &station = stations[size_t(i)].name;
+        k->setAccessibleName(tr("%1, Taste %2").arg(station.isEmpty() ? k->text() : station).arg(i));
+        // The frequency as it is said, not the caption read as a tooltip.
+        k->setAccessibleDescription(spokenFrequency(stations[size_t(i)].frequency));
+    }
+}
+
+QString Form1::spokenFrequency(const QString &frequency) const
+{
+    if (frequency.isEmpty() || !frequency.front().isDigit())
+        return QString();
+    // FM in MHz with its decimals, AM in kHz as a whole number.
+    if (!frequency.contains(QLatin1Char('.')))
+        return tr("%1 kHz").arg(frequency);
+    QString f = frequency;
+    return tr("%1 MHz").arg(f.replace(QLatin1Char('.'), tr(",", "Dezimalzeichen")));
 }
 
 void Form1::nameTunerStepKeys()
 {
     // "auto tune" seeks through the band the tuner is on.
     const bool am = hifi_.band() == QLatin1String("AM");
-    autominusK->setAccessibleName(am ? QStringLiteral("AM step down") : QStringLiteral("FM step down"));
-    autoplusK->setAccessibleName(am ? QStringLiteral("AM step up") : QStringLiteral("FM step up"));
+    autominusK->setAccessibleName(am ? tr("AM-Suchlauf zurück") : tr("FM-Suchlauf zurück"));
+    autoplusK->setAccessibleName(am ? tr("AM-Suchlauf vor") : tr("FM-Suchlauf vor"));
 }
 
 void Form1::buildTabOrder()
 {
     // As the window reads, panel by panel, each row left to right: the
-    // source keys, the amplifier panel, the port list at the top right
-    // (joinPortPlaceToTabOrder), the station keys or the configuration
+    // source keys, the amplifier panel, the displays and the port list at
+    // the top right (joinPortPlaceToTabOrder), the station keys or the configuration
     // keys in the middle, then the lower panels, left before right. The
     // size arrows come last.
     std::vector<QWidget *> order(Quelle.begin(), Quelle.end());
     order.insert(order.end(), {volR, balR, balA, bassR, bassA, trebR, trebA, muteK, loudnK, eqK});
+    order.insert(order.end(), {quelA, nameA, frequenzA});
     for (int i = 1; i <= 30; ++i)
         order.push_back(stationT[i]);
     order.insert(order.end(), {copy, ls1K, ls2K, herz, monoK, lbassminus, lbassplus, TestMemory, Ausweichsender});
@@ -607,7 +684,7 @@ void Form1::joinPortPlaceToTabOrder()
 {
     // A control held outside the small window has no focus policy now and
     // is left where it is: Qt orders only what takes the focus.
-    QWidget *before = eqK;
+    QWidget *before = quelA;
     for (QWidget *w : portPanel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         if (w->focusPolicy() != Qt::NoFocus) {
             QWidget::setTabOrder(before, w);
@@ -631,6 +708,7 @@ void Form1::buildTimers()
     rxLogShow = make(200, false);
     for (auto &t : sliderRest)
         t = make(kSliderRestMs, false);
+    newsTimer = make(kNewsMs, false);
 }
 
 void Form1::connectHandlers()
@@ -660,9 +738,15 @@ void Form1::connectHandlers()
         connectTo(levelSliders()[i], &LevelSlider::movedByUser, [this, i] { sliderMovedByUser(i); });
         sliderRest[i]->onTick = [this, i] { runHandler([this, i] { sliderRest_Timer(i); }); };
     }
-    connectTo(bassA, &TextBox::clicked, [this] { bassA_Click(); });
-    connectTo(balA, &TextBox::clicked, [this] { balA_Click(); });
-    connectTo(trebA, &TextBox::clicked, [this] { trebA_Click(); });
+    // A read-out pressed from the keyboard says its new value: a screen
+    // reader does not speak the changed name of the focused control.
+    auto sayValue = [this](TextBox *t) {
+        if (focusOn(t))
+            busyNotice->announce(QAccessible::queryAccessibleInterface(t)->text(QAccessible::Name));
+    };
+    connectTo(bassA, &TextBox::clicked, [this, sayValue] { bassA_Click(); sayValue(bassA); });
+    connectTo(balA, &TextBox::clicked, [this, sayValue] { balA_Click(); sayValue(balA); });
+    connectTo(trebA, &TextBox::clicked, [this, sayValue] { trebA_Click(); sayValue(trebA); });
 
     on(muteK, [this] { muteK_Click(); });
     on(loudnK, [this] { loudnK_Click(); });
@@ -698,6 +782,7 @@ void Form1::connectHandlers()
     schalttimer->onTick = [this] { runHandler([this] { schalttimer_Timer(); }); };
     dumpWatch->onTick = [this] { runHandler([this] { dumpWatch_Timer(); }); };
     rxLogShow->onTick = [this] { runHandler([this] { rxLogShow_Timer(); }); };
+    newsTimer->onTick = [this] { runHandler([this] { news_Timer(); }); };
 
     MSComm1.onComm = [this](platform::SerialPort::EventKind kind) { runHandler([this, kind] { MSComm1_OnComm(kind); }); };
 }
@@ -723,12 +808,38 @@ void Form1::connectModel()
         QObject::connect(stationT[size_t(i)], &KeyLabel::captionChanged, &hifi_, [this, i](const QString &caption) {
             hifi_.setStationKeyCaption(i, caption);
             showKeyStations();
+            nameStationKeys();
         });
     }
     showKeyStations();
+    nameStationKeys();
     for (int i = 0; i < 4; ++i)
         hifi_.setLevel(model::Level(i), levelSliders()[size_t(i)]->value());
     QObject::connect(&hifi_, &model::HifiModel::bandChanged, this, [this] { nameTunerStepKeys(); });
+
+    // What changed without the focused control saying so is told.
+    QObject::connect(&hifi_, &model::HifiModel::sourceChanged, this, [this](model::Source source) {
+        const int key[] = {8, 0, 1, 2, 3, 4, 5, 6};  // the source key of each model::Source
+        KeyLabel *k = Quelle[size_t(key[int(source)])];
+        if (!focusOn(k))
+            tell(k->accessibleName());
+    });
+    QObject::connect(&hifi_, &model::HifiModel::stationChanged, this, [this] {
+        const model::Station &st = hifi_.station();
+        const QString f = spokenFrequency(st.frequency);
+        if (f.isEmpty())
+            return;  // none, or the tuner still searching
+        tell(st.name.isEmpty() ? f : st.name + QStringLiteral(", ") + f);
+    });
+    QObject::connect(&hifi_, &model::HifiModel::levelChanged, this, [this](model::Level level, int value) {
+        const int i = int(level);
+        const std::array<TextBox *, 4> readOuts{volA, balA, bassA, trebA};
+        if (focusOn(levelSliders()[size_t(i)]) || focusOn(readOuts[size_t(i)]))
+            return;
+        // Bass and treble read out in the device's steps of two.
+        const int shown = level == model::Level::Bass || level == model::Level::Treble ? 2 * value : value;
+        tell(levelSliders()[size_t(i)]->accessibleName() + QLatin1Char(' ') + QString::number(shown));
+    });
     hifi_.setLink({MSComm1.devicePath(), comPort, MSComm1.isOpen(), false});
     // While the source display reads "off", its tooltip names the port and
     // how the line stands.
@@ -745,9 +856,43 @@ std::function<void()> Form1::keyProcedure(const QString &name) const
 void Form1::setFormEnabled(bool on)
 {
     formEnabled_ = on;
-    if (on)
+    if (on) {
         busyNotice->withdraw();
+        // What changed during the wait is told now.
+        if (!news_.isEmpty())
+            newsTimer->setEnabled(true);
+    }
     showBusy();
+}
+
+bool Form1::focusOn(const QWidget *w) const
+{
+    return w && w->hasFocus() && isActiveWindow();
+}
+
+void Form1::tell(const QString &part)
+{
+    if (!newsReady_ || part.isEmpty())
+        return;
+    news_.removeAll(part);
+    news_ << part;
+    newsTimer->setEnabled(true);
+}
+
+void Form1::news_Timer()
+{
+    newsTimer->setEnabled(false);
+    // Said once the window is free: while it waits, a key press says so.
+    if (!formEnabled_ || news_.isEmpty())
+        return;
+    busyNotice->announce(news_.join(QStringLiteral(", ")));
+    news_.clear();
+}
+
+void Form1::keepFocusInView(QWidget *before, QWidget *neighbour)
+{
+    if (before && before != this && isAncestorOf(before) && !before->isVisibleTo(this) && neighbour->isVisibleTo(this))
+        neighbour->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::showBusy()
@@ -834,7 +979,7 @@ void Form1::closeEvent(QCloseEvent *event)
 
 int Form1::outerWidthTwips() const
 {
-    return width() * ui::kTwipsPerPixel + ui::kFrameTwips;
+    return int(std::lround(width() * ui::kTwipsPerPixel / ui::zoom())) + ui::kFrameTwips;
 }
 
 namespace {

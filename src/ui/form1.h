@@ -239,6 +239,7 @@ public:
     QLabel *warten = nullptr;
     // Tells a screen reader user why a key press did nothing.
     Notice *busyNotice = nullptr;
+    FocusRing *focusRing = nullptr;
     KeyLabel *vergroessern = nullptr;
     KeyLabel *verkleinern = nullptr;
     ProgressLine *progressA = nullptr;
@@ -338,6 +339,7 @@ public:
     std::unique_ptr<platform::Timer> dumpWatch;
     std::unique_ptr<platform::Timer> rxLogShow;
     std::array<std::unique_ptr<platform::Timer>, 4> sliderRest;
+    std::unique_ptr<platform::Timer> newsTimer;
 
     platform::SerialPort &MSComm1;
 
@@ -362,6 +364,9 @@ private:
     void describeForAssistiveTechnology();
     // Names the seek keys by the band they step through.
     void nameTunerStepKeys();
+    void nameStationKeys();
+    // "87,90 MHz", "1440 kHz": a frequency in words of the window's language.
+    QString spokenFrequency(const QString &frequency) const;
     void buildTabOrder();
     // Tab reaches the controls put into the port place where they sit.
     void joinPortPlaceToTabOrder();
@@ -377,6 +382,16 @@ private:
 
     // The model's busy flag: the window disabled, or a wait under way.
     void showBusy();
+    // Tells a screen reader user of a change the focused control does not
+    // speak itself: parts gathered while the window is at work are said
+    // together, once, as soon as it has finished.
+    void tell(const QString &part);
+    void news_Timer();
+    // Whether the focus is on `w`: its own change is spoken by it.
+    bool focusOn(const QWidget *w) const;
+    // When the control that had the focus has gone with its panel, the
+    // focus goes to `neighbour`.
+    void keepFocusInView(QWidget *before, QWidget *neighbour);
     void connectModel();
 
     model::HifiModel hifi_;
@@ -386,6 +401,11 @@ private:
     bool formEnabled_ = true;
     std::array<int, 4> sliderRestValue_{};
     bool unloaded_ = false;
+    QStringList news_;
+    // The state the first dump brings is no news.
+    bool newsReady_ = false;
+    // The user has been told that the device does not answer.
+    bool absentTold_ = false;
     // Counts status requests, so that a decoding can tell when the source
     // selection it ran has asked for a new dump.
     quint64 statusRequests_ = 0;

@@ -1,5 +1,7 @@
 #include "ui/widgets.h"
 
+#include "ui/layout.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFontInfo>
@@ -34,7 +36,9 @@ Fitted fitText(const QRect &box, const QString &text, QFont font)
     }
     r.font = font;
     if (fm.horizontalAdvance(text) > box.width()) {
-        r.shown = fm.elidedText(text, Qt::ElideRight, box.width());
+        // Cut in the middle: names that share their beginning ("Deutschlandfunk
+        // Kultur", "Deutschlandfunk MW") still differ on their keys.
+        r.shown = fm.elidedText(text, Qt::ElideMiddle, box.width());
         r.changed = true;
     }
     return r;
@@ -100,14 +104,29 @@ QColor readableCaption(const QColor &fore, const QColor &back)
     return contrast(black, back) >= contrast(white, back) ? black : white;
 }
 
+// The edge of a dark key on the dark window: 4.4:1 against the window,
+// 6:1 against a black face, so that a key can be seen as one.
+const QColor kKeyEdge(140, 140, 140);
+
 // Paints a key's face with its fitted caption, and the focus frame when it
 // shows. The caption is the tooltip when it had to be changed to fit, or
-// always when `alwaysTip`; a note of the control's own goes first.
+// always when `alwaysTip`; a note of the control's own goes first. A key
+// lit in a colour too close to its unlit white (silver: 1.8:1) wears a
+// black frame as well, so that its state shows at 3:1 and more.
 void paintFace(QWidget *w, const QRect &face, const ControlColours &c, const QString &text, Qt::Alignment align,
-               bool alwaysTip, const QString &note = QString())
+               bool alwaysTip, const QString &note = QString(), bool isKey = false, bool lit = false)
 {
     QPainter p(w);
     p.fillRect(face, c.back());
+    if (isKey && luminance(c.back()) < 0.05) {
+        p.setPen(QPen(kKeyEdge, 1));
+        p.drawRect(QRectF(face).adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+    if (isKey && lit && contrast(c.back(), colours::white) < 3.0) {
+        const qreal width = std::max(2.0, std::round(2 * ui::zoom()));
+        p.setPen(QPen(colours::black, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.drawRect(QRectF(face).adjusted(width / 2, width / 2, -width / 2, -width / 2));
+    }
     p.setPen(readableCaption(c.fore(), c.back()));
     const bool fits = drawFittedText(p, captionBox(face), text, w->font(), align);
     if (showsFocus(w))
@@ -121,8 +140,9 @@ void paintFace(QWidget *w, const QRect &face, const ControlColours &c, const QSt
 
 bool showsFocus(const QWidget *w)
 {
-    // Once the keyboard has moved the focus; a mouse user sees no frame.
-    return w->hasFocus() && w->window()->testAttribute(Qt::WA_KeyboardFocusChange);
+    // From the start: a keyboard user must see where the keys will act.
+    // (Keys take no focus from a click, so a mouse user rarely meets it.)
+    return w->hasFocus();
 }
 
 ControlColours::ControlColours(QWidget *w, QPalette::ColorRole backRole, QPalette::ColorRole foreRole,
@@ -262,6 +282,15 @@ public:
     }
 };
 
+// A read-out's number as it is said: "000" is "0", "-04" is "-4"; a
+// speech synthesizer reads each zero of the device's figures.
+QString spokenNumber(const QString &shown)
+{
+    bool ok = false;
+    const int n = shown.trimmed().toInt(&ok);
+    return ok ? QString::number(n) : shown;
+}
+
 // A read-out that is a key: named by its level and the value it shows, so
 // that a screen reader speaks the new value when a press sets the middle.
 class ReadOutKeyAccessible : public ReadOnlyText {
@@ -273,7 +302,7 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
-            return box()->accessibleName() + QLatin1Char(' ') + box()->text();
+            return box()->accessibleName() + QLatin1Char(' ') + spokenNumber(box()->text());
         return QAccessibleWidget::text(t);
     }
     QStringList actionNames() const override { return {pressAction()}; }
@@ -298,6 +327,15 @@ public:
     ChoiceBox *box() const { return static_cast<ChoiceBox *>(widget()); }
     QString shownText() const override { return box()->currentText(); }
     int cursorPosition() const override { return box()->entryCursor(); }
+    // An entry is read whole, even by the character: a screen reader reads
+    // the character at the cursor after Home and End, and "3" of "23" is
+    // no hour.
+    QString textAtOffset(int, QAccessible::TextBoundaryType, int *start, int *end) const override
+    {
+        *start = 0;
+        *end = characterCount();
+        return shownText();
+    }
 
     QString text(QAccessible::Text t) const override
     {
@@ -454,7 +492,12 @@ void KeyLabel::setText(const QString &caption)
     QAbstractButton::setText(caption);
     // A station called "R&B" must not make Alt+B tune it.
     setShortcut(QKeySequence());
-    setAccessibleName(caption.isEmpty() ? emptyName_ : QString());
+    // A key without caption is named as empty; a caption of its own takes
+    // that name away again, but a name given for the caption stays.
+    if (caption.isEmpty())
+        setAccessibleName(emptyName_);
+    else if (!emptyName_.isEmpty() && accessibleName() == emptyName_)
+        setAccessibleName(QString());
     update();
     if (changed)
         Q_EMIT captionChanged(caption);
@@ -480,7 +523,7 @@ void KeyLabel::setAlwaysTipCaption(bool on)
 
 void KeyLabel::paintEvent(QPaintEvent *)
 {
-    paintFace(this, face(), colours_, text(), Qt::AlignCenter, alwaysTip_);
+    paintFace(this, face(), colours_, text(), Qt::AlignCenter, alwaysTip_, QString(), true, isChecked());
 }
 
 void KeyLabel::mouseDoubleClickEvent(QMouseEvent *e)
@@ -688,8 +731,49 @@ Notice::Notice(QWidget *parent) : QWidget(parent)
 
 void Notice::say(const QString &text)
 {
-    if (isVisible())
+    if (isVisible() && accessibleName() == text)
         return;
+    announce(text);
+}
+
+void Notice::announce(const QString &text)
+{
+    // A notification is spoken as it appears: out again for a new text.
+    hide();
     setAccessibleName(text);
     show();
+}
+
+FocusRing::FocusRing(QWidget *window) : QWidget(window)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    setProperty("offTree", true);
+    hide();
+}
+
+void FocusRing::follow(QWidget *focused)
+{
+    QWidget *window = parentWidget();
+    // Keys and read-outs draw their own frame on their face.
+    const bool own = qobject_cast<KeyLabel *>(focused) || qobject_cast<TextBox *>(focused);
+    if (!focused || own || !window->isAncestorOf(focused) || !focused->isVisibleTo(window)) {
+        hide();
+        return;
+    }
+    const int m = kMargin;
+    setGeometry(QRect(focused->mapTo(window, QPoint(0, 0)), focused->size()).adjusted(-m, -m, m, m));
+    raise();
+    show();
+    update();
+}
+
+void FocusRing::paintEvent(QPaintEvent *)
+{
+    // Amber on the dark window (10:1), lined in black towards the control.
+    QPainter p(this);
+    p.setPen(QPen(QColor(255, 214, 0), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    p.setPen(QPen(colours::black, 1));
+    p.drawRect(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5));
 }

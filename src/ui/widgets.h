@@ -187,7 +187,25 @@ public:
     explicit Notice(QWidget *parent);
     // Says `text`, unless the notice is out already.
     void say(const QString &text);
+    // Says `text` now, whatever is out.
+    void announce(const QString &text);
     void withdraw() { hide(); }
+};
+
+// The focus frame of the controls that draw none of their own that can be
+// seen (sliders, lists, check boxes): a ring around the focused control,
+// drawn over the window, which takes no input and is not offered to
+// assistive technology.
+class FocusRing : public QWidget {
+    Q_OBJECT
+public:
+    explicit FocusRing(QWidget *window);
+    // Goes round `focused`, or away when it draws its own frame.
+    void follow(QWidget *focused);
+    static constexpr int kMargin = 3;
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
 };
 
 // The window as assistive technology meets it: a frame whose children are

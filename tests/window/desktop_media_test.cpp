@@ -324,7 +324,7 @@ TEST_F(MediaPlayerTest, APortChosenFromTheListIsOpenedAtOnceAndRemembered)
     EXPECT_TRUE(choice->itemText(0).startsWith(QStringLiteral("COM1")));
     // A screen reader hears what the list is for, labelled by its caption.
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(choice);
-    EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Port"));
+    EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Anschluss"));
     const auto labels = list->relations(QAccessible::Label);
     ASSERT_EQ(labels.size(), 1);
     EXPECT_EQ(labels.front().first->object(), caption);
@@ -359,9 +359,9 @@ TEST_F(MediaPlayerTest, APortChosenFromTheListIsOpenedAtOnceAndRemembered)
     EXPECT_EQ(settings.device(), QString());
     world->serial->setOpenFails(false);
     run(3.5);
-    // Neither line opened, so the window shows the device as off and hides
-    // the list: the source display says why, the user brings the list back
-    // with "config" and picks again.
+    // Neither line opened, so the window shows the device as off; the list
+    // stays while the user is in the configuration view, and the source
+    // display says why.
     EXPECT_EQ(form->quelA->text(), QStringLiteral("off"));
     EXPECT_EQ(form->quelA->toolTip(), QStringLiteral("COM1: nicht offen, keine Verbindung zum Gerät"));
     showConfig();

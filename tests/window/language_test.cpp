@@ -55,6 +55,10 @@ TEST_F(EnglishWindowTest, CaptionsListsAndMessagesInEnglish)
     // A screen reader hears the caption that is shown.
     EXPECT_EQ(QAccessible::queryAccessibleInterface(form->StationenEinlesen)->text(QAccessible::Name),
               QStringLiteral("Read in stations"));
+    // Names that are not captions follow the language too.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->ls1K)->text(QAccessible::Name), QStringLiteral("speaker 1"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Woche[0])->text(QAccessible::Name),
+              QStringLiteral("Timer row 1, day"));
 
     click(form->StationenEinlesen);
     ASSERT_GE(messages().size(), 1u);

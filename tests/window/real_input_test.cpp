@@ -9,6 +9,8 @@
 #include "ui/widgets.h"
 
 #include <QAccessible>
+#include <QRegularExpression>
+#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 
@@ -165,9 +167,10 @@ TEST_F(RealInput, DisplaysOnlyShowAndHiddenControlsTakeNoFocus)
         input->tab();
         reached.insert(input->focused());
     }
-    for (QWidget *hidden : std::initializer_list<QWidget *>{form->Command1, form->Text1, form->Text2, form->quelA,
-                                                              form->nameA, form->frequenzA, form->volA})
+    for (QWidget *hidden : std::initializer_list<QWidget *>{form->Command1, form->Text1, form->Text2, form->volA})
         EXPECT_EQ(reached.count(hidden), 0u) << hidden->objectName().toStdString();
+    // The source display is read from the keyboard as well.
+    EXPECT_GT(reached.count(form->quelA), 0u);
     EXPECT_GT(reached.count(form->balR), 0u);
     EXPECT_GT(reached.count(form->Woche[2]), 0u);
     // Space wherever Tab led sends no status request.
@@ -235,10 +238,24 @@ TEST_F(RealInput, LongNamesFitTheirKeysAndSmallKeysAreEasyToHit)
             longest = form->stationT[i];
     ASSERT_NE(longest, nullptr);
     // The caption keeps its beginning and stays off the key's edges.
-    const auto [first, last] = inkColumns(longest, longest->face(), longest->backColor());
-    EXPECT_GT(first, longest->face().left());
-    EXPECT_LT(last, longest->face().right());
+    // (Inside the one-pixel edge a dark key wears on the dark window.)
+    const QRect inside = longest->face().adjusted(1, 1, -1, -1);
+    const auto [first, last] = inkColumns(longest, inside, longest->backColor());
+    EXPECT_GT(first, inside.left());
+    EXPECT_LT(last, inside.right());
     EXPECT_EQ(longest->toolTip(), longest->text());
+    // Names that share their beginning still differ on their keys.
+    QImage kultur, mw;
+    for (int i = 1; i <= 30; ++i) {
+        KeyLabel *k = form->stationT[i];
+        if (k->text() == QStringLiteral("Deutschlandfunk Kultur"))
+            kultur = k->grab().toImage();
+        if (k->text() == QStringLiteral("Deutschlandfunk MW"))
+            mw = k->grab().toImage();
+    }
+    ASSERT_FALSE(kultur.isNull());
+    ASSERT_FALSE(mw.isNull());
+    EXPECT_NE(kultur, mw);
 
     click(longest);
     run(6.0);
@@ -261,6 +278,23 @@ TEST_F(RealInput, LongNamesFitTheirKeysAndSmallKeysAreEasyToHit)
     const QRect arrow = form->verkleinern->face();
     input->click(form->verkleinern, QPoint(arrow.left() - 2, arrow.center().y()));
     EXPECT_EQ(form->largeWindow.toInt(), 0);
+}
+
+TEST_F(RealInput, WindowFollowsTheDesktopFontAndStaysOnTheScreen)
+{
+    const QFont desktop = QApplication::font();
+    QFont large = desktop;
+    large.setPointSizeF(18);
+    QApplication::setFont(large);
+    startAndSettle();
+    QApplication::setFont(desktop);
+    // Larger than the design's 539 x 305 pixels, within the 800 x 600 screen.
+    const QRect screen = form->screen()->availableGeometry();
+    EXPECT_GT(form->width(), 700);
+    EXPECT_LE(form->width(), screen.width());
+    EXPECT_LE(form->height() + 30, screen.height());
+    EXPECT_GT(form->stationT[1]->height(), 14 * 1.4);
+    EXPECT_GT(QFontInfo(form->stationT[1]->font()).pixelSize(), 9 * 1.4);
 }
 
 // ---- Without a mouse, and with a screen reader ------------------------------
@@ -307,7 +341,7 @@ TEST_F(RealInput, KeysAreButtonsToAssistiveTechnology)
     // has its entry as text, where screen readers read it.
     QAccessibleInterface *balance = QAccessible::queryAccessibleInterface(form->balA);
     EXPECT_EQ(balance->role(), QAccessible::Button);
-    EXPECT_EQ(balance->text(QAccessible::Name), QStringLiteral("Balance level ") + form->balA->text());
+    EXPECT_EQ(balance->text(QAccessible::Name), QStringLiteral("Balance 0"));
     QAccessibleInterface *day = QAccessible::queryAccessibleInterface(form->Woche[1]);
     ASSERT_NE(day->textInterface(), nullptr);
     EXPECT_EQ(day->textInterface()->text(0, day->textInterface()->characterCount()), form->Woche[1]->currentText());
@@ -330,40 +364,77 @@ TEST_F(RealInput, KeysAreButtonsToAssistiveTechnology)
     for (const auto &c : sentFrom(t0))
         EXPECT_NE(c, "0<5");
 
-    // Names that say what a control is; station keys by their full name.
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->volR)->text(QAccessible::Name), QStringLiteral("Volume"));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Woche[1])->text(QAccessible::Name),
-              QStringLiteral("Timer row 2, day"));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Ausweichsender)->text(QAccessible::Name),
-              QStringLiteral("Fallback station for advertising"));
-    // Captions that name one control label it.
-    const std::pair<QWidget *, QString> labelled[] = {
-        {form->volR, QStringLiteral("volume")}, {form->balR, QStringLiteral("balance")},
-        {form->bassR, QStringLiteral("bass")},  {form->trebR, QStringLiteral("treble")},
-        {form->Ausweichsender, QStringLiteral("Ausweich- sender für Werbung")}};
-    for (const auto &[control, caption] : labelled) {
-        const auto labels = QAccessible::queryAccessibleInterface(control)->relations(QAccessible::Label);
-        ASSERT_EQ(labels.size(), 1) << caption.toStdString();
-        EXPECT_EQ(labels.front().first->text(QAccessible::Name), caption);
-    }
+    // Names that say what a control is, in the window's language and in
+    // words, not the device's abbreviations; station keys by their station
+    // and number.
+    const std::pair<QWidget *, QString> named[] = {
+        {form->volR, QStringLiteral("Lautstärke")},
+        {form->Woche[1], QStringLiteral("Schaltuhr Zeile 2, Tag")},
+        {form->Ausweichsender, QStringLiteral("Ausweichsender für Werbung")},
+        {form->ls1K, QStringLiteral("Lautsprecher 1")},
+        {form->herz, QStringLiteral("20-Hz-Filter")},
+        {form->Quelle[8], QStringLiteral("Aus")},
+        {form->bassA, QStringLiteral("Bass 0")},
+        {form->verkleinern, QStringLiteral("Fenster verkleinern")},
+    };
+    for (const auto &[control, name] : named)
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), name);
+    // A German caption that names one control labels it; the English level
+    // captions do not, or a screen reader would speak them for the sliders.
+    const auto labels = QAccessible::queryAccessibleInterface(form->Ausweichsender)->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels.front().first->text(QAccessible::Name), QStringLiteral("Ausweich- sender für Werbung"));
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(form->volR)->relations(QAccessible::Label).isEmpty());
     click(form->Quelle[1]);
     run(1.0);
     ASSERT_NO_FATAL_FAILURE(showStationNames());
     QStringList names;
     for (int i = 1; i <= 30; ++i)
         names << QAccessible::queryAccessibleInterface(form->stationT[i])->text(QAccessible::Name);
-    EXPECT_TRUE(names.contains(QStringLiteral("SWR1 Baden-Württemberg")));
-    EXPECT_TRUE(names.contains(QStringLiteral("Station key 1, no station")));  // empty slots sort first
+    EXPECT_TRUE(names.filter(QRegularExpression(QStringLiteral("^SWR1 Baden-Württemberg, Taste \\d+$"))).size() == 1)
+        << names.join(QLatin1String("; ")).toStdString();
+    EXPECT_TRUE(names.contains(QStringLiteral("Stationstaste 1, kein Sender")));  // empty slots sort first
+    // Their frequency as it is said, not as the caption reads.
+    QStringList descriptions;
+    for (int i = 1; i <= 30; ++i)
+        descriptions << QAccessible::queryAccessibleInterface(form->stationT[i])->text(QAccessible::Description);
+    EXPECT_TRUE(descriptions.contains(QStringLiteral("100,80 MHz")));
+    EXPECT_TRUE(descriptions.contains(QStringLiteral("1440 kHz")));
 
     // The station display reads what the device now plays.
     device.state().fm = sim::Station{sim::Band::Fm, 10080};
     form->requestStatus();
     run(3.5);
     QAccessibleInterface *station = QAccessible::queryAccessibleInterface(form->nameA);
-    EXPECT_EQ(station->text(QAccessible::Name), QStringLiteral("Station"));
+    EXPECT_EQ(station->text(QAccessible::Name), QStringLiteral("Sender"));
     ASSERT_NE(station->textInterface(), nullptr);
     EXPECT_EQ(station->textInterface()->text(0, station->textInterface()->characterCount()),
               QStringLiteral("SWR1 Baden-Württemberg"));
+}
+
+TEST_F(RealInput, ReadOutsAndListsSayTheirNewValue)
+{
+    settle();
+    device.state().balance = -6;
+    form->requestStatus();
+    run(3.5);
+    // Space on the balance read-out: the new value is said, not only the key.
+    input->focus(form->balA);
+    input->key(Qt::Key_Space);
+    run(0.5);
+    EXPECT_TRUE(form->busyNotice->isVisible());
+    EXPECT_EQ(form->busyNotice->accessibleName(), QStringLiteral("Balance 0"));
+
+    // After End a screen reader reads what stands at the cursor by the
+    // character: the whole entry, not the "3" of "23".
+    click(form->Quelle[7]);
+    input->focus(form->stunde[0]);
+    input->key(Qt::Key_End);
+    QAccessibleTextInterface *text = QAccessible::queryAccessibleInterface(form->stunde[0])->textInterface();
+    ASSERT_NE(text, nullptr);
+    int start = 0, end = 0;
+    EXPECT_EQ(text->textAtOffset(text->cursorPosition(), QAccessible::CharBoundary, &start, &end),
+              QStringLiteral("23"));
 }
 
 TEST_F(RealInput, ArrowKeysAreNamedByWhatTheyDo)
@@ -378,16 +449,16 @@ TEST_F(RealInput, ArrowKeysAreNamedByWhatTheyDo)
         return l.join(QLatin1String(", ")).toStdString();
     };
     const QStringList others = {
-        QStringLiteral("Label19=CD skip back"),  QStringLiteral("Label2=CD skip forward"),
-        QStringLiteral("Label20=CD back"),       QStringLiteral("Label22=Phono back"),
-        QStringLiteral("Label25=CD forward"),    QStringLiteral("Label27=Phono forward"),
-        QStringLiteral("Label3=Tape fast forward"), QStringLiteral("Label8=Tape rewind"),
-        QStringLiteral("lbassminus=Low bass down"), QStringLiteral("lbassplus=Low bass up"),
-        QStringLiteral("progminusK=Preset down"),   QStringLiteral("progplusK=Preset up")};
+        QStringLiteral("Label19=CD Titel zurück"),  QStringLiteral("Label2=CD Titel vor"),
+        QStringLiteral("Label20=CD zurück"),       QStringLiteral("Label22=Plattenspieler zurück"),
+        QStringLiteral("Label25=CD vor"),    QStringLiteral("Label27=Plattenspieler vor"),
+        QStringLiteral("Label3=Kassette vorspulen"), QStringLiteral("Label8=Kassette zurückspulen"),
+        QStringLiteral("lbassminus=Tiefbass weniger"), QStringLiteral("lbassplus=Tiefbass mehr"),
+        QStringLiteral("progminusK=Programm zurück"),   QStringLiteral("progplusK=Programm vor")};
     auto expected = [&](const char *band) {
         QStringList l = others;
-        l << QStringLiteral("autominusK=%1 step down").arg(QLatin1String(band))
-          << QStringLiteral("autoplusK=%1 step up").arg(QLatin1String(band));
+        l << QStringLiteral("autominusK=%1-Suchlauf zurück").arg(QLatin1String(band))
+          << QStringLiteral("autoplusK=%1-Suchlauf vor").arg(QLatin1String(band));
         l.sort();
         return l.join(QLatin1String(", ")).toStdString();
     };
@@ -404,8 +475,8 @@ TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
 {
     settle();
     ASSERT_EQ(input->focused(), form->Quelle[0]);
-    // The focus frame shows once the keyboard moves the focus, not before.
-    EXPECT_FALSE(showsFocus(form->Quelle[0]));
+    // The focus frame shows from the start, before any key is pressed.
+    EXPECT_TRUE(showsFocus(form->Quelle[0]));
     // Source keys top to bottom, then the level controls and function keys.
     std::vector<QWidget *> stops;
     for (int i = 0; i < 18; ++i) {
@@ -418,6 +489,11 @@ TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
         form->bassA,     form->trebR,     form->trebA,     form->muteK,     form->loudnK,    form->eqK};
     EXPECT_EQ(stops, expected);
     EXPECT_TRUE(showsFocus(form->eqK));
+    // The displays, then the station keys.
+    for (QWidget *display : std::initializer_list<QWidget *>{form->quelA, form->nameA, form->frequenzA}) {
+        input->tab();
+        EXPECT_EQ(input->focused(), display);
+    }
     input->tab();
     EXPECT_EQ(input->focused(), form->stationT[1]);  // FM shows: the station keys row by row
     input->tab();
@@ -429,12 +505,14 @@ TEST_F(RealInput, TabSpaceAndEnterDriveTheKeys)
     input->tab();
     EXPECT_EQ(input->focused(), form->autominusK);
 
-    // In the config view the port list, at the top right, comes between
-    // the amplifier panel and the keys below it.
+    // In the config view the port list, at the top right beside the source
+    // display, comes between the amplifier panel and the keys below it.
     desktop::Settings settings(dir.path());
     QWidget *ports = desktop::addPortChoice(form->door(), settings, world->platform, form->portPlace());
     click(form->Quelle[7]);
     input->focus(form->eqK);
+    input->tab();
+    EXPECT_EQ(input->focused(), form->quelA);
     input->tab();
     EXPECT_EQ(input->focused(), ports);
     input->tab();
@@ -567,6 +645,27 @@ TEST_F(RealInput, CaptionsReadAgainstTheirBackground)
         const double la = luminance(a), lb = luminance(b);
         return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
     };
+    // A state shows at 3:1 or more where the face colour must stay: a lit
+    // silver key wears a black frame against the white of an unlit one, and
+    // a dark key an edge against the dark window.
+    auto edgePixel = [](KeyLabel *k) { return QColor(k->grab().toImage().pixel(k->face().topLeft() + QPoint(1, 1))); };
+    click(form->Quelle[1]);
+    run(4.0);
+    const QColor eqOff = edgePixel(form->eqK);
+    click(form->eqK);
+    run(1.0);
+    ASSERT_EQ(form->eqK->backColor(), QColor(192, 192, 192));
+    EXPECT_GE(contrast(edgePixel(form->eqK), eqOff), 3.0);
+    const QColor windowBack(40, 40, 40);
+    EXPECT_GE(contrast(QColor(form->Quelle[2]->grab().toImage().pixel(form->Quelle[2]->face().topLeft())), windowBack),
+              3.0);
+    // Sliders and lists, which draw no frame that can be seen, wear a ring.
+    input->focus(form->volR);
+    const QImage window = form->grab().toImage();
+    const QPoint left = form->volR->mapTo(form.get(), QPoint(-2, form->volR->height() / 2));
+    EXPECT_GE(contrast(QColor(window.pixel(left)), windowBack), 3.0);
+    click(form->Quelle[7]);
+
     // Captions on the window: their colours are ours to choose. "Daten-
     // aus- tausch" shows only during an exchange, and counts all the same.
     for (QLabel *l : form->findChildren<QLabel *>()) {

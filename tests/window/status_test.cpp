@@ -43,6 +43,29 @@ protected:
     }
 };
 
+// What the window tells assistive technology: its notification each time
+// it appears (a screen reader speaks it then), and the keys whose checked
+// state changed.
+class Heard : public QObject {
+public:
+    explicit Heard(Form1 &form)
+    {
+        form.busyNotice->installEventFilter(this);
+        for (KeyLabel *k : form.findChildren<KeyLabel *>())
+            connect(k, &QAbstractButton::toggled, this, [this, k] { stateChanges << k; });
+    }
+    QStringList notices;
+    QList<QObject *> stateChanges;
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show)
+            notices << static_cast<QWidget *>(o)->accessibleName();
+        return false;
+    }
+};
+
 std::vector<double> requestTimes(const std::vector<platform::virt::VirtualSerialPort::CodeAt> &codes)
 {
     std::vector<double> t;
@@ -131,6 +154,10 @@ TEST_F(StatusTest, DeviceOffShowsTheOffStateAndAsksAgainLater)
     run(2.1);
     EXPECT_EQ(form->quelA->text(), QStringLiteral("off"));
     EXPECT_EQ(form->currentSource.toString(), QStringLiteral("off"));
+    // Heard as well as seen.
+    EXPECT_TRUE(form->busyNotice->isVisible());
+    EXPECT_EQ(form->busyNotice->accessibleName(),
+              QStringLiteral("Das Gerät antwortet nicht: ist es eingeschaltet und angeschlossen?"));
     EXPECT_EQ(form->Quelle[8]->backColor(), colours::green);
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(form->Quelle[i]->backColor(), colours::black);
@@ -632,4 +659,63 @@ TEST_F(StatusTest, ChangeOfBandAtTheDeviceIsFollowedByTheNextDump)
     EXPECT_EQ(form->quelA->text(), QStringLiteral("AM"));
     EXPECT_EQ(form->statusPending, 0);
     EXPECT_EQ(form->currentFrequency.toLongLong(), device.state().am.value);
+}
+
+TEST_F(StatusTest, ChangesAtTheDeviceAreToldOnceAndAnUnchangedPollStaysQuiet)
+{
+    device.state().fm = sim::Station{sim::Band::Fm, 8790};
+    startAndSettle();
+    const Heard heard(*form);
+    // The focus on the lit station key: a poll that changes nothing says
+    // nothing, not even the key's state again.
+    ASSERT_NE(form->hifi().litStationKey(), 0);
+    KeyLabel *lit = form->stationT[size_t(form->hifi().litStationKey())];
+    input->focus(lit);
+    run(65);
+    EXPECT_EQ(heard.notices, QStringList());
+    EXPECT_FALSE(heard.stateChanges.contains(lit));
+
+    device.state().volume = 35;
+    run(32);
+    EXPECT_EQ(heard.notices, QStringList{QStringLiteral("Lautstärke 35")});
+
+    device.state().fm = sim::Station{sim::Band::Fm, 10080};
+    run(32);
+    ASSERT_EQ(heard.notices.size(), 2);
+    EXPECT_EQ(heard.notices.back(), QStringLiteral("SWR1 Baden-Württemberg, 100,80 MHz"));
+
+    // A source chosen at the device takes the station keys away: the focus
+    // goes to the source key now lit, and the change is told.
+    device.state().source = sim::Source::Cd;
+    run(32);
+    ASSERT_EQ(heard.notices.size(), 3);
+    EXPECT_EQ(heard.notices.back(), QStringLiteral("CD"));
+    EXPECT_EQ(input->focused(), form->Quelle[6]);
+}
+
+TEST_F(StatusTest, DeviceGoneTellsWhyAndKeepsTheConfigurationView)
+{
+    startAndSettle();
+    const Heard heard(*form);
+    input->focus(form->muteK);
+    device.setSilent(true);
+    run(35);
+    // The amplifier panel went: the focus is on the lit "off" key.
+    EXPECT_EQ(input->focused(), form->Quelle[8]);
+    ASSERT_EQ(heard.notices.size(), 1);
+    EXPECT_EQ(heard.notices[0], QStringLiteral("Aus, Das Gerät antwortet nicht: ist es eingeschaltet und angeschlossen?"));
+    run(64);  // failed polls tell it no more
+    EXPECT_EQ(heard.notices.size(), 1);
+
+    // The configuration view stays while the user is in it.
+    click(form->Quelle[7]);
+    input->focus(form->Woche[0]);
+    run(64);
+    EXPECT_TRUE(form->configpanel1->isVisible());
+    EXPECT_EQ(input->focused(), form->Woche[0]);
+    device.setSilent(false);
+    device.state().source = sim::Source::Cd;
+    run(40);
+    EXPECT_TRUE(form->configpanel1->isVisible());
+    EXPECT_EQ(form->quelA->text(), QStringLiteral("config"));
 }

@@ -289,3 +289,22 @@ TEST_F(ImportTest, RunEndedEarlyByAThrownConversionSaysSoAndKeepsTheFile)
     form->close();
     EXPECT_EQ(readFile(QStringLiteral("Speicherplatz.txt")), fileBefore);
 }
+
+TEST_F(ImportTest, AStrayEnterDuringTheRunPressesNothing)
+{
+    startAndSettle();
+    showConfig();
+    input->focus(form->StationenEinlesen);
+    const int width = form->width();
+    bool pressed = false;
+    whenImportReaches(2, [&] {
+        // The focus waits where Enter presses no key.
+        EXPECT_EQ(qobject_cast<KeyLabel *>(input->focused()), nullptr);
+        input->key(Qt::Key_Return);
+        pressed = true;
+    });
+    input->key(Qt::Key_Space);
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(form->width(), width);
+    EXPECT_EQ(form->stationKeyMode.toInt(), 1);
+}

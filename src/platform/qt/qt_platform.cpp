@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QTime>
@@ -90,21 +91,28 @@ QString openFailure(const QString &device, const QSerialPort &port)
     const QString head =
         QCoreApplication::translate("SerialPort", "Der serielle Port %1 lässt sich nicht öffnen: ").arg(device);
     const QFileInfo file(device);
+    // The reason in the window's language; the system's own words (English)
+    // only in brackets, for an error without words of ours.
     switch (port.error()) {
     case QSerialPort::DeviceNotFoundError:
         return head + QCoreApplication::translate("SerialPort",
-                                                  "No such file or directory (das Gerät gibt es nicht; ist der Adapter "
-                                                  "eingesteckt, stimmt die Portnummer?).");
+                                                  "das Gerät gibt es nicht (ist der Adapter eingesteckt, stimmt die "
+                                                  "Portnummer?).");
     case QSerialPort::PermissionError:
         // Qt reports a port that another program holds as a failed lock.
         if (file.exists() && file.isReadable() && file.isWritable())
-            return head + QCoreApplication::translate("SerialPort", "in use (ein anderes Programm verwendet ihn: %1).")
-                              .arg(port.errorString());
+            return head + QCoreApplication::translate("SerialPort", "er ist belegt (ein anderes Programm verwendet ihn).");
         return head + QCoreApplication::translate("SerialPort",
-                                                  "Permission denied. Ihr Benutzer muss zur Gruppe „dialout“ "
+                                                  "keine Berechtigung. Ihr Benutzer muss zur Gruppe „dialout“ "
                                                   "gehören (sudo adduser $USER dialout, danach neu anmelden).");
+    case QSerialPort::OpenError:
+        return head + QCoreApplication::translate("SerialPort", "er ist schon geöffnet.");
+    case QSerialPort::ResourceError:
+        return head + QCoreApplication::translate("SerialPort", "das Gerät ist nicht mehr erreichbar.");
+    case QSerialPort::UnsupportedOperationError:
+        return head + QCoreApplication::translate("SerialPort", "das Gerät ist kein serieller Port.");
     default:
-        return head + port.errorString() + u'.';
+        return head + QCoreApplication::translate("SerialPort", "Systemfehler (%1).").arg(port.errorString());
     }
 }
 
@@ -237,8 +245,22 @@ public:
 private:
     static int ask(const QString &text, QMessageBox::StandardButtons buttons, const QString &details = QString())
     {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ondal Pelora"), text, buttons,
-                        QApplication::activeWindow());
+        // The default button has the focus as the box appears: a screen
+        // reader speaks it, and Enter answers it.
+        class Box : public QMessageBox {
+        public:
+            using QMessageBox::QMessageBox;
+
+        protected:
+            void showEvent(QShowEvent *e) override
+            {
+                QMessageBox::showEvent(e);
+                if (QPushButton *b = defaultButton())
+                    b->setFocus(Qt::OtherFocusReason);
+            }
+        };
+        Box box(QMessageBox::NoIcon, QStringLiteral("Ondal Pelora"), text, buttons, QApplication::activeWindow());
+        box.setDefaultButton(QMessageBox::Ok);
         box.setInformativeText(details);
         return box.exec();
     }
