@@ -3,6 +3,7 @@
 #include "home/payloads.h"
 #include "model/remote_names.h"
 #include "platform/logging.h"
+#include "players/transport_keys.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -152,9 +153,17 @@ QJsonObject stateJson(const model::HifiModel &m)
 
 QJsonObject controlsJson()
 {
+    // The players' keys are heard as in the window, in its language.
+    const auto spoken = [](const model::RemoteKey &k) {
+        for (const players::TransportKey &t : players::transportKeyTable)
+            if (k.control == QLatin1String(t.control))
+                return players::spokenName(t);
+        return QString();
+    };
     QJsonArray keys;
     for (const model::RemoteKey &k : model::remoteKeys())
         keys.append(QJsonObject{{QStringLiteral("key"), k.object},
+                                {QStringLiteral("spoken"), spoken(k)},
                                 {QStringLiteral("name"), k.name},
                                 // As the window shows it, in its language.
                                 {QStringLiteral("caption"), QCoreApplication::translate("Form1", k.caption.toUtf8().constData())},

@@ -14,14 +14,7 @@ const TEXT = {
     sourceNames: { off: 'Aus', tv: 'TV', fm: 'UKW', am: 'MW', 'tape 1': 'Kassette 1', 'tape 2': 'Kassette 2', phono: 'Plattenspieler', cd: 'CD' },
     keys: {
       mute: 'Stumm', loudness: 'Loudness', equaliser: 'Equalizer', speakers_1: 'Lautsprecher 1', speakers_2: 'Lautsprecher 2',
-      mono: 'Mono', high_blend: 'Höhenmischung', filter_20hz: '20-Hz-Filter', advertising_fallback: 'Werbung ausweichen',
-      tape_start: 'Kassette Start', tape_stop: 'Kassette Stopp', tape_pause: 'Kassette Pause', tape_record: 'Kassette Aufnahme',
-      tape_rewind: 'Kassette Rücklauf', tape_fast_forward: 'Kassette Vorlauf', tape_set: 'Kassette Set', tape_reset: 'Kassette Reset',
-      tape_memo: 'Kassette Memo', tape_auto_space: 'Kassette Auto-Space', cd_start: 'CD Start', cd_stop: 'CD Stopp',
-      cd_back: 'CD zurück', cd_forward: 'CD vor', cd_pause: 'CD Pause', cd_skip_back: 'CD Titel zurück',
-      cd_skip_forward: 'CD Titel vor', cd_a_b: 'CD A-B', cd_repeat: 'CD Wiederholen', cd_time: 'CD Zeit', cd_clear: 'CD Löschen',
-      cd_set: 'CD Set', cd_goto: 'CD Gehe zu', phono_start_stop: 'Plattenspieler Start/Stopp', phono_lift: 'Plattenspieler Tonarm heben',
-      phono_back: 'Plattenspieler zurück', phono_forward: 'Plattenspieler vor'
+      mono: 'Mono', high_blend: 'Höhenmischung', filter_20hz: '20-Hz-Filter', advertising_fallback: 'Werbung ausweichen'
     }
   },
   en: {
@@ -124,7 +117,7 @@ function build() {
     $('levels').append(row);
   }
   for (const k of controls.keys) {
-    const name = (T.keys[k.key]) || (T.steps[k.key]) || k.name;
+    const name = k.spoken || T.keys[k.key] || T.steps[k.key] || k.name;
     const b = button(k.caption, name, k.panel && k.panel !== 'tuner' && !k.extra ? 'black' : '');
     b.dataset.panel = k.panel;
     b.addEventListener('click', () => send('/api/key', { key: k.key }));
