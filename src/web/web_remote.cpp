@@ -220,10 +220,15 @@ public:
 protected:
     void incomingConnection(qintptr handle) override
     {
-        QTcpSocket *socket = nullptr;
         if (tls_) {
             auto *ssl = new QSslSocket(this);
-            socket = ssl;
+            if (remote_.connections_ >= kMaxConnections) {
+                // No handshake for one too many: nothing could be said in clear anyway.
+                ssl->setSocketDescriptor(handle);
+                ssl->abort();
+                delete ssl;
+                return;
+            }
             if (!ssl->setSocketDescriptor(handle)) {
                 delete ssl;
                 return;
@@ -238,7 +243,7 @@ protected:
             QObject::connect(ssl, &QAbstractSocket::disconnected, ssl, &QObject::deleteLater);
             return;
         }
-        socket = new QTcpSocket(this);
+        auto *socket = new QTcpSocket(this);
         if (!socket->setSocketDescriptor(handle)) {
             delete socket;
             return;
@@ -467,9 +472,12 @@ void WebRemote::accepted(QTcpSocket *socket)
 void WebRemote::dropStale()
 {
     const double t = now();
-    for (Waiting &w : heads_)
+    std::vector<QTcpSocket *> late;  // refusing takes them out of heads_
+    for (const Waiting &w : heads_)
         if (w.socket && t - w.since > 10.0)
-            refuseRaw(w.socket, 408, "request not complete within 10 s");
+            late.push_back(w.socket);
+    for (QTcpSocket *socket : late)
+        refuseRaw(socket, 408, "request not complete within 10 s");
     heads_.erase(std::remove_if(heads_.begin(), heads_.end(), [](const Waiting &w) { return !w.socket; }), heads_.end());
     staleHeads_->setEnabled(!heads_.empty());
 }

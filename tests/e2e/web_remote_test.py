@@ -100,6 +100,11 @@ try:
 
     wait_for(settled, 30, "the line to settle after the start")
 
+    # Two that never finish their request: refused once their time is up.
+    stalled = [socket.create_connection(("127.0.0.1", port), timeout=30) for _ in range(2)]
+    for s in stalled:
+        s.sendall(b"GET /api/state HTTP/1.1\r\nHost: 127.0.0.1\r\n")
+
     # Refused, and nothing on the line: no token, a wrong token, another
     # origin, input the home network would refuse too.
     before = codes(log)
@@ -168,6 +173,9 @@ try:
     subprocess.run([xdotool, "key", "--clearmodifiers", "plus"], env=xenv, check=True)
     wait_for(lambda: volume() == start + 1, 5, "the window's volume step in the page")
     check(time.time() - pressed <= 1.0, "the page shows the window's volume within 1 s (%.2f s)" % (time.time() - pressed))
+    for s in stalled:
+        check(s.recv(100).startswith(b"HTTP/1.1 408"), "a request not complete after 10 s is refused")
+        s.close()
 finally:
     if driver:
         driver.quit()
