@@ -179,7 +179,7 @@ void HomeBridge::showStateIn(QWidget *place)
 
 double HomeBridge::now() const
 {
-    return double(plat_.clock->date().toJulianDay()) * 86400.0 + plat_.clock->secondsSinceMidnight();
+    return plat_.clock->absoluteSeconds();
 }
 
 bool HomeBridge::deviceAnswers() const
@@ -408,10 +408,8 @@ void HomeBridge::refuse(const QString &topic, BadInput why)
     int held = 0;
     if (!badInputLog_.allow(now(), &held))
         return;
-    QString line = QStringLiteral("MQTT command on %1 refused: %2").arg(topic.left(200), QLatin1String(describe(why)));
-    if (held > 0)
-        line += QStringLiteral(" (and %1 more refused since the last such line)").arg(held);
-    qCWarning(lcHome).noquote() << line;
+    qCWarning(lcHome).noquote() << platform::RateLimit::withHeld(
+        QStringLiteral("MQTT command on %1 refused: %2").arg(topic.left(200), QLatin1String(describe(why))), held);
 }
 
 void HomeBridge::message(const QString &t, const QByteArray &payload, bool retained)
@@ -451,12 +449,9 @@ void HomeBridge::message(const QString &t, const QByteArray &payload, bool retai
 void HomeBridge::dropped(const Entity &e)
 {
     int held = 0;
-    if (droppedLog_.allow(now(), &held)) {
-        QString line = QStringLiteral("MQTT command on %1 dropped: the window stayed busy for 6 s").arg(topic(e, "set"));
-        if (held > 0)
-            line += QStringLiteral(" (and %1 more dropped since the last such line)").arg(held);
-        qCWarning(lcHome).noquote() << line;
-    }
+    if (droppedLog_.allow(now(), &held))
+        qCWarning(lcHome).noquote() << platform::RateLimit::withHeld(
+            QStringLiteral("MQTT command on %1 dropped: the window stayed busy for 6 s").arg(topic(e, "set")), held);
     // Home Assistant shows what it asked for until it hears otherwise.
     publishState(e, true);
 }

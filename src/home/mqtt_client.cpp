@@ -295,7 +295,7 @@ void MqttClient::lost(const QString &why)
 
 double MqttClient::now() const
 {
-    return double(plat_.clock->date().toJulianDay()) * 86400.0 + plat_.clock->secondsSinceMidnight();
+    return plat_.clock->absoluteSeconds();
 }
 
 void MqttClient::setState(State s, const QString &why)

@@ -47,7 +47,7 @@ void Form1::decodeStatus()
     // changes nothing: it ends as a dump that does not convert.
     if (const QString broken = brokenField(field); !broken.isEmpty()) {
         int held = 0;
-        const double now = double(plat.clock->date().toJulianDay()) * 86400.0 + plat.clock->secondsSinceMidnight();
+        const double now = plat.clock->absoluteSeconds();
         if (noiseLog_.allow(now, &held)) {
             QString all;
             for (int k = 0; k < length; ++k)
@@ -56,10 +56,8 @@ void Form1::decodeStatus()
             for (QChar &c : all)
                 if (c.unicode() < 0x20 || c.unicode() >= 0x7f)
                     c = u'.';
-            QString line = QStringLiteral("status dump ignored, its %1 field does not read: \"%2\"").arg(broken, all);
-            if (held > 0)
-                line += QStringLiteral(" (and %1 more since the last such line)").arg(held);
-            qCWarning(lcLink).noquote() << line;
+            qCWarning(lcLink).noquote() << platform::RateLimit::withHeld(
+                QStringLiteral("status dump ignored, its %1 field does not read: \"%2\"").arg(broken, all), held);
         }
         return;
     }

@@ -83,7 +83,7 @@ bool Door::windowFree() const
 double Door::now() const
 {
     // Whole days and the time of day, so that a wait across midnight counts right.
-    return double(form_.plat.clock->date().toJulianDay()) * 86400.0 + form_.plat.clock->secondsSinceMidnight();
+    return form_.plat.clock->absoluteSeconds();
 }
 
 void Door::submit(std::function<void()> action, Done done, Wanted wanted)

@@ -27,6 +27,13 @@ void logToStderr()
     qInstallMessageHandler(toStderr);
 }
 
+QString RateLimit::withHeld(QString line, int held)
+{
+    if (held > 0)
+        line += QStringLiteral(" (and %1 more since the last such line)").arg(held);
+    return line;
+}
+
 bool RateLimit::allow(double now, int *held)
 {
     // A clock set back counts as time gone by.

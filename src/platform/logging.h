@@ -3,6 +3,7 @@
 // can quieten or widen them ("pelora.link.debug=true").
 
 #include <QLoggingCategory>
+#include <QString>
 
 Q_DECLARE_LOGGING_CATEGORY(lcLink)        // pelora.link: the serial line and the device
 Q_DECLARE_LOGGING_CATEGORY(lcFiles)       // pelora.files: the data and settings files
@@ -27,6 +28,8 @@ public:
     // True when a line may go out at `now` (seconds, any origin); *held is
     // then the number of lines held back since the last one.
     bool allow(double now, int *held);
+    // `line`, naming the `held` lines held back before it.
+    static QString withHeld(QString line, int held);
 
 private:
     double seconds_;

@@ -25,6 +25,8 @@ public:
     virtual int minute() const = 0;
     // Sunday = 1 ... Saturday = 7.
     virtual int weekday() const = 0;
+    // Seconds on a scale that runs on over midnight: for intervals.
+    double absoluteSeconds() const { return double(date().toJulianDay()) * 86400.0 + secondsSinceMidnight(); }
 };
 
 class Timer {
