@@ -550,6 +550,14 @@ Remote control for the Sonvera system</translation>
         <comment>die Anzeige</comment>
         <translation>Station</translation>
     </message>
+    <message>
+        <source>Suchlauf zurück</source>
+        <translation>Seek down</translation>
+    </message>
+    <message>
+        <source>Suchlauf vor</source>
+        <translation>Seek up</translation>
+    </message>
 </context>
 <context>
     <name>HifiModel</name>
@@ -784,72 +792,6 @@ Slots %1 and %2 could not be read and keep their previous contents.</translation
     </message>
 </context>
 <context>
-    <name>WebRemote</name>
-    <message>
-        <source>Web-Fernbedienung: Kopplungslink zeigen</source>
-        <translation>Web remote: show the pairing link</translation>
-    </message>
-    <message>
-        <source>Web-Fernbedienung koppeln</source>
-        <translation>Pair the web remote</translation>
-    </message>
-    <message>
-        <source>Mit der Kamera des Telefons scannen oder den Link im Browser öffnen. Wer ihn hat, kann die Anlage bedienen: nur an eigene Geräte geben.</source>
-        <translation>Scan it with the phone's camera or open the link in a browser. Whoever has it can operate the hi-fi: give it only to your own devices.</translation>
-    </message>
-    <message>
-        <source>QR-Code des Kopplungslinks</source>
-        <translation>QR code of the pairing link</translation>
-    </message>
-    <message>
-        <source>Kopplungslink</source>
-        <translation>Pairing link</translation>
-    </message>
-    <message>
-        <source>Link kopieren</source>
-        <translation>Copy link</translation>
-    </message>
-    <message>
-        <source>Schließen</source>
-        <translation>Close</translation>
-    </message>
-    <message>
-        <source>Zertifikat oder Schlüssel für HTTPS lassen sich nicht lesen (%1, %2).</source>
-        <translation>The certificate or key for HTTPS cannot be read (%1, %2).</translation>
-    </message>
-    <message>
-        <source>Die Web-Fernbedienung kann nicht auf %1:%2 hören: %3</source>
-        <translation>The web remote cannot listen on %1:%2: %3</translation>
-    </message>
-    <message>
-        <source>Dieser Kopplungslink gilt nicht (mehr).</source>
-        <translation>This pairing link is not (or no longer) valid.</translation>
-    </message>
-    <message>
-        <source>Bitte öffnen Sie den Kopplungslink aus Pelora (Konfiguration, oder pelora --web-link).</source>
-        <translation>Please open the pairing link from Pelora (the config view, or pelora --web-link).</translation>
-    </message>
-</context>
-<context>
-    <name>WebSettings</name>
-    <message>
-        <source>„%1“ ist keine Adresse für die Web-Fernbedienung (PORT oder ADRESSE:PORT).</source>
-        <translation>“%1” is not an address for the web remote (PORT or ADDRESS:PORT).</translation>
-    </message>
-    <message>
-        <source>Für HTTPS braucht [web] in %1 certificate und private_key.</source>
-        <translation>For HTTPS, [web] in %1 needs certificate and private_key.</translation>
-    </message>
-    <message>
-        <source>Die Datei %1 für HTTPS ist nicht da.</source>
-        <translation>The file %1 for HTTPS is not there.</translation>
-    </message>
-    <message>
-        <source>Der Zugangsschlüssel %1 lässt sich nicht anlegen: %2</source>
-        <translation>The access token %1 cannot be made: %2</translation>
-    </message>
-</context>
-<context>
     <name>TransportKey</name>
     <message>
         <source>Kassette Start</source>
@@ -958,6 +900,72 @@ Slots %1 and %2 could not be read and keep their previous contents.</translation
     <message>
         <source>Plattenspieler vor</source>
         <translation>Phono forward</translation>
+    </message>
+</context>
+<context>
+    <name>WebRemote</name>
+    <message>
+        <source>Web-Fernbedienung: Kopplungslink zeigen</source>
+        <translation>Web remote: show the pairing link</translation>
+    </message>
+    <message>
+        <source>Web-Fernbedienung koppeln</source>
+        <translation>Pair the web remote</translation>
+    </message>
+    <message>
+        <source>Mit der Kamera des Telefons scannen oder den Link im Browser öffnen. Wer ihn hat, kann die Anlage bedienen: nur an eigene Geräte geben.</source>
+        <translation>Scan it with the phone&apos;s camera or open the link in a browser. Whoever has it can operate the hi-fi: give it only to your own devices.</translation>
+    </message>
+    <message>
+        <source>QR-Code des Kopplungslinks</source>
+        <translation>QR code of the pairing link</translation>
+    </message>
+    <message>
+        <source>Kopplungslink</source>
+        <translation>Pairing link</translation>
+    </message>
+    <message>
+        <source>Link kopieren</source>
+        <translation>Copy link</translation>
+    </message>
+    <message>
+        <source>Schließen</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Zertifikat oder Schlüssel für HTTPS lassen sich nicht lesen (%1, %2).</source>
+        <translation>The certificate or key for HTTPS cannot be read (%1, %2).</translation>
+    </message>
+    <message>
+        <source>Die Web-Fernbedienung kann nicht auf %1:%2 hören: %3</source>
+        <translation>The web remote cannot listen on %1:%2: %3</translation>
+    </message>
+    <message>
+        <source>Dieser Kopplungslink gilt nicht (mehr).</source>
+        <translation>This pairing link is not (or no longer) valid.</translation>
+    </message>
+    <message>
+        <source>Bitte öffnen Sie den Kopplungslink aus Pelora (Konfiguration, oder pelora --web-link).</source>
+        <translation>Please open the pairing link from Pelora (the config view, or pelora --web-link).</translation>
+    </message>
+</context>
+<context>
+    <name>WebSettings</name>
+    <message>
+        <source>„%1“ ist keine Adresse für die Web-Fernbedienung (PORT oder ADRESSE:PORT).</source>
+        <translation>“%1” is not an address for the web remote (PORT or ADDRESS:PORT).</translation>
+    </message>
+    <message>
+        <source>Für HTTPS braucht [web] in %1 certificate und private_key.</source>
+        <translation>For HTTPS, [web] in %1 needs certificate and private_key.</translation>
+    </message>
+    <message>
+        <source>Die Datei %1 für HTTPS ist nicht da.</source>
+        <translation>The file %1 for HTTPS is not there.</translation>
+    </message>
+    <message>
+        <source>Der Zugangsschlüssel %1 lässt sich nicht anlegen: %2</source>
+        <translation>The access token %1 cannot be made: %2</translation>
     </message>
 </context>
 </TS>

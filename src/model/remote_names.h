@@ -15,6 +15,8 @@ namespace model {
 // "off", "tv", "fm", "am", "tape 1", "tape 2", "phono", "cd": the source
 // keys' captions, in the order of Source.
 const QStringList &sourceNames();
+// A source as a listener hears it, in the window's language ("Kassette 1").
+QString spokenSourceName(Source source);
 
 struct LevelRange {
     const char *name;  // "volume", "balance", "bass", "treble"
@@ -33,11 +35,15 @@ struct RemoteKey {
     int function = -1;  // the Function it switches, or -1 for a button
     bool extra = false;  // one of the players' extra-function keys
     QString panel;      // where the window shows it: "tape", "cd", "phono", "tuner"; empty: the amplifier
+    const char *spoken = nullptr;  // its German name for a listener, translated in the window's context
 };
 
 // The on/off functions, then the players' keys, then the tuner's steps.
 const std::vector<RemoteKey> &remoteKeys();
 const RemoteKey *findRemoteKey(const QString &object);
+// What a listener hears it called, in the window's language: the window's
+// own words, so that the window and the web page say the same.
+QString spokenName(const RemoteKey &key);
 
 // An object id from a name, as Home Assistant makes entity ids: lower
 // case, every other run of characters one "_".

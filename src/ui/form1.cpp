@@ -1,5 +1,6 @@
 #include "ui/form1.h"
 
+#include "model/remote_names.h"
 #include "players/transport_keys.h"
 #include "ui/layout.h"
 
@@ -546,20 +547,16 @@ void Form1::describeForAssistiveTechnology()
     // Every name in the window's language, in words a listener knows: the
     // captions are the device's abbreviations ("spk 1", "20hz"), which a
     // speech synthesizer spells out or mispronounces.
-    const QString sources[9] = {tr("TV"),           tr("FM"), tr("AM"),
-                                tr("Kassette 1"),   tr("Kassette 2"),
-                                tr("Plattenspieler"), tr("CD"), tr("Einstellungen"), tr("Aus")};
-    for (int i = 0; i < 9; ++i)
-        Quelle[size_t(i)]->setAccessibleName(sources[i]);
-    muteK->setAccessibleName(tr("Stummschaltung"));
-    loudnK->setAccessibleName(tr("Loudness"));
-    eqK->setAccessibleName(tr("Equalizer"));
+    // The source keys after Off, in the order of model::Source, then config and off.
+    for (int i = 0; i < 7; ++i)
+        Quelle[size_t(i)]->setAccessibleName(model::spokenSourceName(model::Source(i + 1)));
+    Quelle[7]->setAccessibleName(tr("Einstellungen"));
+    Quelle[8]->setAccessibleName(model::spokenSourceName(model::Source::Off));
+    // The same words as the web remote's; the seek keys get theirs by band below.
+    for (const model::RemoteKey &k : model::remoteKeys())
+        if (KeyLabel *key = k.spoken ? findChild<KeyLabel *>(k.control) : nullptr)
+            key->setAccessibleName(model::spokenName(k));
     copy->setAccessibleName(tr("Überspielen"));
-    ls1K->setAccessibleName(tr("Lautsprecher 1"));
-    ls2K->setAccessibleName(tr("Lautsprecher 2"));
-    herz->setAccessibleName(tr("20-Hz-Filter"));
-    monoK->setAccessibleName(tr("Mono"));
-    hblendK->setAccessibleName(tr("Rauschfilter"));
     TestMemory->setAccessibleName(tr("Anzeige testen"));
 
     vergroessern->setAccessibleName(tr("Fenster vergrößern"));
@@ -572,8 +569,6 @@ void Form1::describeForAssistiveTechnology()
         k->setAccessibleDescription(tr("Tiefbass"));
     // Keys captioned "<<" and ">>" are named by what they do.
     nameTunerStepKeys();
-    progminusK->setAccessibleName(tr("Programm zurück"));
-    progplusK->setAccessibleName(tr("Programm vor"));
     lbassminus->setAccessibleName(tr("Tiefbass weniger"));
     lbassplus->setAccessibleName(tr("Tiefbass mehr"));
     for (KeyLabel *k : transportKeys)

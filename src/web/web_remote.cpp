@@ -3,7 +3,6 @@
 #include "home/payloads.h"
 #include "model/remote_names.h"
 #include "platform/logging.h"
-#include "players/transport_keys.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -86,13 +85,11 @@ const QHttpServerResponder::HeaderList kCommonHeaders = {
 };
 
 void reply(QHttpServerResponder &r, int status, const QByteArray &type, const QByteArray &body,
-           const QByteArray &extraName = {}, const QByteArray &extraValue = {})
+           QHttpServerResponder::HeaderList extra = {})
 {
     r.writeStatusLine(QHttpServerResponder::StatusCode(status));
-    for (const auto &h : kCommonHeaders)
-        r.writeHeader(h.first, h.second);
-    if (!extraName.isEmpty())
-        r.writeHeader(extraName, extraValue);
+    r.writeHeaders(kCommonHeaders);
+    r.writeHeaders(extra);
     r.writeHeader("Content-Type", type);
     r.writeHeader("Content-Length", QByteArray::number(body.size()));
     r.writeBody(body);
@@ -108,10 +105,24 @@ void replyError(QHttpServerResponder &r, int status, const QString &reason)
     replyJson(r, status, QJsonObject{{QStringLiteral("error"), reason}});
 }
 
-QByteArray resource(const QString &name)
+// The files served: the page's, and the window's icon where the program
+// carries it. Nothing else is.
+struct File {
+    const char *path, *resource, *type;
+};
+constexpr File kFiles[] = {
+    {"/", ":/web/index.html", "text/html; charset=utf-8"},
+    {"/app.js", ":/web/app.js", "text/javascript; charset=utf-8"},
+    {"/style.css", ":/web/style.css", "text/css; charset=utf-8"},
+    {"/favicon.ico", ":/icons/pelora-32.png", "image/png"},
+};
+
+const File *fileAt(const QByteArray &path)
 {
-    QFile f(QStringLiteral(":/web/") + name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    for (const File &f : kFiles)
+        if (path == f.path)
+            return &f;
+    return nullptr;
 }
 
 }  // namespace
@@ -153,17 +164,10 @@ QJsonObject stateJson(const model::HifiModel &m)
 
 QJsonObject controlsJson()
 {
-    // The players' keys are heard as in the window, in its language.
-    const auto spoken = [](const model::RemoteKey &k) {
-        for (const players::TransportKey &t : players::transportKeyTable)
-            if (k.control == QLatin1String(t.control))
-                return players::spokenName(t);
-        return QString();
-    };
     QJsonArray keys;
     for (const model::RemoteKey &k : model::remoteKeys())
         keys.append(QJsonObject{{QStringLiteral("key"), k.object},
-                                {QStringLiteral("spoken"), spoken(k)},
+                                {QStringLiteral("spoken"), model::spokenName(k)},
                                 {QStringLiteral("name"), k.name},
                                 // As the window shows it, in its language.
                                 {QStringLiteral("caption"), QCoreApplication::translate("Form1", k.caption.toUtf8().constData())},
@@ -175,7 +179,11 @@ QJsonObject controlsJson()
         levels.append(QJsonObject{{QStringLiteral("level"), QLatin1String(l.name)},
                                   {QStringLiteral("min"), l.min},
                                   {QStringLiteral("max"), l.max}});
+    QJsonObject spokenSources;
+    for (int i = 0; i < int(model::sourceNames().size()); ++i)
+        spokenSources[model::sourceNames()[i]] = model::spokenSourceName(model::Source(i));
     return QJsonObject{{QStringLiteral("sources"), QJsonArray::fromStringList(model::sourceNames())},
+                       {QStringLiteral("spokenSources"), spokenSources},
                        {QStringLiteral("levels"), levels},
                        {QStringLiteral("keys"), keys},
                        // The captions between the tuner's step keys.
@@ -237,8 +245,7 @@ protected:
             QObject::connect(ssl, &QSslSocket::encrypted, &remote_, [r = &remote_, ssl] { r->accepted(ssl); });
             QObject::connect(ssl, &QSslSocket::sslErrors, ssl, [ssl] { ssl->abort(); });
             ssl->startServerEncryption();
-            remote_.heads_.push_back({ssl, remote_.now()});
-            remote_.staleHeads_->setEnabled(true);
+            remote_.watchHead(ssl);  // the handshake too has its 10 s
             count(ssl);
             QObject::connect(ssl, &QAbstractSocket::disconnected, ssl, &QObject::deleteLater);
             return;
@@ -355,7 +362,7 @@ WebRemote::~WebRemote()
 
 double WebRemote::now() const
 {
-    return double(plat_.clock->date().toJulianDay()) * 86400.0 + plat_.clock->secondsSinceMidnight();
+    return plat_.clock->absoluteSeconds();
 }
 
 bool WebRemote::start(QString *error)
@@ -454,15 +461,26 @@ bool WebRemote::sameOrigin(const QByteArray &origin, const QByteArray &host) con
     return origin == (s_.tls() ? "https://" : "http://") + host;
 }
 
+void WebRemote::watchHead(QTcpSocket *socket)
+{
+    if (std::none_of(heads_.begin(), heads_.end(), [socket](const Waiting &w) { return w.socket == socket; }))
+        heads_.push_back({socket, now()});
+    staleHeads_->setEnabled(true);
+}
+
+void WebRemote::forgetHead(QTcpSocket *socket)
+{
+    heads_.erase(std::remove_if(heads_.begin(), heads_.end(), [socket](const Waiting &w) { return w.socket == socket; }),
+                 heads_.end());
+}
+
 void WebRemote::accepted(QTcpSocket *socket)
 {
     if (connections_ > kMaxConnections) {
         refuseRaw(socket, 503, "too many connections");
         return;
     }
-    if (std::none_of(heads_.begin(), heads_.end(), [socket](const Waiting &w) { return w.socket == socket; }))
-        heads_.push_back({socket, now()});
-    staleHeads_->setEnabled(true);
+    watchHead(socket);
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readHead(socket); });
     connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater, Qt::UniqueConnection);
     if (socket->bytesAvailable() > 0)
@@ -490,8 +508,7 @@ void WebRemote::refuseRaw(QTcpSocket *socket, int status, const QByteArray &reas
                   "\r\nConnection: close\r\nContent-Type: application/json\r\nContent-Length: " +
                   QByteArray::number(body.size()) + "\r\n\r\n" + body);
     socket->disconnectFromHost();
-    heads_.erase(std::remove_if(heads_.begin(), heads_.end(), [socket](const Waiting &w) { return w.socket == socket; }),
-                 heads_.end());
+    forgetHead(socket);
 }
 
 void WebRemote::readHead(QTcpSocket *socket)
@@ -515,8 +532,7 @@ void WebRemote::readHead(QTcpSocket *socket)
     if (text.size() < head->size + length)
         return;  // the body is on its way
     socket->disconnect(this);
-    heads_.erase(std::remove_if(heads_.begin(), heads_.end(), [socket](const Waiting &w) { return w.socket == socket; }),
-                 heads_.end());
+    forgetHead(socket);
     bool events = false;
     if (head->value("Upgrade").compare("websocket", Qt::CaseInsensitive) == 0) {
         if (head->method != "GET" || head->target != "/api/events")
@@ -583,15 +599,12 @@ void WebRemote::sendEvents()
     clients_.erase(std::remove(clients_.begin(), clients_.end(), nullptr), clients_.end());
 }
 
-void WebRemote::dropped(const char *what)
+void WebRemote::dropped(const QString &what)
 {
     int held = 0;
-    if (!droppedLog_.allow(now(), &held))
-        return;
-    QString line = QStringLiteral("web command %1 dropped: the window stayed busy for 6 s").arg(QLatin1String(what));
-    if (held > 0)
-        line += QStringLiteral(" (and %1 more since the last such line)").arg(held);
-    qCWarning(lcWeb).noquote() << line;
+    if (droppedLog_.allow(now(), &held))
+        qCWarning(lcWeb).noquote() << platform::RateLimit::withHeld(
+            QStringLiteral("web command %1 dropped: the window stayed busy for 6 s").arg(what), held);
 }
 
 void WebRemote::handle(const QHttpServerRequest &request, QHttpServerResponder &r)
@@ -610,14 +623,7 @@ void WebRemote::handle(const QHttpServerRequest &request, QHttpServerResponder &
         QByteArray cookie = cookieName() + '=' + token_.toLatin1() + "; Path=/; HttpOnly; SameSite=Strict; Max-Age=31536000";
         if (s_.tls())
             cookie += "; Secure";
-        r.writeStatusLine(QHttpServerResponder::StatusCode::SeeOther);
-        for (const auto &h : kCommonHeaders)
-            r.writeHeader(h.first, h.second);
-        r.writeHeader("Set-Cookie", cookie);
-        r.writeHeader("Location", "/");
-        r.writeHeader("Content-Length", "0");
-        r.writeBody(QByteArray());
-        return;
+        return reply(r, 303, "text/plain", {}, {{"Set-Cookie", cookie}, {"Location", "/"}});
     }
     if (!mine) {
         if (path == "/" && get)
@@ -631,20 +637,17 @@ void WebRemote::handle(const QHttpServerRequest &request, QHttpServerResponder &
                              "</p></html>");
         return replyError(r, 401, QStringLiteral("the token is missing or wrong"));
     }
+    const File *file = fileAt(path);
+    if (get && file) {
+        QFile f(QLatin1String(file->resource));
+        if (!f.open(QIODevice::ReadOnly))
+            return replyError(r, 404, QStringLiteral("not found"));
+        QByteArray body = f.readAll();
+        if (path == "/" && english_)
+            body.replace("lang=\"de\"", "lang=\"en\"");
+        return reply(r, 200, file->type, body);
+    }
     if (get) {
-        if (path == "/")
-            return reply(r, 200, "text/html; charset=utf-8",
-                         resource(QStringLiteral("index.html")).replace("lang=\"de\"", english_ ? "lang=\"en\"" : "lang=\"de\""));
-        if (path == "/app.js")
-            return reply(r, 200, "text/javascript; charset=utf-8", resource(QStringLiteral("app.js")));
-        if (path == "/style.css")
-            return reply(r, 200, "text/css; charset=utf-8", resource(QStringLiteral("style.css")));
-        if (path == "/favicon.ico") {
-            // The window's own icon, where the program carries it.
-            QFile icon(QStringLiteral(":/icons/pelora-32.png"));
-            return icon.open(QIODevice::ReadOnly) ? reply(r, 200, "image/png", icon.readAll())
-                                                  : replyError(r, 404, QStringLiteral("not found"));
-        }
         if (path == "/api/state")
             return replyJson(r, 200, stateJson(door_.model()));
         if (path == "/api/controls")
@@ -655,9 +658,7 @@ void WebRemote::handle(const QHttpServerRequest &request, QHttpServerResponder &
             return replyError(r, 403, QStringLiteral("another origin"));
         return command(path, request.body(), r);
     }
-    const bool known = path == "/" || path == "/app.js" || path == "/style.css" || path == "/api/state" ||
-                       path == "/api/controls" || path.startsWith("/api/");
-    if (known)
+    if (file || path.startsWith("/api/"))
         return replyError(r, 405, QStringLiteral("method not allowed"));
     replyError(r, 404, QStringLiteral("not found"));
 }
@@ -671,7 +672,7 @@ void WebRemote::command(const QByteArray &path, const QByteArray &body, QHttpSer
     const auto accepted = [&r] { replyJson(r, 202, QJsonObject{{QStringLiteral("accepted"), true}}); };
     const auto done = [this, what = QString::fromUtf8(path)](bool ran) {
         if (!ran)
-            dropped(what.toUtf8().constData());
+            dropped(what);
     };
     if (path == "/api/status") {
         door_.askStatus(done);

@@ -75,6 +75,9 @@ private:
 
     void accepted(QTcpSocket *socket);
     void readHead(QTcpSocket *socket);
+    // Connections whose request must be in within 10 s.
+    void watchHead(QTcpSocket *socket);
+    void forgetHead(QTcpSocket *socket);
     void dropStale();
     void handOver();
     void refuseRaw(QTcpSocket *socket, int status, const QByteArray &reason);
@@ -86,7 +89,7 @@ private:
     bool authorised(const QByteArray &authorization, const QByteArray &cookie) const;
     bool sameOrigin(const QByteArray &origin, const QByteArray &host) const;
     QByteArray cookieName() const;
-    void dropped(const char *what);
+    void dropped(const QString &what);
     double now() const;
 
     model::Door &door_;
@@ -112,7 +115,6 @@ private:
     };
     std::vector<Ready> ready_;  // checked, waiting to be handed over
     std::unique_ptr<platform::Timer> handOver_;
-    QByteArray lastSent_;
     platform::RateLimit droppedLog_{10.0};
 };
 

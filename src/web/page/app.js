@@ -10,12 +10,6 @@ const TEXT = {
     offline: 'Keine Verbindung zu Pelora – neuer Versuch …', refused: 'Nicht angenommen: ',
     volume: 'Lautstärke', balance: 'Balance', bass: 'Bass', treble: 'Höhen',
     stationKey: 'Stationstaste', empty: 'leer', tape: 'Kassette', cd: 'CD', phono: 'Plattenspieler',
-    steps: { seek_down: 'Suchlauf abwärts', seek_up: 'Suchlauf aufwärts', preset_down: 'Speicherplatz zurück', preset_up: 'Speicherplatz vor' },
-    sourceNames: { off: 'Aus', tv: 'TV', fm: 'UKW', am: 'MW', 'tape 1': 'Kassette 1', 'tape 2': 'Kassette 2', phono: 'Plattenspieler', cd: 'CD' },
-    keys: {
-      mute: 'Stumm', loudness: 'Loudness', equaliser: 'Equalizer', speakers_1: 'Lautsprecher 1', speakers_2: 'Lautsprecher 2',
-      mono: 'Mono', high_blend: 'Höhenmischung', filter_20hz: '20-Hz-Filter', advertising_fallback: 'Werbung ausweichen'
-    }
   },
   en: {
     display: 'Display', sources: 'Source', levels: 'Levels', functions: 'Functions', tuner: 'Tuner',
@@ -23,9 +17,6 @@ const TEXT = {
     offline: 'No connection to Pelora – trying again …', refused: 'Not accepted: ',
     volume: 'Volume', balance: 'Balance', bass: 'Bass', treble: 'Treble',
     stationKey: 'Station key', empty: 'empty', tape: 'Tape', cd: 'CD', phono: 'Record player',
-    steps: { seek_down: 'Seek down', seek_up: 'Seek up', preset_down: 'Preset down', preset_up: 'Preset up' },
-    sourceNames: { off: 'Off', tv: 'TV', fm: 'FM', am: 'AM', 'tape 1': 'Tape 1', 'tape 2': 'Tape 2', phono: 'Record player', cd: 'CD' },
-    keys: {}
   }
 };
 const T = TEXT[lang];
@@ -90,7 +81,7 @@ function steps(caption) {
 
 function build() {
   for (const s of controls.sources) {
-    const b = button(s, T.sourceNames[s] || s);
+    const b = button(s, controls.spokenSources[s] || s);
     b.addEventListener('click', () => send('/api/source', { source: s }));
     sourceButtons.set(s, b);
     $('sources').append(b);
@@ -117,7 +108,7 @@ function build() {
     $('levels').append(row);
   }
   for (const k of controls.keys) {
-    const name = k.spoken || T.keys[k.key] || T.steps[k.key] || k.name;
+    const name = k.spoken || k.name;
     const b = button(k.caption, name, k.panel && k.panel !== 'tuner' && !k.extra ? 'black' : '');
     b.dataset.panel = k.panel;
     b.addEventListener('click', () => send('/api/key', { key: k.key }));
@@ -145,7 +136,7 @@ function render() {
   const link = $('link');
   link.textContent = s.answering ? T.answering : T.silent;
   link.classList.toggle('off', !s.answering);
-  $('source-display').textContent = T.sourceNames[s.source] || s.source;
+  $('source-display').textContent = controls.spokenSources[s.source] || s.source;
   const st = s.station;
   const tuner = s.source === 'fm' || s.source === 'am';
   let station = '';
