@@ -11,6 +11,7 @@ import json
 import os
 import shutil
 import socket
+import ssl
 import subprocess
 import sys
 import tempfile
@@ -176,6 +177,35 @@ try:
     for s in stalled:
         check(s.recv(100).startswith(b"HTTP/1.1 408"), "a request not complete after 10 s is refused")
         s.close()
+
+    # HTTPS, as [web] in pelora.ini sets it up, for a service without a window.
+    watched.clear()
+    program.terminate()
+    program.wait(10)
+    cert, key = os.path.join(tmp, "cert.pem"), os.path.join(tmp, "key.pem")
+    subprocess.run([tool("openssl"), "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                    "-days", "1", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"],
+                   check=True, capture_output=True)
+    tls_port = free_port()
+    with open(os.path.join(tmp, "pelora.ini"), "a") as ini:
+        ini.write("\n[web]\nlisten=%d\ncertificate=%s\nprivate_key=%s\n" % (tls_port, cert, key))
+    service = subprocess.Popen([os.path.join(tmp, "pelora"), "--headless"])
+    processes.append(service)
+    watched.append((service, "pelora --headless"))
+    secure = ssl.create_default_context(cafile=cert)
+
+    def https(path, headers):
+        c = http.client.HTTPSConnection("127.0.0.1", tls_port, timeout=10, context=secure)
+        c.request("GET", path, headers=headers)
+        r = c.getresponse()
+        r.read()
+        c.close()
+        return r
+
+    wait_for(lambda: https("/api/state", bearer).status == 200, 20, "the API over HTTPS")
+    pairing = https("/pair?token=" + token, {})
+    check(pairing.status == 303 and "Secure" in (pairing.getheader("Set-Cookie") or ""),
+          "over HTTPS the pairing cookie is sent only over HTTPS")
 finally:
     if driver:
         driver.quit()
