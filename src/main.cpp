@@ -68,19 +68,15 @@ int main(int argc, char **argv)
     if (cmd.webLink) {
         // No window, no device: only the files.
         QCoreApplication core(argc, argv);
-        const QString dir = platform::programDirectory();
         QString error;
-        const std::optional<web::WebSettings> webSettings =
-            web::readWebSettings(QDir(dir).filePath(QStringLiteral("pelora.ini")), cmd.web, &error);
-        const QString token = webSettings ? web::accessToken(QDir(dir).filePath(QStringLiteral("web-token")), &error)
-                                          : QString();
-        if (token.isEmpty()) {
+        const std::optional<web::WebAccess> access = web::readWebAccess(platform::programDirectory(), cmd.web, &error);
+        if (!access) {
             std::fprintf(stderr, "pelora: %s\n",
                          error.isEmpty() ? "the web remote is off: give --web [address:]port or [web] listen= in pelora.ini"
                                          : qPrintable(error));
             return 1;
         }
-        std::printf("%s\n", qPrintable(web::pairingLink(*webSettings, webSettings->port, token)));
+        std::printf("%s\n", qPrintable(web::pairingLink(access->settings, access->settings.port, access->token)));
         return 0;
     }
 
@@ -145,10 +141,7 @@ int main(int argc, char **argv)
             return 0;  // nothing has been loaded, nothing to save
     }
     QString webError;
-    const std::optional<web::WebSettings> webSettings = web::readWebSettings(iniFile, cmd.web, &webError);
-    const QString webToken =
-        webSettings ? web::accessToken(QDir(platform.programDir).filePath(QStringLiteral("web-token")), &webError)
-                    : QString();
+    const std::optional<web::WebAccess> webAccess = web::readWebAccess(platform.programDir, cmd.web, &webError);
     if (!webError.isEmpty()) {
         platform.messages->showOk(QCoreApplication::translate("Main", "Die Web-Fernbedienung ist aus."), webError);
         if (cmd.headless)
@@ -189,8 +182,8 @@ int main(int argc, char **argv)
         }
     }
     std::unique_ptr<web::WebRemote> webRemote;
-    if (webSettings && !webToken.isEmpty()) {
-        webRemote = std::make_unique<web::WebRemote>(form.door(), platform, *webSettings, webToken,
+    if (webAccess) {
+        webRemote = std::make_unique<web::WebRemote>(form.door(), platform, webAccess->settings, webAccess->token,
                                                      language == desktop::Language::English);
         QString error;
         if (webRemote->start(&error)) {

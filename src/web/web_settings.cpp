@@ -1,6 +1,7 @@
 #include "web/web_settings.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -65,6 +66,18 @@ std::optional<WebSettings> readWebSettings(const QString &iniFile, const QString
         }
     }
     return s;
+}
+
+std::optional<WebAccess> readWebAccess(const QString &dir, const QString &commandLineListen, QString *error)
+{
+    const QDir folder(dir);
+    std::optional<WebSettings> s = readWebSettings(folder.filePath(QStringLiteral("pelora.ini")), commandLineListen, error);
+    if (!s)
+        return std::nullopt;
+    QString token = accessToken(folder.filePath(QStringLiteral("web-token")), error);
+    if (token.isEmpty())
+        return std::nullopt;
+    return WebAccess{*s, token};
 }
 
 QString accessToken(const QString &file, QString *error)

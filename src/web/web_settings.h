@@ -30,6 +30,14 @@ bool parseListen(const QString &text, QHostAddress *address, quint16 *port);
 // reason in *error.
 std::optional<WebSettings> readWebSettings(const QString &iniFile, const QString &commandLineListen, QString *error);
 
+struct WebAccess {
+    WebSettings settings;
+    QString token;
+};
+// The web remote's settings and token for the data folder `dir`: none and
+// no error when it is off, none with *error when refused.
+std::optional<WebAccess> readWebAccess(const QString &dir, const QString &commandLineListen, QString *error);
+
 // The installation's access token, kept in `file` (readable by its owner
 // only); made there at the first use. Empty, with *error, when it can be
 // neither read nor made.
